@@ -1,0 +1,256 @@
+#include "app/frmMain.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "Version.h"
+#include "desktop/modMain.h"
+
+namespace lumbra::app {
+namespace {
+
+constexpr std::string_view kSettingSection = "Setting";
+constexpr std::string_view kUpdateSection = "UpdateInfo";
+constexpr float kWheelStepPixels = 25.0f;
+// Beyond this many pixels a stored position or size is garbage, not a window.
+constexpr float kMaxStoredPixels = 32767.0f;
+// How much of the window must lie on a monitor for the user to reach it.
+constexpr float kReachableWidthPixels = 48.0f;
+constexpr float kReachableHeightPixels = 24.0f;
+
+float Overlap(float aStart, float aLength, float bStart, float bLength) {
+    return std::max(0.0f, std::min(aStart + aLength, bStart + bLength) - std::max(aStart, bStart));
+}
+
+}  // namespace
+
+std::string FormatVersion(int major, int minor, int revision) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%d.%02d.%04d", major, minor, revision);
+    return text;
+}
+
+std::string FormatSingle(float value) {
+    char text[32];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    if (ec != std::errc()) return "0";
+    return std::string(text, end);
+}
+
+std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixel) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    float value = 0.0f;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!std::isfinite(value) || std::fabs(value) > kMaxStoredPixels * twipsPerPixel) return std::nullopt;
+    return value;
+}
+
+frmMain::frmMain(FormServices services) : s_(services) {}
+
+void frmMain::Form_Load() {
+    platform::MainWindowView& w = s_.window;
+    const platform::ScreenMetrics screen = s_.system.Screen();
+
+    formLoading = true;
+    SaveUpdateInfo();
+    w.SetLeft(ReadGeometry("Left", 0.0f, screen.twipsPerPixelX));
+    w.SetTop(ReadGeometry("Top", 0.0f, screen.twipsPerPixelY));
+
+    // Measured while the window still has its designed layout: border, caption and margins.
+    frameWidth = w.Width() - w.PanelWidth();
+    frameHeight = w.Height() - w.PanelHeight();
+
+    // Three twips for every screen pixel.
+    w.SetPanelWidth(screen.widthTwips / screen.twipsPerPixelX * 3.0f);
+    w.SetPanelHeight(screen.heightTwips / screen.twipsPerPixelY * 3.0f);
+    w.SetWidth(w.PanelWidth() + frameWidth);
+    w.SetHeight(w.PanelHeight() + frameHeight);
+    defaultWidth = w.Width();
+    defaultHeight = w.Height();
+    DrawScreen();
+
+    if (s_.system.CommandLine() != kDebugSwitch) w.InstallMessageHook();
+    w.MakeTopmost();
+
+    for (std::size_t k = 0; k < kFolderClsids.size(); ++k) folderClsids[k] = kFolderClsids[k];
+    for (std::size_t k = 0; k < kFolderApplets.size(); ++k) folderApplets[k] = kFolderApplets[k];
+
+    panelEnabled = true;
+    s_.prcIcon.AddIcon(w.IconHandle(), kTipEnabled);
+
+    // The stored size goes in as stored; the resize pass of the first showing corrects it.
+    resizeLock = true;
+    w.SetWidth(ReadGeometry("Width", defaultWidth, screen.twipsPerPixelX));
+    w.SetHeight(ReadGeometry("Height", defaultHeight, screen.twipsPerPixelY));
+    w.SetPanelWidth(w.Width() - frameWidth);
+    w.SetPanelHeight(w.Height() - frameHeight);
+    KeepReachable();
+    DrawScreen();
+    resizeLock = false;
+
+    w.Show();
+    formLoading = false;
+}
+
+void frmMain::SaveUpdateInfo() {
+    s_.settings.SaveSetting(kAppName, kUpdateSection, "ApplicationPath", s_.system.ProgramFolder());
+    s_.settings.SaveSetting(kAppName, kUpdateSection, "CurrentVersion",
+                            FormatVersion(LUMBRA_VERSION_MAJOR, LUMBRA_VERSION_MINOR, LUMBRA_VERSION_REVISION));
+}
+
+float frmMain::ReadGeometry(std::string_view key, float fallback, float twipsPerPixel) {
+    std::optional<std::string> stored = s_.settings.GetSetting(kAppName, kSettingSection, key);
+    if (!stored) return fallback;
+    return ParseStoredSingle(*stored, twipsPerPixel).value_or(fallback);
+}
+
+// A stored position on no monitor (one since removed, or garbage) would start the window out
+// of sight: bring it onto the primary monitor's work area, keeping its size.
+void frmMain::KeepReachable() {
+    platform::MainWindowView& w = s_.window;
+    const std::vector<platform::TwipsRect> areas = w.MonitorWorkAreas();
+    if (areas.empty()) return;
+    const platform::ScreenMetrics screen = s_.system.Screen();
+    const platform::TwipsRect r{w.Left(), w.Top(), w.Width(), w.Height()};
+    const float needWidth = std::max(screen.twipsPerPixelX, std::min(r.width, kReachableWidthPixels * screen.twipsPerPixelX));
+    const float needHeight = std::max(screen.twipsPerPixelY, std::min(r.height, kReachableHeightPixels * screen.twipsPerPixelY));
+    for (const platform::TwipsRect& area : areas) {
+        if (Overlap(r.left, r.width, area.left, area.width) >= needWidth &&
+            Overlap(r.top, r.height, area.top, area.height) >= needHeight) {
+            return;
+        }
+    }
+    const platform::TwipsRect& primary = areas.front();
+    w.SetLeft(std::clamp(r.left, primary.left, std::max(primary.left, primary.left + primary.width - r.width)));
+    w.SetTop(std::clamp(r.top, primary.top, std::max(primary.top, primary.top + primary.height - r.height)));
+}
+
+void frmMain::DrawScreen() {
+    if (formLoading) return;
+    const desktop::WallpaperInfo info = desktop::GetWallpaperInfo(s_.profile, s_.registry);
+    s_.window.Panel().SetBackColor(info.backColor);
+    s_.window.RefreshPanel();
+}
+
+void frmMain::Form_Resize() {
+    if (resizeLock) return;
+    platform::MainWindowView& w = s_.window;
+    // Minimised, the window has no size of its own to correct.
+    if (w.IsMinimized()) return;
+
+    if (defaultWidth / 2 > w.Width()) w.SetWidth(defaultWidth / 2);
+    if (defaultHeight / 2 > w.Height()) w.SetHeight(defaultHeight / 2);
+
+    const float panelWidth = w.PanelWidth();
+    const float panelHeight = w.PanelHeight();
+    if (panelWidth > 0.0f && panelHeight > 0.0f) {
+        const float proportion = panelWidth / panelHeight;
+        const float availableWidth = w.Width() - frameWidth;
+        const float availableHeight = w.Height() - frameHeight;
+        if (static_cast<float>(availableHeight * proportion) < availableWidth) {
+            w.SetPanelWidth(availableWidth);
+            w.SetPanelHeight(availableWidth / proportion);
+            w.SetHeight(w.PanelHeight() + frameHeight);
+        } else if (static_cast<float>(availableWidth / proportion) < availableHeight) {
+            w.SetPanelHeight(availableHeight);
+            w.SetPanelWidth(availableHeight * proportion);
+            w.SetWidth(w.PanelWidth() + frameWidth);
+        }
+    }
+    DrawScreen();
+}
+
+void frmMain::Form_QueryUnload(bool& /*cancel*/, platform::UnloadMode /*mode*/) {
+    // Closing is never refused, whatever the reason.
+}
+
+void frmMain::Form_Unload(bool& /*cancel*/) {
+    const platform::MainWindowView& w = s_.window;
+    s_.settings.SaveSetting(kAppName, kSettingSection, "Left", FormatSingle(w.Left()));
+    s_.settings.SaveSetting(kAppName, kSettingSection, "Top", FormatSingle(w.Top()));
+    s_.settings.SaveSetting(kAppName, kSettingSection, "Width", FormatSingle(w.Width()));
+    s_.settings.SaveSetting(kAppName, kSettingSection, "Height", FormatSingle(w.Height()));
+    s_.prcIcon.RemoveIcon();
+}
+
+void frmMain::WindowProc(std::uint32_t message, std::int32_t wParam, std::int32_t lParam) {
+    switch (message) {
+    case platform::kMsgPaint:
+    case platform::kMsgSettingChange:
+        DrawScreen();
+        break;
+    case platform::kMsgMouseWheel:
+        WheelScr(wParam, lParam);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::WheelScr(std::int32_t& nDelta, std::int32_t& nXY) {
+    platform::MainWindowView& w = s_.window;
+    const platform::ScreenMetrics screen = s_.system.Screen();
+    const auto highWord = [](std::int32_t v) {
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) >> 16));
+    };
+    const auto lowWord = [](std::int32_t v) {
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) & 0xFFFFu));
+    };
+
+    // Only the sign counts: one message, one step.
+    const std::int16_t rotation = highWord(nDelta);
+    const float pointerX = lowWord(nXY) * screen.twipsPerPixelX;
+    const float pointerY = highWord(nXY) * screen.twipsPerPixelY;
+
+    const float horizontalAnchor = (pointerX - w.Left()) / w.Width();
+    const float verticalAnchor = (pointerY - w.Top()) / w.Height();
+    const float horizontalShift = kWheelStepPixels * screen.twipsPerPixelX * horizontalAnchor;
+    const float verticalShift = kWheelStepPixels * screen.twipsPerPixelY * verticalAnchor;
+    const float step = kWheelStepPixels * screen.twipsPerPixelX;
+
+    resizeLock = true;
+    if (rotation > 0) {
+        w.SetWidth(w.Width() - step);
+        w.SetLeft(w.Left() + horizontalShift);
+        w.SetTop(w.Top() + verticalShift);
+    } else {
+        w.SetWidth(w.Width() + step);
+        w.SetLeft(w.Left() - horizontalShift);
+        w.SetTop(w.Top() - verticalShift);
+    }
+    w.SetHeight((w.Width() - frameWidth) * (w.PanelHeight() / w.PanelWidth()) + frameHeight);
+    resizeLock = false;
+    Form_Resize();
+}
+
+void frmMain::picDT_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+
+void frmMain::imgWall_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+
+void frmMain::imgWall_DblClick() {}
+
+void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
+    if (action == platform::kIconButtonUp || button != platform::kIconLeft) return;
+    platform::MainWindowView& w = s_.window;
+    // Hidden before the icon greys, shown before it takes its colour again.
+    if (panelEnabled) {
+        w.Hide();
+        w.SetIcon(platform::AppIcon::Grey);
+        s_.prcIcon.ChangeIcon(w.IconHandle(), kTipDisabled);
+        panelEnabled = false;
+    } else {
+        w.Show();
+        w.SetIcon(platform::AppIcon::Colour);
+        s_.prcIcon.ChangeIcon(w.IconHandle(), kTipEnabled);
+        panelEnabled = true;
+    }
+}
+
+}  // namespace lumbra::app

@@ -1,0 +1,90 @@
+#pragma once
+// The main window: start-up, geometry and stored settings, resize and close, the message hook's
+// reactions, the wheel zoom and the notification-area icon actions. It owns the window's state
+// and talks to the window system only through the interfaces in platform/.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/MainWindow.h"
+#include "platform/NotifyIcon.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/Settings.h"
+#include "platform/SystemInfo.h"
+
+namespace lumbra::app {
+
+inline constexpr std::string_view kAppName = "Lumbra";
+inline constexpr std::string_view kCaption = "LumbraPanel";
+inline constexpr std::string_view kTipEnabled = "LumbraPanel";
+inline constexpr std::string_view kTipDisabled = "LumbraPanel (Disabled)";
+inline constexpr std::string_view kDebugSwitch = "/dbg";
+
+// The system folders of the popup menu, index 0 to 4: My Computer, Network, My Documents,
+// Internet, Recycle Bin.
+inline constexpr std::array<std::string_view, 5> kFolderClsids = {
+    "{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{208D2C60-3AEA-1069-A2D7-08002B30309D}",
+    "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "{871C5380-42A0-1069-A2EA-08002B30309D}",
+    "{645FF040-5081-101B-9F08-00AA002F954E}"};
+inline constexpr std::array<std::string_view, 5> kFolderApplets = {"Sysdm.cpl", "Netcpl.cpl", "", "Inetcpl.cpl", ""};
+
+// "CurrentVersion" as the outside updater reads it: major, minor with two digits, revision with four.
+std::string FormatVersion(int major, int minor, int revision);
+
+// Stored geometry values: decimal text of a single-precision number, "." as the decimal point.
+std::string FormatSingle(float value);
+// nullopt for anything that is not a finite number the window system can hold.
+std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixel);
+
+struct FormServices {
+    platform::SettingsStore& settings;
+    platform::ProfileFile& profile;
+    platform::Registry& registry;
+    platform::SystemInfo& system;
+    platform::MainWindowView& window;
+    platform::NotifyIcon& prcIcon;
+};
+
+class frmMain : public platform::MainWindowEvents, public platform::NotifyIconEvents {
+public:
+    explicit frmMain(FormServices services);
+
+    void Form_Load();
+    void SaveUpdateInfo();
+    void DrawScreen();
+    void WheelScr(std::int32_t& nDelta, std::int32_t& nXY);
+
+    // Window events.
+    void Form_Resize() override;
+    void Form_QueryUnload(bool& cancel, platform::UnloadMode mode) override;
+    void Form_Unload(bool& cancel) override;
+    void WindowProc(std::uint32_t message, std::int32_t wParam, std::int32_t lParam) override;
+    void picDT_MouseUp(int button, int shift, float x, float y) override;
+    void imgWall_MouseUp(int button, int shift, float x, float y) override;
+    void imgWall_DblClick() override;
+
+    // Notification-area icon event.
+    void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) override;
+
+    // Window state, alive while the window exists.
+    bool formLoading = false;
+    bool resizeLock = false;
+    bool panelEnabled = false;
+    float frameWidth = 0.0f;
+    float frameHeight = 0.0f;
+    float defaultWidth = 0.0f;
+    float defaultHeight = 0.0f;
+    std::array<std::string, 5> folderClsids;
+    std::array<std::string, 5> folderApplets;
+
+private:
+    float ReadGeometry(std::string_view key, float fallback, float twipsPerPixel);
+    void KeepReachable();
+
+    FormServices s_;
+};
+
+}  // namespace lumbra::app

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Shared Wine set-up for the Windows-built tests and for ./run.sh.
+#
+#   wine-env.sh display <state-dir>          print a DISPLAY that answers (starts Xvfb when needed)
+#   wine-env.sh prefix <prefix-dir>          create the prefix once (idempotent, safe in parallel)
+#   wine-env.sh exec <prefix-dir> cmd...     run cmd with the prefix's environment and a display
+#
+# Sourced, it defines lumbra_env <prefix-dir> (exports WINEPREFIX, HOME, XDG_DATA_HOME, ...),
+# lumbra_ensure_display <state-dir> and lumbra_ensure_prefix <prefix-dir>.
+#
+# Every prefix gets: a 1024x768 virtual desktop with a task bar (so the notification area exists)
+# that every plain `wine prog.exe` joins, Wine's own fonts plus a CJK font linked behind the UI
+# fonts (Japanese text renders), real Desktop and Documents folders (not links into $HOME), and
+# its own HOME and XDG_DATA_HOME (the recycle bin lives there).
+
+LUMBRA_DESKTOP_NAME=${LUMBRA_DESKTOP_NAME:-Lumbra}
+LUMBRA_DESKTOP_SIZE=${LUMBRA_DESKTOP_SIZE:-1024x768}
+
+lumbra_env() {
+    local prefix
+    prefix=$(realpath -m "$1")
+    export WINEPREFIX="$prefix"
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # No Mono/Gecko download dialogs: neither is needed.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    export HOME="$prefix.home"
+    export XDG_DATA_HOME="$prefix.home/.local/share"
+    export XDG_CONFIG_HOME="$prefix.home/.config"
+    export XDG_CACHE_HOME="$prefix.home/.cache"
+    export LANG=${LUMBRA_LANG:-C.UTF-8}
+    mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+}
+
+lumbra_display_alive() {
+    [ -n "${1:-}" ] && xdpyinfo -display "$1" >/dev/null 2>&1
+}
+
+lumbra_ensure_display() {
+    local state=${1:-/tmp/lumbra-x}
+    if lumbra_display_alive "${DISPLAY:-}"; then
+        return 0
+    fi
+    mkdir -p "$state"
+    if [ -f "$state/display" ] && lumbra_display_alive "$(cat "$state/display")"; then
+        export DISPLAY=$(cat "$state/display")
+        return 0
+    fi
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        local pid=$!
+        local i
+        for i in $(seq 1 50); do
+            # Alive and ours: another run may have taken the same number a moment earlier.
+            if kill -0 "$pid" 2>/dev/null && lumbra_display_alive ":$n" && kill -0 "$pid" 2>/dev/null; then
+                echo "$pid" >"$state/xvfb.pid"
+                echo ":$n" >"$state/display"
+                export DISPLAY=":$n"
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null
+    done
+    echo "wine-env: could not start Xvfb" >&2
+    return 1
+}
+
+lumbra_find_cjk_font() {
+    local f
+    for f in /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
+             /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf \
+             /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf \
+             /usr/share/fonts/truetype/fonts-japanese-gothic.ttf; do
+        [ -f "$f" ] && { echo "$f"; return 0; }
+    done
+    return 1
+}
+
+lumbra_ensure_prefix() {
+    lumbra_env "$1"
+    local prefix=$WINEPREFIX
+    mkdir -p "$(dirname "$prefix")"
+    (
+        flock 9
+        [ -f "$prefix/.lumbra-ready" ] && exit 0
+        rm -rf "$prefix"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w 2>/dev/null || true
+        [ -d "$prefix/drive_c/windows" ] || { echo "wine-env: wineboot failed for $prefix" >&2; exit 1; }
+
+        local fonts="$prefix/drive_c/windows/Fonts"
+        mkdir -p "$fonts"
+        cp -f /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+        local cjk cjkfile cjkname=""
+        cjk=$(lumbra_find_cjk_font) || cjk=""
+        if [ -n "$cjk" ]; then
+            cjkfile=$(basename "$cjk")
+            ln -sf "$cjk" "$fonts/$cjkfile"
+            case "$cjkfile" in
+                NotoSansCJK*) cjkname=",Noto Sans CJK JP" ;;
+            esac
+        fi
+
+        local user_dir
+        user_dir=$(ls -d "$prefix/drive_c/users/"*/ 2>/dev/null | grep -v '/Public/$' | head -n 1)
+        user_dir=${user_dir%/}
+        local d
+        for d in Desktop Documents; do
+            if [ -n "$user_dir" ]; then
+                rm -rf "${user_dir:?}/$d"
+                mkdir -p "$user_dir/$d"
+            fi
+        done
+
+        local reg="$prefix/lumbra-setup.reg"
+        {
+            printf 'REGEDIT4\n\n'
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="%s"\n\n' "$LUMBRA_DESKTOP_NAME"
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"%s"="%s"\n\n' "$LUMBRA_DESKTOP_NAME" "$LUMBRA_DESKTOP_SIZE"
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\%s]\n"EnableShell"=dword:00000001\n\n' "$LUMBRA_DESKTOP_NAME"
+            # No window manager decorations or focus games from the X side.
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n"Decorated"="N"\n\n'
+            if [ -n "$cjk" ]; then
+                printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
+                local face
+                for face in "Tahoma" "Liberation Sans" "MS UI Gothic" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+                    printf '"%s"=hex(7):%s\n' "$face" "$(lumbra_multi_sz_hex "$cjkfile$cjkname")"
+                done
+                printf '\n'
+            fi
+        } >"$reg"
+        wine regedit "$reg" >/dev/null 2>&1
+        wineserver -w 2>/dev/null || true
+        touch "$prefix/.lumbra-ready"
+    ) 9>"$prefix.lock"
+}
+
+# REG_MULTI_SZ hex for one ASCII string in a REGEDIT4 file (regedit widens the bytes itself).
+lumbra_multi_sz_hex() {
+    printf '%s' "$1" | od -An -v -tx1 | tr -s ' \n' ',,' | sed 's/^,//; s/,$//' | sed 's/$/,00,00/'
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -euo pipefail
+    cmd=${1:-}
+    case "$cmd" in
+        display)
+            lumbra_ensure_display "${2:-/tmp/lumbra-x}"
+            echo "$DISPLAY"
+            ;;
+        prefix)
+            lumbra_ensure_display "$(realpath -m "$2").x" >/dev/null
+            lumbra_ensure_prefix "$2"
+            ;;
+        exec)
+            prefix=$2
+            shift 2
+            lumbra_ensure_display "$(realpath -m "$prefix").x" >/dev/null
+            lumbra_ensure_prefix "$prefix"
+            lumbra_env "$prefix"
+            exec "$@"
+            ;;
+        *)
+            echo "usage: wine-env.sh display <state-dir> | prefix <dir> | exec <dir> cmd..." >&2
+            exit 2
+            ;;
+    esac
+fi

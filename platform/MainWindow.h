@@ -1,0 +1,93 @@
+#pragma once
+// The main window as the logic sees it: geometry in twips (single precision, each value read
+// back as the window actually took it), the picture panel picDT with its element model, the
+// window icon, and the window-system requests the start-up makes.
+#include <cstdint>
+#include <vector>
+
+#include "platform/Scene.h"
+
+namespace lumbra::platform {
+
+// The program's own icon resources.
+enum class AppIcon : int { Grey = 101, Colour = 102 };
+
+struct TwipsRect {
+    float left = 0.0f;
+    float top = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+};
+
+// Why the window is closing (the reason passed to the query before unloading).
+enum class UnloadMode : int { FormControlMenu = 0, FormCode = 1, AppWindows = 2, AppTaskManager = 3 };
+
+// Messages the message hook reacts to, by their window-system numbers.
+enum HookMessage : std::uint32_t {
+    kMsgPaint = 0x000F,
+    kMsgSettingChange = 0x001A,
+    kMsgMouseWheel = 0x020A,
+};
+
+// Mouse buttons and shift-key bits of the element mouse events.
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+class MainWindowEvents {
+public:
+    virtual ~MainWindowEvents() = default;
+    // A size change of the window (not while minimised), and the first showing.
+    virtual void Form_Resize() = 0;
+    virtual void Form_QueryUnload(bool& cancel, UnloadMode mode) = 0;
+    virtual void Form_Unload(bool& cancel) = 0;
+    // The message hook, once installed: every message of the main window passes here before
+    // the window's previous procedure handles it.
+    virtual void WindowProc(std::uint32_t message, std::int32_t wParam, std::int32_t lParam) = 0;
+    // Mouse releases over the panel: over the shown wallpaper element, or over the rest of it.
+    // x and y are twips inside the element that reports them.
+    virtual void picDT_MouseUp(int button, int shift, float x, float y) = 0;
+    virtual void imgWall_MouseUp(int button, int shift, float x, float y) = 0;
+    virtual void imgWall_DblClick() = 0;
+};
+
+class MainWindowView {
+public:
+    virtual ~MainWindowView() = default;
+
+    virtual float Left() const = 0;
+    virtual float Top() const = 0;
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void SetLeft(float twips) = 0;
+    virtual void SetTop(float twips) = 0;
+    virtual void SetWidth(float twips) = 0;
+    virtual void SetHeight(float twips) = 0;
+
+    // The picture panel picDT.
+    virtual float PanelWidth() const = 0;
+    virtual float PanelHeight() const = 0;
+    virtual void SetPanelWidth(float twips) = 0;
+    virtual void SetPanelHeight(float twips) = 0;
+    virtual Scene& Panel() = 0;
+    // The panel's elements changed: paint them again.
+    virtual void RefreshPanel() = 0;
+
+    virtual bool IsMinimized() const = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+
+    virtual void SetIcon(AppIcon icon) = 0;
+    // The window's current icon, as a handle value the notification-area icon can show.
+    virtual std::uintptr_t IconHandle() const = 0;
+    virtual std::uintptr_t Handle() const = 0;
+
+    virtual void MakeTopmost() = 0;
+    // Routes every later message through MainWindowEvents::WindowProc before the window's
+    // previous procedure.
+    virtual void InstallMessageHook() = 0;
+
+    // Work areas of the monitors, the primary first.
+    virtual std::vector<TwipsRect> MonitorWorkAreas() const = 0;
+};
+
+}  // namespace lumbra::platform
