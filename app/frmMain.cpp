@@ -143,7 +143,7 @@ void frmMain::Form_Resize() {
     if (resizeLock) return;
     platform::MainWindowView& w = s_.window;
     // Minimised, the window has no size of its own to correct.
-    if (w.IsMinimized()) return;
+    if (w.Minimised()) return;
 
     if (defaultWidth / 2 > w.Width()) w.SetWidth(defaultWidth / 2);
     if (defaultHeight / 2 > w.Height()) w.SetHeight(defaultHeight / 2);
