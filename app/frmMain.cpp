@@ -52,7 +52,12 @@ std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixe
     return value;
 }
 
-frmMain::frmMain(FormServices services) : s_(services) {}
+frmMain::frmMain(FormServices services) : s_(services) {
+    if (s_.menu != nullptr) {
+        popupMenu_ = std::make_unique<menu::ShellMenu>(
+            *s_.menu, menu::MenuOwner{s_.registry, s_.window, folderClsids, folderApplets, *this});
+    }
+}
 
 void frmMain::Form_Load() {
     platform::MainWindowView& w = s_.window;
@@ -81,6 +86,7 @@ void frmMain::Form_Load() {
 
     for (std::size_t k = 0; k < kFolderClsids.size(); ++k) folderClsids[k] = kFolderClsids[k];
     for (std::size_t k = 0; k < kFolderApplets.size(); ++k) folderApplets[k] = kFolderApplets[k];
+    BuildPopupMenu();
 
     panelEnabled = true;
     s_.prcIcon.AddIcon(w.IconHandle(), kTipEnabled);
@@ -230,9 +236,13 @@ void frmMain::WheelScr(std::int32_t& nDelta, std::int32_t& nXY) {
     Form_Resize();
 }
 
-void frmMain::picDT_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+void frmMain::picDT_MouseUp(int button, int /*shift*/, float x, float y) {
+    if (button == platform::kRightButton) ShowPopupMenu(x, y);
+}
 
-void frmMain::imgWall_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+void frmMain::imgWall_MouseUp(int button, int /*shift*/, float x, float y) {
+    if (button == platform::kRightButton) ShowPopupMenu(x, y);
+}
 
 void frmMain::imgWall_DblClick() {}
 
@@ -251,6 +261,34 @@ void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
         s_.prcIcon.ChangeIcon(w.IconHandle(), kTipEnabled);
         panelEnabled = true;
     }
+}
+
+// ---- the popup menu -------------------------------------------------------------------------
+
+void frmMain::BuildPopupMenu() {
+    if (popupMenu_) popupMenu_->BuildPopupMenu();
+}
+
+std::int32_t frmMain::GetWindowsKind() { return popupMenu_ ? popupMenu_->GetWindowsKind() : 0; }
+
+void frmMain::LoadSystemIcons() {
+    if (popupMenu_) popupMenu_->LoadSystemIcons();
+}
+
+void frmMain::ShowPopupMenu(float x, float y) {
+    if (popupMenu_) popupMenu_->ShowPopupMenu(x, y);
+}
+
+bool frmMain::QueryRecycleBinFull() { return popupMenu_ && popupMenu_->QueryRecycleBinFull(); }
+
+void frmMain::objPMn_Click(std::int32_t index) {
+    if (popupMenu_) popupMenu_->objPMn_Click(index);
+}
+
+// The context-menu key and Shift+F10: the same menu for keyboard users, at the window's corner
+// since there is no pointer position to go by.
+void frmMain::Form_ContextMenu() {
+    if (popupMenu_) popupMenu_->ShowPopupMenu(0.0f, 0.0f, platform::MenuAnchor::OwnerTopLeft);
 }
 
 }  // namespace lumbra::app

@@ -4,10 +4,12 @@
 // and talks to the window system only through the interfaces in platform/.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "menu/ShellMenu.h"
 #include "platform/MainWindow.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Profile.h"
@@ -46,9 +48,13 @@ struct FormServices {
     platform::SystemInfo& system;
     platform::MainWindowView& window;
     platform::NotifyIcon& prcIcon;
+    // The popup menu's components and shell; without them the window has no popup menu.
+    menu::MenuServices* menu = nullptr;
 };
 
-class frmMain : public platform::MainWindowEvents, public platform::NotifyIconEvents {
+class frmMain : public platform::MainWindowEvents,
+                public platform::NotifyIconEvents,
+                public platform::PopupMenuEvents {
 public:
     explicit frmMain(FormServices services);
 
@@ -69,6 +75,18 @@ public:
     // Notification-area icon event.
     void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) override;
 
+    // The popup menu: built once at start-up, brought up to date and shown at every right-button
+    // release (or the context-menu key), its choice run by objPMn_Click.
+    void BuildPopupMenu();
+    std::int32_t GetWindowsKind();
+    void LoadSystemIcons();
+    void ShowPopupMenu(float x, float y);
+    bool QueryRecycleBinFull();
+    void objPMn_Click(std::int32_t index) override;
+    void Form_ContextMenu() override;
+    // nullptr when the window was made without the menu's services.
+    menu::ShellMenu* Menu() { return popupMenu_.get(); }
+
     // Window state, alive while the window exists.
     bool formLoading = false;
     bool resizeLock = false;
@@ -85,6 +103,7 @@ private:
     void KeepReachable();
 
     FormServices s_;
+    std::unique_ptr<menu::ShellMenu> popupMenu_;
 };
 
 }  // namespace lumbra::app

@@ -47,6 +47,8 @@ public:
     virtual void picDT_MouseUp(int button, int shift, float x, float y) = 0;
     virtual void imgWall_MouseUp(int button, int shift, float x, float y) = 0;
     virtual void imgWall_DblClick() = 0;
+    // The context-menu key or Shift+F10 on the window.
+    virtual void Form_ContextMenu() {}
 };
 
 class MainWindowView {

@@ -1,0 +1,54 @@
+#include "platform/MenuTree.h"
+
+namespace lumbra::platform {
+
+std::int32_t MenuTree::Append(MenuItem item) {
+    item.index = Count() + 1;
+    items_.push_back(std::move(item));
+    return items_.back().index;
+}
+
+std::int32_t MenuTree::FindByKey(std::string_view key) const {
+    if (key.empty()) return -1;
+    for (const MenuItem& item : items_) {
+        if (item.key == key) return item.index;
+    }
+    return -1;
+}
+
+void MenuTree::Save(std::string_view name) {
+    auto found = saved_.find(name);
+    if (found != saved_.end()) {
+        found->second = items_;
+    } else {
+        saved_.emplace(std::string(name), items_);
+    }
+}
+
+void MenuTree::Reset() { items_.clear(); }
+
+bool MenuTree::Load(std::string_view name) {
+    auto found = saved_.find(name);
+    if (found == saved_.end()) return false;
+    items_ = found->second;
+    return true;
+}
+
+MenuItem* MenuTree::Item(std::int32_t index) {
+    if (index < 1 || index > Count()) return nullptr;
+    return &items_[static_cast<std::size_t>(index - 1)];
+}
+
+const MenuItem* MenuTree::Item(std::int32_t index) const {
+    if (index < 1 || index > Count()) return nullptr;
+    return &items_[static_cast<std::size_t>(index - 1)];
+}
+
+bool MenuTree::HasChildren(std::int32_t index) const {
+    for (const MenuItem& item : items_) {
+        if (item.parent == index) return true;
+    }
+    return false;
+}
+
+}  // namespace lumbra::platform

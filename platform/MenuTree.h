@@ -1,0 +1,46 @@
+#pragma once
+// The item tree of the popup-menu component, shared by every implementation of it: consecutive
+// indices from 1 across all levels, lookup by key, named saved copies.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumbra::platform {
+
+struct MenuItem {
+    std::int32_t index = 0;
+    std::string caption;
+    std::string helpText;
+    std::int32_t itemData = 0;
+    std::int32_t parent = 0;
+    std::int32_t image = -1;
+    bool checked = false;
+    bool enabled = true;
+    std::string key;
+};
+
+class MenuTree {
+public:
+    std::int32_t Append(MenuItem item);
+    // -1 when no item has the key; an empty key is never found.
+    std::int32_t FindByKey(std::string_view key) const;
+    void Save(std::string_view name);
+    void Reset();
+    // False (and the tree unchanged) when nothing was saved under the name.
+    bool Load(std::string_view name);
+
+    // nullptr outside 1..Count().
+    MenuItem* Item(std::int32_t index);
+    const MenuItem* Item(std::int32_t index) const;
+    std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
+    const std::vector<MenuItem>& Items() const { return items_; }
+    bool HasChildren(std::int32_t index) const;
+
+private:
+    std::vector<MenuItem> items_;
+    std::map<std::string, std::vector<MenuItem>, std::less<>> saved_;
+};
+
+}  // namespace lumbra::platform

@@ -1,0 +1,689 @@
+// The popup menu's logic against fakes: the fixed items, the system icons, the showing with the
+// desktop entries and the recycle-bin state, and the command of every item.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/frmMain.h"
+#include "common/MenuCaptionTable.h"
+#include "fakes/MenuFakes.h"
+#include "fakes/MenuFormFakes.h"
+#include "menu/ShellMenu.h"
+
+namespace lumbra {
+namespace platform {
+void PrintTo(const WindowsVersion& v, std::ostream* os) { *os << v.major << "." << v.minor; }
+}  // namespace platform
+namespace {
+
+using fakes::FakePopupMenu;
+using platform::MenuItem;
+using testdata::FixedItemRow;
+
+constexpr char kDesktop[] = "C:\\Users\\u\\Desktop";
+const std::string kDefaultIconRoot = "CLSID\\";
+
+class ForwardClicks : public platform::PopupMenuEvents {
+public:
+    menu::ShellMenu* target = nullptr;
+    std::vector<std::int32_t> clicks;
+    void objPMn_Click(std::int32_t index) override {
+        clicks.push_back(index);
+        if (target) target->objPMn_Click(index);
+    }
+};
+
+class ShellMenuTest : public ::testing::Test {
+protected:
+    ShellMenuTest() {
+        for (std::size_t k = 0; k < 5; ++k) {
+            clsids[k] = app::kFolderClsids[k];
+            applets[k] = app::kFolderApplets[k];
+        }
+        events.target = &menu;
+        shell.desktop = kDesktop;
+        shell.bins[""] = {};
+        shell.drives["C:\\"] = platform::DriveType::Fixed;
+        shell.bins["C:\\"] = {};
+    }
+
+    FakePopupMenu& Component() { return *factory.Last(); }
+    const MenuItem& ItemAt(std::int32_t index) { return *Component().Tree().Item(index); }
+    std::int32_t Find(std::string_view key) { return Component().FindItemByKey(key); }
+
+    void Build() { menu.BuildPopupMenu(); }
+    // Shows the menu and picks the item (0: closes it without a choice).
+    void ShowAndChoose(std::int32_t index) {
+        Component().choose = [index](const FakePopupMenu&) { return index; };
+        menu.ShowPopupMenu(0, 0);
+    }
+    void PutDesktop(std::vector<std::string> files, std::vector<std::string> folders) {
+        lister.files[kDesktop] = std::move(files);
+        lister.folders[kDesktop] = std::move(folders);
+    }
+    void RegisterIcon(std::size_t folder, const std::string& valueName, const std::string& value) {
+        registry.keys[{platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[folder] + "\\DefaultIcon"}][valueName] =
+            value;
+    }
+
+    fakes::CallLog log;
+    fakes::FakePopupMenuFactory factory{&log};
+    fakes::FakeImageList images{&log};
+    fakes::FakeIconCanvas canvas{&log};
+    fakes::FakeIconSource icons{&log};
+    fakes::FakeFileLister lister;
+    fakes::FakeShell shell;
+    fakes::HostCodePage932 cp932;
+    fakes::MenuTestRegistry registry;
+    fakes::MenuTestWindow window;
+    std::array<std::string, 5> clsids;
+    std::array<std::string, 5> applets;
+    ForwardClicks events;
+    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, cp932},
+                         menu::MenuOwner{registry, window, clsids, applets, events}};
+};
+
+// ---- the fixed items ------------------------------------------------------------------------
+
+void ExpectFixedItems(const platform::MenuTree& tree, bool myNetwork) {
+    const std::vector<FixedItemRow> rows = testdata::FixedItems(myNetwork);
+    ASSERT_EQ(tree.Count(), 16);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FixedItemRow& row = rows[i];
+        const MenuItem& item = *tree.Item(static_cast<std::int32_t>(i + 1));
+        SCOPED_TRACE(testing::Message() << "position " << i + 1 << " " << row.text);
+        EXPECT_EQ(item.key, row.key);
+        EXPECT_EQ(item.caption, testdata::PassedCaption(row));
+        EXPECT_EQ(item.image, row.image);
+        EXPECT_EQ(item.parent, row.parentKey.empty() ? 0 : tree.FindByKey(row.parentKey));
+        EXPECT_TRUE(item.enabled);
+        EXPECT_FALSE(item.checked);
+        EXPECT_EQ(item.helpText, "");
+        EXPECT_EQ(item.itemData, 0);
+    }
+}
+
+class FixedItemsByVersion : public ShellMenuTest, public ::testing::WithParamInterface<platform::WindowsVersion> {};
+
+TEST_P(FixedItemsByVersion, SixteenItemsWithTheWordingOfTheVersion) {
+    shell.version = GetParam();
+    Build();
+    const bool myNetwork = GetParam().major * 100 + GetParam().minor >= 490;
+    ExpectFixedItems(Component().Tree(), myNetwork);
+}
+
+INSTANTIATE_TEST_SUITE_P(ShellMenu, FixedItemsByVersion,
+                         ::testing::Values(platform::WindowsVersion{4, 0}, platform::WindowsVersion{4, 10},
+                                           platform::WindowsVersion{4, 89}, platform::WindowsVersion{4, 90},
+                                           platform::WindowsVersion{5, 1}, platform::WindowsVersion{10, 0},
+                                           platform::WindowsVersion{0, 0}),
+                         [](const ::testing::TestParamInfo<platform::WindowsVersion>& info) {
+                             return "Version" + std::to_string(info.param.major * 100 + info.param.minor);
+                         });
+
+TEST_F(ShellMenuTest, VersionValueIsMajorTimesHundredPlusMinor) {
+    shell.version = {4, 90};
+    EXPECT_EQ(menu.GetWindowsKind(), 490);
+    shell.version = {5, 1};
+    EXPECT_EQ(menu.GetWindowsKind(), 501);
+    shell.version = {6, 3};
+    EXPECT_EQ(menu.GetWindowsKind(), 603);
+    shell.version = {0, 0};
+    EXPECT_EQ(menu.GetWindowsKind(), 0) << "a failed version query gives the older wording";
+}
+
+TEST_F(ShellMenuTest, EveryKeyFindsTheItemOfItsRow) {
+    Build();
+    const std::vector<FixedItemRow> rows = testdata::FixedItems(true);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].key.empty()) continue;
+        EXPECT_EQ(Find(rows[i].key), static_cast<std::int32_t>(i + 1)) << rows[i].key;
+    }
+    EXPECT_EQ(Find("UserIcon"), 16) << "the heading of the user icons closes the fixed part";
+    EXPECT_GT(Find("EmptyT"), Find("TrashProp")) << "emptying lies outside the properties range";
+}
+
+TEST_F(ShellMenuTest, BuildCreatesTheComponentHandsItTheListAndTheOwnerThenLoadsIconsThenSaves) {
+    window.handle = 0xBEEF;
+    Build();
+    EXPECT_EQ(factory.Created(), 1);
+    EXPECT_EQ(Component().ImageSource(), &images);
+    EXPECT_EQ(Component().Owner(), 0xBEEFu);
+    auto at = [&](const std::string& entry) {
+        return std::find(log.begin(), log.end(), entry) - log.begin();
+    };
+    EXPECT_LT(at("CreatePopupMenu"), at("SetImageSource"));
+    EXPECT_LT(at("SetImageSource"), at("SetOwnerWindow"));
+    EXPECT_LT(at("SetOwnerWindow"), at("ImageList.Add bitmap:101 key=Last"));
+    EXPECT_LT(at("ImageList.Add bitmap:101 key=Last"), at("AppendItem ScreenProp"));
+    EXPECT_EQ(log.back(), "SaveItems Lumbra PopupMenu");
+    EXPECT_EQ(Component().SavedNames(), std::vector<std::string>({"Lumbra PopupMenu"}));
+}
+
+TEST_F(ShellMenuTest, SaveResetLoadKeepsTheIndicesOfEveryKey) {
+    Build();
+    std::map<std::string, std::int32_t> before;
+    for (const FixedItemRow& row : testdata::FixedItems(true)) {
+        if (!row.key.empty()) before[std::string(row.key)] = Find(row.key);
+    }
+    Component().AppendItem("extra", "", 0, 0, -1, false, true, "Extra");
+    Component().ResetItems();
+    EXPECT_EQ(Component().Tree().Count(), 0);
+    Component().LoadSavedItems("Lumbra PopupMenu");
+    for (const auto& [key, index] : before) EXPECT_EQ(Find(key), index) << key;
+    EXPECT_EQ(Find("Extra"), -1);
+    EXPECT_EQ(Component().AppendItem("next", "", 0, 0, -1, false, true, ""), 17);
+}
+
+// ---- the system icons -----------------------------------------------------------------------
+
+TEST_F(ShellMenuTest, TheListHoldsNineImagesWithTheSheetKeyedLastAtNine) {
+    EXPECT_EQ(images.Count(), 1);
+    menu.LoadSystemIcons();
+    ASSERT_EQ(images.Count(), 9);
+    EXPECT_EQ(images.NameAt(1), "design:display properties");
+    EXPECT_EQ(images.NameAt(8), "icon:102");
+    EXPECT_EQ(images.NameAt(9), "bitmap:101");
+    EXPECT_EQ(images.PositionOfKey("Last"), 9);
+    for (int p = 1; p <= 8; ++p) EXPECT_EQ(images.KeyAt(p), "") << p;
+}
+
+TEST_F(ShellMenuTest, RegisteredIconsFillPositionsTwoToSevenInFolderOrder) {
+    RegisterIcon(0, "", "C:\\Windows\\explorer.exe,0");
+    RegisterIcon(1, "", "C:\\Windows\\system32\\shell32.dll,17");
+    RegisterIcon(2, "", "C:\\My,Icons\\docs.dll,-3");
+    RegisterIcon(3, "", "C:\\inet.dll,2.5");
+    RegisterIcon(4, "empty", "C:\\recycle.dll,31");
+    RegisterIcon(4, "full", "C:\\recycle.dll,32");
+    RegisterIcon(4, "", "C:\\recycle.dll,99");  // the default value is not the one read
+    for (auto [file, index] : std::vector<std::pair<std::string, int>>{{"C:\\Windows\\explorer.exe", 0},
+                                                                      {"C:\\Windows\\system32\\shell32.dll", 17},
+                                                                      {"C:\\My,Icons\\docs.dll", -3},
+                                                                      {"C:\\inet.dll", 2},
+                                                                      {"C:\\recycle.dll", 31},
+                                                                      {"C:\\recycle.dll", 32}}) {
+        icons.files[{file, index}] = {};
+    }
+    menu.LoadSystemIcons();
+    EXPECT_EQ(images.NameAt(2), "file:C:\\Windows\\explorer.exe,0");
+    EXPECT_EQ(images.NameAt(3), "file:C:\\Windows\\system32\\shell32.dll,17");
+    EXPECT_EQ(images.NameAt(4), "file:C:\\My,Icons\\docs.dll,-3");
+    EXPECT_EQ(images.NameAt(5), "file:C:\\inet.dll,2");
+    EXPECT_EQ(images.NameAt(6), "file:C:\\recycle.dll,31");
+    EXPECT_EQ(images.NameAt(7), "file:C:\\recycle.dll,32");
+    EXPECT_EQ(fakes::MenuIcon::alive, 0) << "every extracted icon is released";
+}
+
+TEST_F(ShellMenuTest, AFolderWhoseIconCannotBeExtractedShowsTheStockPictureInItsPlace) {
+    // My Computer: no key. Network: a key without the value. My Documents: a file with no icon.
+    // Internet: a count of 0 beside a handle. Recycle Bin: only its default value.
+    registry.keys[{platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[1] + "\\DefaultIcon"}]["other"] = "x";
+    RegisterIcon(2, "", "C:\\empty.dll,0");
+    RegisterIcon(3, "", "C:\\inet.dll,0");
+    icons.files[{"C:\\inet.dll", 0}] = {0, true};
+    RegisterIcon(4, "", "C:\\recycle.dll,0");
+    icons.files[{"C:\\recycle.dll", 0}] = {};
+    menu.LoadSystemIcons();
+    ASSERT_EQ(images.Count(), 9);
+    EXPECT_EQ(images.NameAt(2), "stock:MyComputer");
+    EXPECT_EQ(images.NameAt(3), "stock:Network");
+    EXPECT_EQ(images.NameAt(4), "stock:MyDocuments");
+    EXPECT_EQ(images.NameAt(5), "stock:Internet");
+    EXPECT_EQ(images.NameAt(6), "stock:RecycleBinEmpty");
+    EXPECT_EQ(images.NameAt(7), "stock:RecycleBinFull");
+    EXPECT_EQ(images.PositionOfKey("Last"), 9);
+    EXPECT_EQ(fakes::MenuIcon::alive, 0) << "the handle beside a count of 0 is released too";
+}
+
+TEST_F(ShellMenuTest, WithoutAnyIconAPositionStillGetsItsPicture) {
+    icons.stockAvailable = false;
+    menu.LoadSystemIcons();
+    ASSERT_EQ(images.Count(), 9);
+    for (int p = 2; p <= 7; ++p) EXPECT_EQ(images.NameAt(p), "") << "an empty canvas at " << p;
+    EXPECT_EQ(images.NameAt(8), "icon:102");
+}
+
+TEST_F(ShellMenuTest, TheRecycleBinIsReadTwiceEmptyThenFullAndTheCanvasIsClearedBetweenIcons) {
+    RegisterIcon(4, "empty", "C:\\r.dll,1");
+    RegisterIcon(4, "full", "C:\\r.dll,2");
+    icons.files[{"C:\\r.dll", 1}] = {};
+    icons.files[{"C:\\r.dll", 2}] = {};
+    RegisterIcon(0, "", "C:\\c.dll,0");
+    icons.files[{"C:\\c.dll", 0}] = {};
+    menu.LoadSystemIcons();
+    std::vector<std::string> extractions;
+    for (const std::string& e : log) {
+        if (e.starts_with("ExtractIcon ")) extractions.push_back(e);
+    }
+    ASSERT_EQ(extractions.size(), 6u);
+    EXPECT_EQ(extractions[0], "ExtractIcon C:\\c.dll,0");
+    EXPECT_EQ(extractions[4], "ExtractIcon C:\\r.dll,1");
+    EXPECT_EQ(extractions[5], "ExtractIcon C:\\r.dll,2");
+    // Each picture holds one icon only: the canvas starts clean for every folder.
+    for (int p = 2; p <= 7; ++p) EXPECT_EQ(images.NameAt(p).find('+'), std::string::npos) << images.NameAt(p);
+}
+
+// ---- showing --------------------------------------------------------------------------------
+
+TEST_F(ShellMenuTest, TwoFilesAndOneFolderFollowTheUserIconHeadingWithTheirPictures) {
+    const std::string a = std::string(kDesktop) + "\\a.txt";
+    const std::string b = std::string(kDesktop) + "\\Editor.LNK";
+    const std::string d = std::string(kDesktop) + "\\Projects.lnk";
+    PutDesktop({a, b}, {d});
+    icons.associated = {a, b, d};
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    ASSERT_EQ(Component().Showings().size(), 1u);
+    const auto& shown = Component().Showings()[0].items;
+    ASSERT_EQ(shown.size(), 19u);
+    const std::int32_t heading = Find("UserIcon");
+    EXPECT_EQ(shown[heading].caption, "a.txt");
+    EXPECT_EQ(shown[heading + 1].caption, "Editor");
+    EXPECT_EQ(shown[heading + 2].caption, "Projects.lnk");
+    for (int i = 1; i <= 3; ++i) {
+        const MenuItem& item = shown[heading + i - 1];
+        EXPECT_EQ(item.index, heading + i);
+        EXPECT_EQ(item.parent, 0);
+        EXPECT_EQ(item.key, "");
+        EXPECT_TRUE(item.enabled);
+        EXPECT_EQ(item.image, 8 + i) << "the i-th image after the one keyed Last";
+    }
+    EXPECT_EQ(images.NameAt(10), "associated:" + a);
+    EXPECT_EQ(images.NameAt(11), "associated:" + b);
+    EXPECT_EQ(images.NameAt(12), "associated:" + d);
+    EXPECT_EQ(menu.userFileCount, 2);
+    EXPECT_EQ(menu.userFolderCount, 1);
+    EXPECT_EQ(Component().Showings()[0].imageCount, 12);
+}
+
+TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
+    const std::string a = std::string(kDesktop) + "\\a.txt";
+    const std::string b = std::string(kDesktop) + "\\b.txt";
+    const std::string d = std::string(kDesktop) + "\\Dir";
+    PutDesktop({a, b}, {d});
+    window.handle = 0x42;
+    Build();
+    ShowAndChoose(Find("UserIcon") + 3);
+    ShowAndChoose(Find("UserIcon") + 1);
+    ShowAndChoose(Find("UserIcon") + 2);
+    ASSERT_EQ(shell.executed.size(), 3u);
+    EXPECT_EQ(shell.executed[0].file, d);
+    EXPECT_EQ(shell.executed[1].file, a);
+    EXPECT_EQ(shell.executed[2].file, b);
+    for (const auto& e : shell.executed) {
+        EXPECT_EQ(e.owner, 0x42u);
+        EXPECT_EQ(e.verb, "open");
+        EXPECT_EQ(e.parameters, "");
+        EXPECT_EQ(e.directory, "");
+        EXPECT_EQ(e.show, 1);
+    }
+}
+
+TEST_F(ShellMenuTest, AnEmptyDesktopShowsTheHeadingAlone) {
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    ASSERT_EQ(Component().Showings().size(), 1u);
+    const auto& shown = Component().Showings()[0].items;
+    ASSERT_EQ(shown.size(), 16u);
+    EXPECT_EQ(shown.back().key, "UserIcon");
+    EXPECT_EQ(menu.userFileCount, 0);
+    EXPECT_EQ(menu.userFolderCount, 0);
+    EXPECT_EQ(images.Count(), 9);
+}
+
+TEST_F(ShellMenuTest, TheDesktopIsTheUsersOwnDirectoryAskedWithTheOwnerAndListedWithoutFilter) {
+    window.handle = 0x99;
+    shell.desktop = std::string(kDesktop) + std::string(1, '\0') + "garbage";
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    ASSERT_EQ(shell.folderQueries.size(), 1u);
+    EXPECT_EQ(shell.folderQueries[0].first, 0x99u);
+    EXPECT_EQ(shell.folderQueries[0].second, 0x8010);
+    ASSERT_EQ(lister.fileQueries.size(), 1u);
+    EXPECT_EQ(lister.fileQueries[0].first, kDesktop) << "cut at the first NUL";
+    EXPECT_EQ(lister.fileQueries[0].second, "");
+}
+
+TEST_F(ShellMenuTest, TheImageCountStaysTheSameFromShowingToShowing) {
+    shell.desktop = "C:\\d";
+    lister.files["C:\\d"] = {"C:\\d\\1.txt", "C:\\d\\2.txt"};
+    lister.folders["C:\\d"] = {"C:\\d\\F"};
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    const std::int32_t first = images.Count();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(images.Count(), first);
+    EXPECT_EQ(first, 12);
+    // One entry fewer: its picture goes with it, and what remains follows "Last" directly.
+    lister.files["C:\\d"] = {"C:\\d\\2.txt"};
+    icons.associated = {"C:\\d\\2.txt"};
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(images.Count(), 11);
+    EXPECT_EQ(images.NameAt(10), "associated:C:\\d\\2.txt");
+    EXPECT_EQ(images.PositionOfKey("Last"), 9);
+}
+
+TEST_F(ShellMenuTest, AnUnchangedEntryKeepsItsPictureAndAWrittenOneIsExtractedAgain) {
+    const std::string a = std::string(kDesktop) + "\\a.txt";
+    const std::string b = std::string(kDesktop) + "\\b.txt";
+    const std::string c = std::string(kDesktop) + "\\c.txt";  // no write time: never kept
+    PutDesktop({a, b, c}, {});
+    icons.associated = {a, b, c};
+    shell.writeTimes[a] = 100;
+    shell.writeTimes[b] = 100;
+    Build();
+    const int afterBuild = icons.Extractions();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(icons.Extractions() - afterBuild, 3);
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(icons.Extractions() - afterBuild, 4) << "only the entry without a write time again";
+    EXPECT_EQ(images.NameAt(10), "associated:" + a);
+    shell.writeTimes[b] = 200;
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(icons.Extractions() - afterBuild, 6);
+    EXPECT_EQ(images.NameAt(11), "associated:" + b);
+}
+
+TEST_F(ShellMenuTest, IconFallbacksExtractedThenAssociatedThenTheShellsSmallIcon) {
+    const std::string exe = std::string(kDesktop) + "\\tool.exe";
+    const std::string doc = std::string(kDesktop) + "\\doc.rtf";
+    const std::string txt = std::string(kDesktop) + "\\note.txt";
+    const std::string odd = std::string(kDesktop) + "\\odd.bin";
+    PutDesktop({exe, doc, txt, odd}, {});
+    icons.files[{exe, 0}] = {};
+    icons.files[{doc, 0}] = {0, true};  // a handle beside a count of 0 is no icon
+    icons.associated = {doc};
+    icons.shellIcons = {txt};
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(images.NameAt(10), "file:" + exe + ",0");
+    EXPECT_EQ(images.NameAt(11), "associated:" + doc);
+    EXPECT_EQ(images.NameAt(12), "shell:" + txt);
+    EXPECT_EQ(images.NameAt(13), "") << "no icon at all: the plain canvas";
+    EXPECT_EQ(fakes::MenuIcon::alive, 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "ExtractAssociatedIcon " + exe), 0)
+        << "an extracted icon needs no fallback";
+}
+
+TEST_F(ShellMenuTest, EveryEntryIsDrawnOnACleanCanvas) {
+    shell.desktop = "C:\\x";
+    lister.files["C:\\x"] = {"C:\\x\\1", "C:\\x\\2"};
+    icons.associated = {"C:\\x\\1", "C:\\x\\2"};
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(images.NameAt(11), "associated:C:\\x\\2");
+}
+
+TEST_F(ShellMenuTest, JapaneseNamesArePaddedForTheMenu) {
+    PutDesktop({std::string(kDesktop) + "\\メモ帳.txt", std::string(kDesktop) + "\\ﾒﾓ.txt"},
+               {std::string(kDesktop) + "\\写真"});
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    const auto& shown = Component().Showings()[0].items;
+    EXPECT_EQ(shown[16].caption, "メモ帳.txtxxx");
+    EXPECT_EQ(shown[17].caption, "ﾒﾓ.txt");
+    EXPECT_EQ(shown[18].caption, "写真xx");
+}
+
+TEST_F(ShellMenuTest, AnEmptyBinGreysEmptyingAndShowsTheEmptyPictures) {
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    const auto& shown = Component().Showings()[0].items;
+    EXPECT_FALSE(shown[Find("EmptyT") - 1].enabled);
+    EXPECT_EQ(shown[Find("Recycle") - 1].image, 5);
+    EXPECT_EQ(shown[Find("TrashProp") - 1].image, 5);
+    EXPECT_EQ(shown[Find("EmptyT") - 1].image, 6) << "emptying always shows the full bin";
+}
+
+TEST_F(ShellMenuTest, ABinThatHoldsSomethingEnablesEmptyingAtTheNextShowing) {
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    shell.bins["C:\\"] = {0, 1};
+    menu.ShowPopupMenu(0, 0);
+    const auto& shown = Component().Showings()[1].items;
+    EXPECT_TRUE(shown[Find("EmptyT") - 1].enabled);
+    EXPECT_EQ(shown[Find("Recycle") - 1].image, 6);
+    EXPECT_EQ(shown[Find("TrashProp") - 1].image, 6);
+    // And back: the saved fixed part starts every showing afresh.
+    shell.bins["C:\\"] = {};
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_FALSE(Component().Showings()[2].items[Find("EmptyT") - 1].enabled);
+    EXPECT_EQ(Component().Showings()[2].items[Find("Recycle") - 1].image, 5);
+}
+
+TEST_F(ShellMenuTest, TheBinsAreAskedAfreshForEachOfTheThreeEntries) {
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(std::count(shell.binQueries.begin(), shell.binQueries.end(), ""), 3);
+    EXPECT_EQ(std::count(shell.binQueries.begin(), shell.binQueries.end(), "C:\\"), 3);
+}
+
+TEST_F(ShellMenuTest, ShowAtGetsThePointRoundedHalfToEvenAndTheFixedArguments) {
+    Build();
+    menu.ShowPopupMenu(100.5f, 201.5f);
+    menu.ShowPopupMenu(-0.5f, 7.49f);
+    ASSERT_EQ(Component().Showings().size(), 2u);
+    const auto& s = Component().Showings()[0];
+    EXPECT_EQ(s.x, 100);
+    EXPECT_EQ(s.y, 202);
+    EXPECT_EQ(s.rest, std::vector<std::int32_t>({0, 0, 0, 0, -1}));
+    EXPECT_EQ(s.anchor, platform::MenuAnchor::Pointer);
+    EXPECT_EQ(Component().Showings()[1].x, 0);
+    EXPECT_EQ(Component().Showings()[1].y, 7);
+}
+
+TEST_F(ShellMenuTest, AListThatComesBackEmptySetsOnlyTheCount) {
+    const std::string a = std::string(kDesktop) + "\\a.txt";
+    PutDesktop({a}, {});
+    Build();
+    menu.ShowPopupMenu(0, 0);
+    lister.files.clear();
+    menu.ShowPopupMenu(0, 0);
+    EXPECT_EQ(menu.userFileCount, 0);
+    EXPECT_EQ(menu.userFiles, std::vector<std::string>({a})) << "the list keeps its earlier contents";
+    EXPECT_EQ(Component().Showings()[1].items.size(), 16u);
+}
+
+TEST_F(ShellMenuTest, BeforeTheMenuIsBuiltNothingShows) {
+    menu.ShowPopupMenu(0, 0);
+    menu.objPMn_Click(1);
+    EXPECT_EQ(factory.Created(), 0);
+    EXPECT_TRUE(shell.started.empty());
+}
+
+// ---- the commands ---------------------------------------------------------------------------
+
+TEST_F(ShellMenuTest, DisplayPropertiesStartsTheDisplayApplet) {
+    Build();
+    ShowAndChoose(Find("ScreenProp"));
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0].commandLine, "rundll32.exe shell32.dll,Control_RunDLL Desk.cpl");
+    EXPECT_EQ(shell.started[0].show, 1);
+}
+
+TEST_F(ShellMenuTest, ShowDesktopMinimisesThenRestoresAndReleasesTheShellObject) {
+    Build();
+    EXPECT_FALSE(menu.desktopMinimized);
+    ShowAndChoose(Find("ShowDesktop"));
+    EXPECT_TRUE(menu.desktopMinimized);
+    ShowAndChoose(Find("ShowDesktop"));
+    EXPECT_FALSE(menu.desktopMinimized);
+    ShowAndChoose(Find("ShowDesktop"));
+    EXPECT_EQ(shell.automation, std::vector<std::string>({"MinimizeAll", "UndoMinimizeALL", "MinimizeAll"}));
+    EXPECT_EQ(shell.dispatchesAlive, 0);
+}
+
+TEST_F(ShellMenuTest, OnlyShowDesktopFlipsTheMinimisedFlag) {
+    Build();
+    ShowAndChoose(Find("ShowDesktop"));
+    for (std::string_view key : {"ScreenProp", "MyCom", "MyCProp", "EmptyT"}) ShowAndChoose(Find(key));
+    ShowAndChoose(Find("UserIcon"));  // the heading raises nothing
+    EXPECT_TRUE(menu.desktopMinimized);
+}
+
+TEST_F(ShellMenuTest, WithoutAShellObjectShowDesktopLeavesTheFlag) {
+    shell.dispatchAvailable = false;
+    Build();
+    ShowAndChoose(Find("ShowDesktop"));
+    EXPECT_FALSE(menu.desktopMinimized);
+}
+
+TEST_F(ShellMenuTest, EachSystemFolderOpensInExplorerByItsClassIdentifier) {
+    window.handle = 0x51;
+    Build();
+    const std::string keys[] = {"MyCom", "NetCom", "MyDoc", "INet", "Recycle"};
+    for (const std::string& key : keys) ShowAndChoose(Find(key));
+    ASSERT_EQ(shell.executed.size(), 5u);
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(shell.executed[k].owner, 0x51u);
+        EXPECT_EQ(shell.executed[k].verb, "open");
+        EXPECT_EQ(shell.executed[k].file, "explorer.exe");
+        EXPECT_EQ(shell.executed[k].parameters, "::" + std::string(app::kFolderClsids[k]));
+        EXPECT_EQ(shell.executed[k].directory, "");
+        EXPECT_EQ(shell.executed[k].show, 1);
+    }
+    EXPECT_EQ(shell.executed[4].parameters, "::{645FF040-5081-101B-9F08-00AA002F954E}");
+    EXPECT_TRUE(shell.started.empty());
+}
+
+TEST_F(ShellMenuTest, AppletPropertiesStartRundllWithTheirApplet) {
+    shell.existing = {"C:\\Windows\\system32\\Netcpl.cpl"};
+    Build();
+    ShowAndChoose(Find("MyCProp"));
+    ShowAndChoose(Find("NetProp"));
+    ShowAndChoose(Find("INetProp"));
+    ASSERT_EQ(shell.started.size(), 3u);
+    EXPECT_EQ(shell.started[0].commandLine, "rundll32.exe shell32.dll,Control_RunDLL Sysdm.cpl");
+    EXPECT_EQ(shell.started[1].commandLine, "rundll32.exe shell32.dll,Control_RunDLL Netcpl.cpl");
+    EXPECT_EQ(shell.started[2].commandLine, "rundll32.exe shell32.dll,Control_RunDLL Inetcpl.cpl");
+    for (const auto& s : shell.started) EXPECT_EQ(s.show, 1);
+}
+
+TEST_F(ShellMenuTest, WithoutTheOldNetworkAppletTheNetworkConnectionsAppletStarts) {
+    shell.systemFolder = "C:\\Windows\\system32";
+    Build();
+    ShowAndChoose(Find("NetProp"));
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0].commandLine, "rundll32.exe shell32.dll,Control_RunDLL ncpa.cpl");
+}
+
+class FolderProperties : public ShellMenuTest {
+protected:
+    void SetUp() override {
+        shell.nameSpaces[0] = {{"My Documents", "Recycle Bin"}, "Desktop"};
+        shell.nameSpaces[5] = {{}, "Documents"};
+        shell.nameSpaces[10] = {{}, "Recycle Bin"};
+        Build();
+    }
+    void SetDocumentsName(const std::string& name, const std::string& localized = "") {
+        auto& values = registry.keys[{platform::RootKey::ClassesRoot, "CLSID\\" + clsids[2]}];
+        if (!name.empty()) values[""] = name;
+        if (!localized.empty()) values["LocalizedString"] = localized;
+    }
+};
+
+TEST_F(FolderProperties, MyDocumentsByItsRegisteredNameOnTheDesktopRunsTheJapanesePropertiesVerb) {
+    SetDocumentsName("My Documents");
+    ShowAndChoose(Find("MyDProp"));
+    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 0", "ParseName 0 My Documents",
+                                                          "DoIt My Documents プロパティ(&R)"}));
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_EQ(shell.dispatchesAlive, 0);
+}
+
+TEST_F(FolderProperties, WithoutTheJapaneseVerbTheLanguageIndependentOneRunsOnTheSameItem) {
+    SetDocumentsName("My Documents");
+    shell.verbs = {"&Open", "&Properties"};
+    ShowAndChoose(Find("MyDProp"));
+    EXPECT_EQ(shell.automation.back(), "InvokeVerb My Documents properties");
+    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
+                            [](const std::string& e) { return e.starts_with("DoIt"); }),
+              0);
+}
+
+TEST_F(FolderProperties, TheFirstVerbOfThatExactNameRunsAndNoOther) {
+    SetDocumentsName("My Documents");
+    shell.verbs = {"プロパティ", "プロパティ(&R)", "プロパティ(&R)"};
+    ShowAndChoose(Find("MyDProp"));
+    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
+                            [](const std::string& e) { return e.starts_with("DoIt"); }),
+              1);
+    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
+                            [](const std::string& e) { return e.starts_with("InvokeVerb"); }),
+              0);
+}
+
+TEST_F(FolderProperties, ANameFromLocalizedStringIsThePartAfterItsLastComma) {
+    SetDocumentsName("", "@%SystemRoot%\\system32\\shell32.dll,-9227");
+    ShowAndChoose(Find("MyDProp"));
+    // "-9227" names nothing on the desktop: the My Documents folder's own item stands in.
+    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 0", "ParseName 0 -9227", "NameSpace 5",
+                                                          "OwnItem 5", "DoIt Documents プロパティ(&R)"}));
+}
+
+TEST_F(FolderProperties, ALocalizedStringWithoutCommaIsTakenWhole) {
+    SetDocumentsName("", "Recycle Bin");
+    ShowAndChoose(Find("MyDProp"));
+    EXPECT_EQ(shell.automation[1], "ParseName 0 Recycle Bin");
+    EXPECT_EQ(shell.automation.back(), "DoIt Recycle Bin プロパティ(&R)");
+}
+
+TEST_F(FolderProperties, WithoutAnyRegisteredNameTheHalfWidthFallbackIsLookedFor) {
+    ShowAndChoose(Find("MyDProp"));
+    EXPECT_EQ(shell.automation[1], "ParseName 0 ﾏｲ ﾄﾞｷｭﾒﾝﾄ");
+    EXPECT_EQ(shell.automation.back(), "DoIt Documents プロパティ(&R)");
+}
+
+TEST_F(FolderProperties, RecycleBinPropertiesUseTheBinsOwnItem) {
+    ShowAndChoose(Find("TrashProp"));
+    EXPECT_EQ(shell.automation,
+              std::vector<std::string>({"NameSpace 10", "OwnItem 10", "DoIt Recycle Bin プロパティ(&R)"}));
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_EQ(shell.dispatchesAlive, 0);
+}
+
+TEST_F(FolderProperties, AFolderTheShellDoesNotKnowEndsTheCommandQuietly) {
+    shell.nameSpaces.erase(10);
+    ShowAndChoose(Find("TrashProp"));
+    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 10"}));
+}
+
+TEST_F(ShellMenuTest, EmptyingEmptiesEveryBinWithTheSystemsOwnDialogs) {
+    shell.bins["C:\\"] = {1, 1};
+    window.handle = 0x77;
+    Build();
+    ShowAndChoose(Find("EmptyT"));
+    EXPECT_EQ(shell.emptied, std::vector<std::string>({""}));
+    EXPECT_EQ(shell.emptiedOwner, 0x77u);
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_TRUE(shell.executed.empty());
+}
+
+TEST_F(ShellMenuTest, HeadingsAndTheSubMenuParentRunNothing) {
+    PutDesktop({std::string(kDesktop) + "\\a.txt"}, {});
+    Build();
+    ShowAndChoose(3);
+    ShowAndChoose(Find("Properties"));
+    ShowAndChoose(Find("UserIcon"));
+    EXPECT_TRUE(events.clicks.empty());
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_TRUE(shell.executed.empty());
+    EXPECT_TRUE(shell.automation.empty());
+}
+
+TEST_F(ShellMenuTest, UserIconArithmeticMapsFilesFirstThenFolders) {
+    Build();
+    menu.userFiles = {"f1", "f2", "f3"};
+    menu.userFolders = {"d1", "d2"};
+    menu.userFileCount = 3;
+    menu.userFolderCount = 2;
+    const std::int32_t heading = Find("UserIcon");
+    for (int j = 1; j <= 5; ++j) menu.objPMn_Click(heading + j);
+    menu.objPMn_Click(heading + 6);  // beyond the entries: nothing
+    ASSERT_EQ(shell.executed.size(), 5u);
+    const char* expected[] = {"f1", "f2", "f3", "d1", "d2"};
+    for (int j = 0; j < 5; ++j) EXPECT_EQ(shell.executed[j].file, expected[j]);
+}
+
+}  // namespace
+}  // namespace lumbra
