@@ -122,7 +122,7 @@ void ShellMenu::RenderRegistryIcon(std::size_t folder, std::string_view valueNam
     const std::string value = desktop::ReadRegString(owner_.registry, platform::RootKey::ClassesRoot,
                                                      ClassKey(owner_.folderClsids[folder]) + "\\DefaultIcon", valueName);
     const IconLocation location = SplitDefaultIcon(value);
-    platform::ExtractedIcon extracted = s_.icons.ExtractIcon(location.file, location.index);
+    platform::ExtractedIcon extracted = s_.icons.ExtractFileIcon(location.file, location.index);
     platform::IconPtr icon = extracted.count > 0 ? std::move(extracted.small) : nullptr;
     if (!icon) icon = s_.icons.Stock(stock);
     if (icon) s_.picIcon.DrawIcon(*icon);
@@ -149,9 +149,9 @@ platform::PictureRef ShellMenu::UserIconPicture(const std::string& path) {
     if (written) {
         if (platform::PictureRef kept = iconCache_.Find(path, *written)) return kept;
     }
-    platform::ExtractedIcon extracted = s_.icons.ExtractIcon(path, 0);
+    platform::ExtractedIcon extracted = s_.icons.ExtractFileIcon(path, 0);
     platform::IconPtr icon = extracted.count > 0 ? std::move(extracted.small) : nullptr;
-    if (!icon) icon = s_.icons.ExtractAssociatedIcon(path);
+    if (!icon) icon = s_.icons.AssociatedIcon(path);
     // Some files have no associated icon the old way (a plain text file under Wine, for one);
     // the shell's file information still knows one.
     if (!icon) icon = s_.icons.ShellSmallIcon(path);

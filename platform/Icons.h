@@ -29,9 +29,9 @@ class IconSource {
 public:
     virtual ~IconSource() = default;
     // One icon of file at index (a negative index is a resource identifier).
-    virtual ExtractedIcon ExtractIcon(std::string_view file, std::int32_t index) = 0;
+    virtual ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) = 0;
     // The icon the shell associates with the file, copied at 16 x 16; nullptr when there is none.
-    virtual IconPtr ExtractAssociatedIcon(std::string_view path) = 0;
+    virtual IconPtr AssociatedIcon(std::string_view path) = 0;
     // The shell's small icon for the path (file information); nullptr when there is none.
     virtual IconPtr ShellSmallIcon(std::string_view path) = 0;
     virtual IconPtr Stock(StockIcon which) = 0;

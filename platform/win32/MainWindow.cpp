@@ -316,9 +316,43 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_CONTEXTMENU:
+        if (OnContextMenuKey(message, wParam, lParam)) return 0;
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     default:
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     }
+}
+
+// The context-menu key (on its release) and Shift+F10 open the popup menu, and so does a
+// context-menu request without a pointer position from anywhere else. The keys are taken here
+// rather than left to the default handling, which would turn them into such a request as well
+// (or not, depending on the system).
+bool Win32MainWindow::OnContextMenuKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (events_ == nullptr) return false;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    switch (message) {
+    case WM_KEYDOWN:
+        if (wParam == VK_APPS) return true;
+        if (wParam == VK_F10 && shift) break;
+        return false;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F10 && shift) break;
+        return false;
+    case WM_KEYUP:
+        if (wParam == VK_APPS) break;
+        return false;
+    case WM_CONTEXTMENU:
+        if (lParam == -1) break;
+        return false;
+    default:
+        return false;
+    }
+    events_->Form_ContextMenu();
+    return true;
 }
 
 void Win32MainWindow::OnClose(platform::UnloadMode mode) {

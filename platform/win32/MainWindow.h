@@ -63,6 +63,7 @@ private:
     void OnPanelPaint();
     void OnPanelMouseUp(int button, WPARAM keys, LPARAM position);
     void OnPanelDoubleClick(LPARAM position);
+    bool OnContextMenuKey(UINT message, WPARAM wParam, LPARAM lParam);
     const platform::ImageElement* WallpaperElementAt(int x, int y) const;
 
     // The window's outer rectangle in screen pixels; the restored one while minimised.

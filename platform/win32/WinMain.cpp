@@ -5,12 +5,16 @@
 #include "app/frmMain.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MainWindow.h"
+#include "platform/win32/MenuIcons.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/NotifyIcon.h"
+#include "platform/win32/PopupMenu.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/Settings.h"
+#include "platform/win32/ShellServices.h"
 #include "platform/win32/SystemInfo.h"
+#include "res/resource.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace lumbra;
@@ -23,7 +27,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32MainWindow window(instance, system.Screen());
         win32::Win32NotifyIcon notifyIcon(instance);
 
-        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon});
+        // The popup menu's parts. The image list holds the display-properties picture from the
+        // start, as the window was designed.
+        win32::Win32CodePage932 codePage;
+        win32::Win32PopupMenuFactory menus(codePage);
+        win32::Win32IconSource icons(instance);
+        win32::Win32ImageList ilsIcons;
+        ilsIcons.Add(icons.ResourceIcon(IDI_DISPLAY_PROPS), "");
+        win32::Win32IconCanvas picIcon;
+        win32::Win32FileLister glnFile;
+        win32::Win32Shell shell;
+        menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, shell, codePage};
+
+        app::frmMain form(
+            app::FormServices{settings, profile, registry, system, window, notifyIcon, &menuServices});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
 

@@ -136,7 +136,7 @@ std::string FakeImageList::KeyAt(std::int32_t position) const {
 
 // ---- icons ----------------------------------------------------------------------------------
 
-platform::ExtractedIcon FakeIconSource::ExtractIcon(std::string_view file, std::int32_t index) {
+platform::ExtractedIcon FakeIconSource::ExtractFileIcon(std::string_view file, std::int32_t index) {
     ++extractions_;
     Log("ExtractIcon " + std::string(file) + "," + std::to_string(index));
     platform::ExtractedIcon result;
@@ -149,7 +149,7 @@ platform::ExtractedIcon FakeIconSource::ExtractIcon(std::string_view file, std::
     return result;
 }
 
-platform::IconPtr FakeIconSource::ExtractAssociatedIcon(std::string_view path) {
+platform::IconPtr FakeIconSource::AssociatedIcon(std::string_view path) {
     Log("ExtractAssociatedIcon " + std::string(path));
     if (!associated.count(std::string(path))) return nullptr;
     return std::make_unique<MenuIcon>("associated:" + std::string(path));

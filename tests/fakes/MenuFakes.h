@@ -161,8 +161,8 @@ public:
     std::set<std::string> shellIcons;
     bool stockAvailable = true;
 
-    platform::ExtractedIcon ExtractIcon(std::string_view file, std::int32_t index) override;
-    platform::IconPtr ExtractAssociatedIcon(std::string_view path) override;
+    platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override;
+    platform::IconPtr AssociatedIcon(std::string_view path) override;
     platform::IconPtr ShellSmallIcon(std::string_view path) override;
     platform::IconPtr Stock(platform::StockIcon which) override;
     platform::PictureRef ResourceIcon(int id) override;

@@ -1,0 +1,61 @@
+#pragma once
+// The shell for the popup menu's commands, the desktop lister glnFile and the code page 932
+// counter, on the W functions.
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/FileLister.h"
+#include "platform/Shell.h"
+
+namespace lumbra::win32 {
+
+class Win32CodePage932 final : public platform::CodePageCounter {
+public:
+    std::size_t Cp932ByteCount(std::string_view utf8) override;
+};
+
+// Files, then folders, of one folder; hidden and system entries left out (every desktop holds a
+// hidden desktop.ini); in the order Explorer sorts names.
+class Win32FileLister final : public platform::FileLister {
+public:
+    std::string ListFiles(std::string_view folder, std::string_view filter) override;
+    std::string ListFolders(std::string_view folder) override;
+};
+
+// The windows that the shell's own "minimise all" would have minimised, for systems whose
+// Shell object does not do it (Wine answers E_NOTIMPL).
+class MinimizedWindows {
+public:
+    void MinimizeAll();
+    void RestoreAll();
+
+private:
+    std::vector<HWND> windows_;
+};
+
+class Win32Shell final : public platform::Shell {
+public:
+    bool StartProcess(std::string_view commandLine, std::int32_t show) override;
+    std::intptr_t Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
+                          std::string_view parameters, std::string_view directory, std::int32_t show) override;
+    std::unique_ptr<platform::ShellDispatch> CreateShellDispatch() override;
+    bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
+    void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;
+    platform::DriveType GetDriveType(std::string_view root) override;
+    std::string FolderPath(std::uintptr_t owner, std::int32_t folder) override;
+    std::string SystemFolder() override;
+    bool FileExists(std::string_view path) override;
+    std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
+    platform::WindowsVersion Version() override;
+
+private:
+    MinimizedWindows minimized_;
+};
+
+// The program name at the start of a command line (quoted or up to the first blank).
+std::wstring ProgramOf(std::wstring_view commandLine);
+
+}  // namespace lumbra::win32
