@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "MenuTestSupport.h"
 #include "common/MenuCaptionTable.h"
 #include "platform/win32/MenuIcons.h"
 #include "platform/win32/PopupMenu.h"
@@ -20,40 +21,7 @@ public:
     void objPMn_Click(std::int32_t index) override { indices.push_back(index); }
 };
 
-// A plain top-level window that owns the menu, shown like the program's.
-class OwnerWindow {
-public:
-    OwnerWindow() {
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof cls;
-        cls.lpfnWndProc = ::DefWindowProcW;
-        cls.hInstance = ::GetModuleHandleW(nullptr);
-        cls.lpszClassName = L"LumbraMenuTestOwner";
-        ::RegisterClassExW(&cls);
-        hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST, L"LumbraMenuTestOwner", L"menu owner", WS_OVERLAPPEDWINDOW, 120, 90,
-                                  300, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ::ShowWindow(hwnd_, SW_SHOW);
-        ::UpdateWindow(hwnd_);
-        ::SetForegroundWindow(hwnd_);
-        Pump();
-    }
-    ~OwnerWindow() {
-        ::DestroyWindow(hwnd_);
-        Pump();
-    }
-    HWND get() const { return hwnd_; }
-    std::uintptr_t value() const { return reinterpret_cast<std::uintptr_t>(hwnd_); }
-    static void Pump() {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-
-private:
-    HWND hwnd_ = nullptr;
-};
+using wintest::OwnerWindow;
 
 // A letter arrives as the character it types (a key press would be translated into one only
 // behind the keys already posted); other keys as they are pressed.

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "MenuTestSupport.h"
 #include "app/frmMain.h"
 #include "desktop/modMain.h"
 #include "menu/ShellMenu.h"
@@ -216,55 +217,10 @@ TEST(MenuImageList, PositionsFromOneKeysAndRemoval) {
 
 // ---- the system icon set on this system -----------------------------------------------------
 
-class NoClicks : public platform::PopupMenuEvents {
-public:
-    void objPMn_Click(std::int32_t) override {}
-};
-
 TEST(MenuSystemIcons, NineImagesAndEverySystemFolderShowsAPicture) {
-    Win32CodePage932 codePage;
-    Win32PopupMenuFactory menus(codePage);
-    Win32IconSource icons(::GetModuleHandleW(nullptr));
-    Win32ImageList list;
-    list.Add(icons.ResourceIcon(IDI_DISPLAY_PROPS), "");
-    Win32IconCanvas canvas;
-    Win32FileLister lister;
-    Win32Shell shell;
-    Win32Registry registry;
-    class NoWindow final : public platform::MainWindowView {
-    public:
-        float Left() const override { return 0; }
-        float Top() const override { return 0; }
-        float Width() const override { return 0; }
-        float Height() const override { return 0; }
-        void SetLeft(float) override {}
-        void SetTop(float) override {}
-        void SetWidth(float) override {}
-        void SetHeight(float) override {}
-        float PanelWidth() const override { return 0; }
-        float PanelHeight() const override { return 0; }
-        void SetPanelWidth(float) override {}
-        void SetPanelHeight(float) override {}
-        platform::Scene& Panel() override { return scene; }
-        void RefreshPanel() override {}
-        bool Minimised() const override { return false; }
-        bool IsVisible() const override { return false; }
-        void Show() override {}
-        void Hide() override {}
-        void SetIcon(platform::AppIcon) override {}
-        std::uintptr_t IconHandle() const override { return 0; }
-        std::uintptr_t Handle() const override { return 0; }
-        void MakeTopmost() override {}
-        void InstallMessageHook() override {}
-        std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return {}; }
-        platform::Scene scene;
-    } window;
-    std::array<std::string, 5> clsids;
-    std::array<std::string, 5> applets;
-    for (std::size_t k = 0; k < 5; ++k) clsids[k] = app::kFolderClsids[k];
-    NoClicks events;
-    menu::ShellMenu shellMenu(menu::MenuServices{menus, list, canvas, icons, lister, shell, codePage},
-                              menu::MenuOwner{registry, window, clsids, applets, events});
+    wintest::RealMenu real(0);
+    Win32ImageList& list = real.ilsIcons;
+    menu::ShellMenu& shellMenu = real.shellMenu;
     shellMenu.LoadSystemIcons();
     ASSERT_EQ(list.Count(), 9);
     EXPECT_EQ(list.PositionOfKey("Last"), 9);
