@@ -126,8 +126,10 @@ def _parse_arguments(argv: list[str]) -> tuple[argparse.Namespace, list[str]]:
 # Waiting
 
 
-def wait_until(condition, timeout: float = 5.0, interval: float = 0.05, what: str = "the condition"):
-    """Polls condition() until it returns something truthy and returns that; fails after timeout."""
+def wait_until(condition, timeout: float = 5.0, interval: float = 0.05, what: str = "the condition",
+               describe=None):
+    """Polls condition() until it returns something truthy and returns that; fails after timeout,
+    telling the last value, or what describe() says about the state at that moment."""
     deadline = time.monotonic() + timeout
     last = None
     while True:
@@ -135,7 +137,8 @@ def wait_until(condition, timeout: float = 5.0, interval: float = 0.05, what: st
         if last:
             return last
         if time.monotonic() >= deadline:
-            raise AssertionError(f"timed out after {timeout:.1f} s waiting for {what}; last value: {last!r}")
+            state = describe() if describe is not None else last
+            raise AssertionError(f"timed out after {timeout:.1f} s waiting for {what}; last seen: {state!r}")
         time.sleep(interval)
 
 
@@ -698,7 +701,7 @@ class LumbraTestCase(unittest.TestCase):
 
     def wait_geometry_change(self, program: Program, before: Rect, timeout: float = 5.0) -> WindowInfo:
         wait_until(lambda: program.window().rect != before, timeout=timeout,
-                   what=f"the window to leave {before}")
+                   what=f"the window to leave {before}", describe=lambda: program.window().rect)
         return self.settled_window(program)
 
     def frame_point(self, window: WindowInfo, part: str) -> tuple[int, int]:

@@ -21,9 +21,9 @@ class DesktopColour(LumbraTestCase):
 
     def wait_panel_colour(self, program, rgb, timeout=5.0):
         """Every sample point of the panel shows rgb."""
-        return wait_until(lambda: (px := self.panel_pixels(program)) and
-                          all(colour_close(c, rgb, 3) for _, c in px) and px,
-                          timeout=timeout, what=f"the panel to show {rgb}")
+        return wait_until(lambda: all(colour_close(c, rgb, 3) for _, c in self.panel_pixels(program)),
+                          timeout=timeout, what=f"the panel to show {rgb}",
+                          describe=lambda: self.panel_pixels(program))
 
     def test_panel_shows_the_desktop_colour_of_win_ini(self):
         self.session.set_desktop_colour(MAGENTA)
@@ -31,21 +31,24 @@ class DesktopColour(LumbraTestCase):
         self.wait_panel_colour(program, MAGENTA)
 
     def test_missing_colour_shows_the_system_desktop_colour(self):
-        self.session.set_desktop_colour(None)
-        expected = self.session.system_desktop_colour()
         program = self.start_lumbra()
-        self.wait_panel_colour(program, expected)
+        # From a colour of its own first: the system colour is also what the desktop behind shows.
+        self.session.set_desktop_colour(MAGENTA, announce=True)
+        self.wait_panel_colour(program, MAGENTA)
+        self.session.set_desktop_colour(None, announce=True)
+        self.wait_panel_colour(program, self.session.system_desktop_colour())
 
     def test_panel_follows_a_colour_change_announced_by_wm_settingchange(self):
         self.session.set_desktop_colour(MAGENTA)
         program = self.start_lumbra()
-        self.wait_panel_colour(program, MAGENTA)
         self.session.set_desktop_colour(GREEN, announce=True)
         self.wait_panel_colour(program, GREEN)
+        self.session.set_desktop_colour(MAGENTA, announce=True)
+        self.wait_panel_colour(program, MAGENTA)
 
     def test_a_repaint_recomposes_with_the_current_colour(self):
-        self.session.set_desktop_colour(MAGENTA)
         program = self.start_lumbra()
+        self.session.set_desktop_colour(MAGENTA, announce=True)
         self.wait_panel_colour(program, MAGENTA)
         # Changed without an announcement: only the next repaint of the window picks it up.
         self.session.set_desktop_colour(GREEN)
@@ -55,7 +58,10 @@ class DesktopColour(LumbraTestCase):
     def test_with_dbg_the_picture_is_not_recomposed_on_settings_change_or_repaint(self):
         self.session.set_desktop_colour(MAGENTA)
         program = self.start_lumbra("/dbg")
-        # Without the message hook the first picture comes from the resize pass at showing.
+        # Without the message hook the picture is composed by the resize handling only.
+        window = self.settled_window(program)
+        edge = self.frame_point(window, "HTRIGHT")
+        self.session.drag(edge, (edge[0] + 30, edge[1]))
         self.wait_panel_colour(program, MAGENTA)
         self.session.set_desktop_colour(GREEN, announce=True)
         self.session.probe("redraw", str(program.window().hwnd))

@@ -68,7 +68,8 @@ class StartUp(LumbraTestCase):
 
         info = wait_until(lambda: (v := self.session.reg_values(UPDATE_SECTION)) and
                           v.get("CurrentVersion") != "1.05.0003" and v, timeout=5,
-                          what="UpdateInfo to be rewritten")
+                          what="UpdateInfo to be rewritten",
+                          describe=lambda: self.session.reg_values(UPDATE_SECTION))
         self.assertEqual(self.session.reg_get_typed(UPDATE_SECTION, "CurrentVersion"), ("REG_SZ", "1.12.0000"))
         kind, path = self.session.reg_get_typed(UPDATE_SECTION, "ApplicationPath")
         self.assertEqual(kind, "REG_SZ")
@@ -111,13 +112,16 @@ class StartUp(LumbraTestCase):
         window = self.settled_window(self.start_lumbra())
         half_w, half_h = default.rect.width / 2, default.rect.height / 2
         # The window system may hold a window wider than half the default (its minimum tracking
-        # width); the picture then keeps to the width and the height follows.
+        # width); then that width is the minimum. The picture keeps to the width, the height follows.
         min_w = max(half_w, self.session.metrics()["minTrack"]["x"])
         self.assertGreaterEqual(window.rect.width, half_w - 1, f"{window.rect} narrower than half of {default.rect}")
         self.assertGreaterEqual(window.rect.height, half_h - 1, f"{window.rect} lower than half of {default.rect}")
-        at_half = abs(window.rect.width - min_w) <= 1 or abs(window.rect.height - half_h) <= 1
+        at_half = half_w - 1 <= window.rect.width <= min_w + 1 or abs(window.rect.height - half_h) <= 1
         self.assertTrue(at_half, f"{window.rect}: neither width {min_w} nor height {half_h} is at the minimum")
         self.assertEqual((window.rect.left, window.rect.top), (300, 200))
+        # The stored picture had the screen's proportions, and keeps them.
+        panel = window.panel.rect
+        self.assertNear(panel.height, panel.width * 3 / 4, 1.5, f"panel {panel.width}x{panel.height}")
 
 
 class CloseAndRestore(LumbraTestCase):
@@ -132,7 +136,7 @@ class CloseAndRestore(LumbraTestCase):
         moved = self.wait_geometry_change(program, window.rect)
         self.session.wheel(*moved.rect.center, notches=-2)
         wait_until(lambda: program.window().rect.width >= moved.rect.width + 50, timeout=5,
-                   what="two wheel steps to enlarge the window")
+                   what="two wheel steps to enlarge the window", describe=lambda: program.window().rect)
         before = self.settled_window(program)
         self.shot("before-close")
 

@@ -58,7 +58,7 @@ class FrameDrag(ResizeTestCase):
         # The width comes back from the unchanged height: the end state equals the start.
         after = wait_until(lambda: (w := self.settled_window(program)) and
                            abs(w.rect.width - before.rect.width) <= 1 and w,
-                           timeout=5, what="the width to come back")
+                           timeout=5, what="the width to come back", describe=lambda: program.window().rect)
         self.assertRectNear(after.rect, before.rect, 1)
         self.assertRectNear(after.panel.rect, before.panel.rect, 1)
 
@@ -147,7 +147,7 @@ class WheelZoom(ResizeTestCase):
         self.session.wheel(px, py, notches=-3)
         after = wait_until(lambda: (w := self.settled_window(program)) and
                            w.rect.width >= before.rect.width + 3 * WHEEL_STEP - 2 and w,
-                           timeout=5, what="three wheel steps")
+                           timeout=5, what="three wheel steps", describe=lambda: program.window().rect)
         self.assertNear(after.rect.width, before.rect.width + 3 * WHEEL_STEP, 2, "width after three notches")
         self.assertNear(after.rect.center[0], before.rect.center[0], 2, "the pointer stays in the middle")
         ratio = before.panel.rect.height / before.panel.rect.width
