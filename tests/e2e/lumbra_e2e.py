@@ -300,17 +300,18 @@ class Session:
 
     # -- life cycle --------------------------------------------------------------------------
 
-    def start(self, fresh_prefix: bool = False) -> "Session":
+    def start(self, fresh_prefix: bool = False, warm_up: bool = True) -> "Session":
         self.cfg.work.mkdir(parents=True, exist_ok=True)
         self.cfg.shots.mkdir(exist_ok=True)
         self.cfg.logs.mkdir(exist_ok=True)
         self.display = self._ensure_display()
         self._ensure_prefix(fresh_prefix)
         self.env = self._wine_env()
-        # One persistent wineserver for the whole run (ended in stop()), started with no pipe of
-        # ours, so that program starts do not each pay for a new server and a new desktop.
-        _run(["wineserver", "-p"], env=self.env, timeout=30, check=False, capture=False)
-        self.probe("metrics")  # brings up the virtual desktop
+        if warm_up:
+            # One persistent wineserver for the whole run (ended in stop()), started with no pipe
+            # of ours, so that program starts do not each pay for a new server and a new desktop.
+            _run(["wineserver", "-p"], env=self.env, timeout=30, check=False, capture=False)
+            self.probe("metrics")  # brings up the virtual desktop
         return self
 
     def stop(self) -> None:
@@ -795,7 +796,7 @@ def main() -> None:
     if args.setup:
         s = Session(cfg)
         try:
-            s.start(fresh_prefix=True)
+            s.start(fresh_prefix=True, warm_up=False)
         finally:
             s.stop()
         return

@@ -8,9 +8,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import lumbra_e2e  # noqa: E402
-from lumbra_e2e import (DESKTOP_HEIGHT, DESKTOP_WIDTH, PANEL_CLASS, SCREEN, SETTING_SECTION,  # noqa: E402
-                        TITLE, TWIPS_PER_PIXEL, UPDATE_SECTION, WINDOW_BACKGROUND, WINDOW_CLASS,
-                        LumbraTestCase, Rect, wait_until)
+from lumbra_e2e import (PANEL_CLASS, SCREEN, TITLE, TWIPS_PER_PIXEL, UPDATE_SECTION,  # noqa: E402
+                        WINDOW_BACKGROUND, WINDOW_CLASS, LumbraTestCase, colour_close, wait_until)
 
 # The picture panel shows the screen at 3 twips per pixel: 1024x768 → 3072x2304 twips = 204.8x153.6 px.
 DEFAULT_PANEL = (205, 154)
@@ -52,8 +51,9 @@ class StartUp(LumbraTestCase):
         # The margins show the window's own background colour.
         margin_points = [(client.left, client.top), (client.left, client.center[1]),
                          (client.right - 1, client.center[1]), (client.center[0], client.bottom - 1)]
-        for point, rgb in zip(margin_points, self.session.pixels(margin_points)):
-            self.assertColour(rgb, WINDOW_BACKGROUND, 2, f"margin at {point}")
+        wait_until(lambda: all(colour_close(rgb, WINDOW_BACKGROUND, 2) for rgb in self.session.pixels(margin_points)),
+                   timeout=5, what=f"the margins to show {WINDOW_BACKGROUND}",
+                   describe=lambda: list(zip(margin_points, self.session.pixels(margin_points))))
 
     def test_window_is_topmost(self):
         window = self.start_lumbra().window()
