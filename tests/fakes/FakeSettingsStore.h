@@ -23,7 +23,7 @@ public:
     void SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                      std::string_view value) override;
 
-    // Test set-up and inspection; neither is recorded as a call.
+    // Test set-up and reading back; neither is recorded as a call.
     void Put(std::string_view app, std::string_view section, std::string_view key, std::string_view value);
     std::optional<std::string> Value(std::string_view app, std::string_view section, std::string_view key) const;
     std::size_t ValueCount() const { return values_.size(); }
