@@ -4,11 +4,12 @@
 // -87.5 px -> -87 px) and read back as that pixel count times the twips per pixel. The panel picDT
 // behaves the same way.
 //
-// Once the window has been shown, a change of its size raises Form_Resize on the events sink
-// synchronously, inside the setter, as Windows sends WM_SIZE from inside SetWindowPos; a resize
-// handler that changes the size again therefore runs nested. The first Show raises Form_Resize
-// once. Nothing is raised while the window is minimised, and a change of position or of the
-// panel alone raises nothing.
+// Once the window has been shown (hidden again or not), a change of its size raises Form_Resize on
+// the events sink synchronously, inside the setter, as Windows sends WM_SIZE from inside
+// SetWindowPos; a resize handler that changes the size again therefore runs nested. Before the
+// first showing nothing is raised; the first Show raises Form_Resize once, later ones do not.
+// Nothing is raised while the window is minimised, and a change of position, of the panel alone,
+// or to the size the window already has raises nothing.
 #include <cstdint>
 #include <functional>
 #include <map>
