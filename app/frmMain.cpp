@@ -143,13 +143,19 @@ void frmMain::Form_Resize() {
     if (resizeLock) return;
     platform::MainWindowView& w = s_.window;
     // Minimised, the window has no size of its own to correct.
-    if (w.IsMinimized()) return;
+    if (w.Minimised()) return;
 
     if (defaultWidth / 2 > w.Width()) w.SetWidth(defaultWidth / 2);
     if (defaultHeight / 2 > w.Height()) w.SetHeight(defaultHeight / 2);
 
-    const float panelWidth = w.PanelWidth();
-    const float panelHeight = w.PanelHeight();
+    float panelWidth = w.PanelWidth();
+    float panelHeight = w.PanelHeight();
+    if (!(panelWidth > 0.0f && panelHeight > 0.0f)) {
+        // A stored size smaller than the frame left no picture to take proportions from: take
+        // them from the default picture instead, so the picture comes back.
+        panelWidth = defaultWidth - frameWidth;
+        panelHeight = defaultHeight - frameHeight;
+    }
     if (panelWidth > 0.0f && panelHeight > 0.0f) {
         const float proportion = panelWidth / panelHeight;
         const float availableWidth = w.Width() - frameWidth;

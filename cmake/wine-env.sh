@@ -138,6 +138,16 @@ lumbra_ensure_prefix() {
     ) 9>"$prefix.lock"
 }
 
+# Starts the prefix's wineserver and its helper processes (services, the virtual desktop, ...)
+# detached from our standard streams. Otherwise the first program of a session starts them and
+# they inherit its output pipe, so whoever reads that pipe (CTest, a test harness) waits until
+# the session ends. The server stays a minute after its last client, so short test processes
+# in a row reuse one warm session.
+lumbra_warm_session() {
+    wineserver -p60 </dev/null >/dev/null 2>&1 || true
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 # REG_MULTI_SZ hex for one ASCII string in a REGEDIT4 file (regedit widens the bytes itself).
 lumbra_multi_sz_hex() {
     printf '%s' "$1" | od -An -v -tx1 | tr -s ' \n' ',,' | sed 's/^,//; s/,$//' | sed 's/$/,00,00/'
@@ -154,6 +164,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         prefix)
             lumbra_ensure_display "$(realpath -m "$2").x" >/dev/null
             lumbra_ensure_prefix "$2"
+            lumbra_env "$2"
+            lumbra_warm_session
             ;;
         exec)
             prefix=$2
@@ -161,6 +173,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             lumbra_ensure_display "$(realpath -m "$prefix").x" >/dev/null
             lumbra_ensure_prefix "$prefix"
             lumbra_env "$prefix"
+            lumbra_warm_session
             exec "$@"
             ;;
         *)

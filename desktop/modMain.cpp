@@ -72,7 +72,7 @@ std::string TrimAtNull(std::string_view text) {
 
 std::string ReadIniString(platform::ProfileFile& profile, std::string_view section, std::string_view key,
                           std::uint32_t size, std::string_view file) {
-    platform::ProfileRead read = profile.GetPrivateProfileString(section, key, "", size, file);
+    platform::ProfileRead read = profile.ReadProfileString(section, key, "", size, file);
     if (read.count == 0) return std::string(kMissingProfileValue);
     return TrimAtNull(read.text);
 }

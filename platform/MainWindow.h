@@ -71,7 +71,7 @@ public:
     // The panel's elements changed: paint them again.
     virtual void RefreshPanel() = 0;
 
-    virtual bool IsMinimized() const = 0;
+    virtual bool Minimised() const = 0;
     virtual bool IsVisible() const = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;

@@ -18,7 +18,7 @@ class ProfileFile {
 public:
     virtual ~ProfileFile() = default;
     // Reads into a buffer of `size` characters: the value is cut to size - 1 characters.
-    virtual ProfileRead GetPrivateProfileString(std::string_view section, std::string_view key,
+    virtual ProfileRead ReadProfileString(std::string_view section, std::string_view key,
                                                 std::string_view defaultValue, std::uint32_t size,
                                                 std::string_view file) = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // One move-only owner per kind of handle: unique_handle<T, Close> and one alias per kind.
 #include <windows.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <utility>

@@ -60,7 +60,7 @@ public:
     void SetPanelHeight(float twips) override { Set(Geometry::PanelHeight, twips); }
     platform::Scene& Panel() override { return scene_; }
     void RefreshPanel() override;
-    bool IsMinimized() const override { return minimized_; }
+    bool Minimised() const override { return minimized_; }
     bool IsVisible() const override { return visible_; }
     void Show() override;
     void Hide() override;

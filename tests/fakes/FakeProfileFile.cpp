@@ -17,9 +17,9 @@ void FakeProfileFile::Remove(std::string_view file, std::string_view section, st
     values_.erase(Id(file, section, key));
 }
 
-platform::ProfileRead FakeProfileFile::GetPrivateProfileString(std::string_view section, std::string_view key,
-                                                               std::string_view defaultValue, std::uint32_t size,
-                                                               std::string_view file) {
+platform::ProfileRead FakeProfileFile::ReadProfileString(std::string_view section, std::string_view key,
+                                                         std::string_view defaultValue, std::uint32_t size,
+                                                         std::string_view file) {
     calls_.push_back({std::string(section), std::string(key), std::string(defaultValue), size, std::string(file)});
     auto it = values_.find(Id(file, section, key));
     const std::u16string source = WidenForFake(it == values_.end() ? defaultValue : std::string_view(it->second));

@@ -15,9 +15,9 @@ namespace lumbra::fakes {
 
 class FakeProfileFile : public platform::ProfileFile {
 public:
-    platform::ProfileRead GetPrivateProfileString(std::string_view section, std::string_view key,
-                                                  std::string_view defaultValue, std::uint32_t size,
-                                                  std::string_view file) override;
+    platform::ProfileRead ReadProfileString(std::string_view section, std::string_view key,
+                                            std::string_view defaultValue, std::uint32_t size,
+                                            std::string_view file) override;
 
     void Put(std::string_view file, std::string_view section, std::string_view key, std::string_view value);
     void Remove(std::string_view file, std::string_view section, std::string_view key);

@@ -19,7 +19,7 @@ using platform::RootKey;
 TEST(FakeProfileFile, CountsCharactersCopiedWithoutTheNul) {
     FakeProfileFile profile;
     profile.Put("WIN.INI", "Desktop", "Wallpaper", "C:\\a.bmp");
-    platform::ProfileRead read = profile.GetPrivateProfileString("Desktop", "Wallpaper", "", 261, "WIN.INI");
+    platform::ProfileRead read = profile.ReadProfileString("Desktop", "Wallpaper", "", 261, "WIN.INI");
     EXPECT_EQ(read.count, 8u);
     EXPECT_EQ(read.text, "C:\\a.bmp");
 }
@@ -27,26 +27,26 @@ TEST(FakeProfileFile, CountsCharactersCopiedWithoutTheNul) {
 TEST(FakeProfileFile, CutsToOneLessThanTheBuffer) {
     FakeProfileFile profile;
     profile.Put("f.ini", "s", "k", "abcdef");
-    platform::ProfileRead read = profile.GetPrivateProfileString("s", "k", "", 4, "f.ini");
+    platform::ProfileRead read = profile.ReadProfileString("s", "k", "", 4, "f.ini");
     EXPECT_EQ(read.count, 3u);
     EXPECT_EQ(read.text, "abc");
-    EXPECT_EQ(profile.GetPrivateProfileString("s", "k", "", 1, "f.ini").count, 0u);
+    EXPECT_EQ(profile.ReadProfileString("s", "k", "", 1, "f.ini").count, 0u);
 }
 
 TEST(FakeProfileFile, MissingFileSectionKeyOrEmptyValueGiveZero) {
     FakeProfileFile profile;
     profile.Put("f.ini", "s", "k", "v");
     profile.Put("f.ini", "s", "empty", "");
-    EXPECT_EQ(profile.GetPrivateProfileString("s", "k", "", 10, "other.ini").count, 0u);
-    EXPECT_EQ(profile.GetPrivateProfileString("t", "k", "", 10, "f.ini").count, 0u);
-    EXPECT_EQ(profile.GetPrivateProfileString("s", "x", "", 10, "f.ini").count, 0u);
-    EXPECT_EQ(profile.GetPrivateProfileString("s", "empty", "", 10, "f.ini").count, 0u);
+    EXPECT_EQ(profile.ReadProfileString("s", "k", "", 10, "other.ini").count, 0u);
+    EXPECT_EQ(profile.ReadProfileString("t", "k", "", 10, "f.ini").count, 0u);
+    EXPECT_EQ(profile.ReadProfileString("s", "x", "", 10, "f.ini").count, 0u);
+    EXPECT_EQ(profile.ReadProfileString("s", "empty", "", 10, "f.ini").count, 0u);
 }
 
 TEST(FakeProfileFile, ComparesNamesWithoutCaseAndRecordsTheExactCall) {
     FakeProfileFile profile;
     profile.Put("WIN.INI", "Desktop", "WallPaperStyle", "2");
-    EXPECT_EQ(profile.GetPrivateProfileString("DESKTOP", "wallpaperstyle", "", 261, "win.ini").text, "2");
+    EXPECT_EQ(profile.ReadProfileString("DESKTOP", "wallpaperstyle", "", 261, "win.ini").text, "2");
     ASSERT_EQ(profile.Calls().size(), 1u);
     EXPECT_EQ(profile.Calls()[0].section, "DESKTOP");
     EXPECT_EQ(profile.Calls()[0].key, "wallpaperstyle");
@@ -56,8 +56,8 @@ TEST(FakeProfileFile, ComparesNamesWithoutCaseAndRecordsTheExactCall) {
 TEST(FakeProfileFile, CountsUtf16UnitsAndNeverSplitsASurrogatePair) {
     FakeProfileFile profile;
     profile.Put("f.ini", "s", "k", "壁😀");  // 1 + 2 UTF-16 units
-    EXPECT_EQ(profile.GetPrivateProfileString("s", "k", "", 10, "f.ini").count, 3u);
-    platform::ProfileRead cut = profile.GetPrivateProfileString("s", "k", "", 3, "f.ini");
+    EXPECT_EQ(profile.ReadProfileString("s", "k", "", 10, "f.ini").count, 3u);
+    platform::ProfileRead cut = profile.ReadProfileString("s", "k", "", 3, "f.ini");
     EXPECT_EQ(cut.count, 1u);
     EXPECT_EQ(cut.text, "壁");
 }

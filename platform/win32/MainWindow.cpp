@@ -1,0 +1,435 @@
+#include "platform/win32/MainWindow.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/win32/Picture.h"
+#include "platform/win32/WinText.h"
+#include "res/resource.h"
+
+namespace lumbra::win32 {
+namespace {
+
+// The designed layout, in twips: a client area of 3915 x 2955 with the panel at 30, 30 and
+// 3840 x 2880, leaving margins of 30 at the left and top and 45 at the right and bottom.
+constexpr float kClientWidthTwips = 3915.0f;
+constexpr float kClientHeightTwips = 2955.0f;
+constexpr float kPanelLeftTwips = 30.0f;
+constexpr float kPanelTopTwips = 30.0f;
+constexpr float kPanelWidthTwips = 3840.0f;
+constexpr float kPanelHeightTwips = 2880.0f;
+constexpr COLORREF kWindowBackground = RGB(64, 64, 64);
+constexpr wchar_t kCaption[] = L"LumbraPanel";
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// The window procedure the message hook replaced; every message goes on to it.
+WNDPROC previousWindowProc = nullptr;
+
+int ToPixels(float twips, float tpp) { return platform::TwipsToPixels(twips, tpp); }
+
+COLORREF ResolveColor(platform::OleColor color) {
+    const auto value = static_cast<std::uint32_t>(color);
+    if ((value & 0x80000000u) != 0) {
+        const std::uint32_t index = value & 0x00FFFFFFu;
+        // A system colour; anything that is not one stands for the desktop's own.
+        return ::GetSysColor(index <= COLOR_MENUBAR ? static_cast<int>(index) : COLOR_DESKTOP);
+    }
+    return static_cast<COLORREF>(value & 0x00FFFFFFu);
+}
+
+int ShiftBits(WPARAM keys) {
+    int shift = 0;
+    if (keys & MK_SHIFT) shift |= 1;
+    if (keys & MK_CONTROL) shift |= 2;
+    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+HICON LoadAppIcon(HINSTANCE instance, int id, int size) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetrics& screen)
+    : instance_(instance), tppX_(screen.twipsPerPixelX), tppY_(screen.twipsPerPixelY),
+      scene_(screen.twipsPerPixelX, screen.twipsPerPixelY) {
+    const int bigX = ::GetSystemMetrics(SM_CXICON);
+    const int smallX = ::GetSystemMetrics(SM_CXSMICON);
+    colourBig_.reset(LoadAppIcon(instance, IDI_LUMBRA, bigX));
+    colourSmall_.reset(LoadAppIcon(instance, IDI_LUMBRA, smallX));
+    greyBig_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, bigX));
+    greySmall_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, smallX));
+    background_.reset(::CreateSolidBrush(kWindowBackground));
+
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof main;
+    main.style = 0;
+    main.lpfnWndProc = &Win32MainWindow::WindowProcedure;
+    main.hInstance = instance;
+    main.hIcon = colourBig_.get();
+    main.hIconSm = colourSmall_.get();
+    main.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    main.hbrBackground = background_.get();
+    main.lpszClassName = kMainWindowClass;
+    ::RegisterClassExW(&main);
+
+    WNDCLASSEXW panel{};
+    panel.cbSize = sizeof panel;
+    panel.style = CS_DBLCLKS;
+    panel.lpfnWndProc = &Win32MainWindow::PanelProcedure;
+    panel.hInstance = instance;
+    panel.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    panel.hbrBackground = nullptr;  // the panel paints every pixel itself
+    panel.lpszClassName = kPanelWindowClass;
+    ::RegisterClassExW(&panel);
+
+    RECT frame{0, 0, ToPixels(kClientWidthTwips, tppX_), ToPixels(kClientHeightTwips, tppY_)};
+    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    hwnd_ = ::CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, 0, 0, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    panel_ = ::CreateWindowExW(0, kPanelWindowClass, L"", WS_CHILD | WS_VISIBLE, ToPixels(kPanelLeftTwips, tppX_),
+                               ToPixels(kPanelTopTwips, tppY_), ToPixels(kPanelWidthTwips, tppX_),
+                               ToPixels(kPanelHeightTwips, tppY_), hwnd_, nullptr, instance, this);
+
+    // The two elements of the design: the shown wallpaper inside the panel, and the hidden
+    // holder that measures a picture's natural size.
+    scene_.Add("imgWall");
+    scene_.Add("picWall");
+}
+
+Win32MainWindow::~Win32MainWindow() {
+    if (backDc_ && backDcOriginalBitmap_) ::SelectObject(backDc_.get(), backDcOriginalBitmap_);
+    if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+}
+
+// ---- geometry -------------------------------------------------------------------------------
+
+RECT Win32MainWindow::OuterRect() const {
+    RECT r{};
+    if (::IsIconic(hwnd_)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        ::GetWindowPlacement(hwnd_, &placement);
+        r = placement.rcNormalPosition;
+        // The restored position is in work-area coordinates; make it screen coordinates.
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &info)) {
+            ::OffsetRect(&r, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+        }
+        return r;
+    }
+    ::GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+float Win32MainWindow::Left() const { return static_cast<float>(OuterRect().left) * tppX_; }
+float Win32MainWindow::Top() const { return static_cast<float>(OuterRect().top) * tppY_; }
+float Win32MainWindow::Width() const {
+    RECT r = OuterRect();
+    return static_cast<float>(r.right - r.left) * tppX_;
+}
+float Win32MainWindow::Height() const {
+    RECT r = OuterRect();
+    return static_cast<float>(r.bottom - r.top) * tppY_;
+}
+
+void Win32MainWindow::MoveTo(int x, int y) {
+    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::ResizeTo(int width, int height) {
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, std::max(width, 0), std::max(height, 0),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::SetLeft(float twips) {
+    RECT r = OuterRect();
+    MoveTo(ToPixels(twips, tppX_), r.top);
+}
+
+void Win32MainWindow::SetTop(float twips) {
+    RECT r = OuterRect();
+    MoveTo(r.left, ToPixels(twips, tppY_));
+}
+
+void Win32MainWindow::SetWidth(float twips) {
+    RECT r = OuterRect();
+    ResizeTo(ToPixels(twips, tppX_), r.bottom - r.top);
+}
+
+void Win32MainWindow::SetHeight(float twips) {
+    RECT r = OuterRect();
+    ResizeTo(r.right - r.left, ToPixels(twips, tppY_));
+}
+
+float Win32MainWindow::PanelWidth() const {
+    RECT r{};
+    ::GetWindowRect(panel_, &r);
+    return static_cast<float>(r.right - r.left) * tppX_;
+}
+
+float Win32MainWindow::PanelHeight() const {
+    RECT r{};
+    ::GetWindowRect(panel_, &r);
+    return static_cast<float>(r.bottom - r.top) * tppY_;
+}
+
+void Win32MainWindow::SetPanelWidth(float twips) {
+    RECT r{};
+    ::GetWindowRect(panel_, &r);
+    ::SetWindowPos(panel_, nullptr, 0, 0, std::max(ToPixels(twips, tppX_), 0), r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::SetPanelHeight(float twips) {
+    RECT r{};
+    ::GetWindowRect(panel_, &r);
+    ::SetWindowPos(panel_, nullptr, 0, 0, r.right - r.left, std::max(ToPixels(twips, tppY_), 0),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::RefreshPanel() { ::InvalidateRect(panel_, nullptr, FALSE); }
+
+bool Win32MainWindow::Minimised() const { return ::IsIconic(hwnd_) != FALSE; }
+bool Win32MainWindow::IsVisible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
+
+void Win32MainWindow::Show() {
+    if (!shown_) {
+        // The first showing runs the resize handling once; from then on every size change does.
+        shown_ = true;
+        if (events_) events_->Form_Resize();
+    }
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::UpdateWindow(hwnd_);
+}
+
+void Win32MainWindow::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+
+void Win32MainWindow::SetIcon(platform::AppIcon icon) {
+    icon_ = icon;
+    const bool grey = icon == platform::AppIcon::Grey;
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(grey ? greyBig_.get() : colourBig_.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(grey ? greySmall_.get() : colourSmall_.get()));
+}
+
+std::uintptr_t Win32MainWindow::IconHandle() const {
+    return reinterpret_cast<std::uintptr_t>(icon_ == platform::AppIcon::Grey ? greySmall_.get() : colourSmall_.get());
+}
+
+void Win32MainWindow::MakeTopmost() {
+    ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::InstallMessageHook() {
+    if (previousWindowProc != nullptr) return;
+    previousWindowProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::HookProcedure)));
+}
+
+std::vector<platform::TwipsRect> Win32MainWindow::MonitorWorkAreas() const {
+    struct Collect {
+        std::vector<platform::TwipsRect> areas;
+        float tppX;
+        float tppY;
+    } collect{{}, tppX_, tppY_};
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            auto* c = reinterpret_cast<Collect*>(data);
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
+            const RECT& w = info.rcWork;
+            platform::TwipsRect area{static_cast<float>(w.left) * c->tppX, static_cast<float>(w.top) * c->tppY,
+                                     static_cast<float>(w.right - w.left) * c->tppX,
+                                     static_cast<float>(w.bottom - w.top) * c->tppY};
+            if (info.dwFlags & MONITORINFOF_PRIMARY) {
+                c->areas.insert(c->areas.begin(), area);
+            } else {
+                c->areas.push_back(area);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&collect));
+    return collect.areas;
+}
+
+// ---- the window's own procedure -------------------------------------------------------------
+
+LRESULT CALLBACK Win32MainWindow::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<Win32MainWindow*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK Win32MainWindow::HookProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<Win32MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->events_ != nullptr) {
+        try {
+            self->events_->WindowProc(message, static_cast<std::int32_t>(wParam), static_cast<std::int32_t>(lParam));
+        } catch (...) {
+            // The message still goes on to the window below.
+        }
+    }
+    return ::CallWindowProcW(previousWindowProc, hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && shown_ && events_ != nullptr) events_->Form_Resize();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        // The resize handling keeps its own minimum (half the default size), which may be
+        // smaller than the system's; and the wheel zoom may take the window past the screen.
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = 1;
+        info->ptMinTrackSize.y = 1;
+        info->ptMaxTrackSize.x = std::max<LONG>(info->ptMaxTrackSize.x, 8 * ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+        info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, 8 * ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        return 0;
+    }
+    case WM_CLOSE:
+        OnClose(platform::UnloadMode::FormControlMenu);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) OnClose(platform::UnloadMode::AppWindows);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void Win32MainWindow::OnClose(platform::UnloadMode mode) {
+    if (unloaded_) return;
+    bool cancel = false;
+    if (events_ != nullptr) events_->Form_QueryUnload(cancel, mode);
+    if (cancel) return;
+    if (events_ != nullptr) events_->Form_Unload(cancel);
+    if (cancel) return;
+    unloaded_ = true;
+    ::DestroyWindow(hwnd_);
+}
+
+// ---- the picture panel ----------------------------------------------------------------------
+
+LRESULT CALLBACK Win32MainWindow::PanelProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->panel_ == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return self->OnPanelMessage(message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32MainWindow::OnPanelMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPanelPaint();
+        return 0;
+    case WM_LBUTTONUP:
+        OnPanelMouseUp(platform::kLeftButton, wParam, lParam);
+        return 0;
+    case WM_RBUTTONUP:
+        OnPanelMouseUp(platform::kRightButton, wParam, lParam);
+        return 0;
+    case WM_MBUTTONUP:
+        OnPanelMouseUp(platform::kMiddleButton, wParam, lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OnPanelDoubleClick(lParam);
+        return 0;
+    default:
+        // Wheel messages travel on to the main window through the default handling.
+        return ::DefWindowProcW(panel_, message, wParam, lParam);
+    }
+}
+
+const platform::ImageElement* Win32MainWindow::WallpaperElementAt(int x, int y) const {
+    const platform::ImageElement* wall = scene_.Find("imgWall");
+    if (wall == nullptr || !wall->Visible()) return nullptr;
+    const int left = wall->PixelLeft();
+    const int top = wall->PixelTop();
+    if (x < left || y < top || x >= left + wall->PixelWidth() || y >= top + wall->PixelHeight()) return nullptr;
+    return wall;
+}
+
+void Win32MainWindow::OnPanelMouseUp(int button, WPARAM keys, LPARAM position) {
+    if (events_ == nullptr) return;
+    const int x = GET_X_LPARAM(position);
+    const int y = GET_Y_LPARAM(position);
+    const int shift = ShiftBits(keys);
+    if (const platform::ImageElement* wall = WallpaperElementAt(x, y)) {
+        events_->imgWall_MouseUp(button, shift, static_cast<float>(x) * tppX_ - wall->Left(),
+                                 static_cast<float>(y) * tppY_ - wall->Top());
+    } else {
+        events_->picDT_MouseUp(button, shift, static_cast<float>(x) * tppX_, static_cast<float>(y) * tppY_);
+    }
+}
+
+void Win32MainWindow::OnPanelDoubleClick(LPARAM position) {
+    if (events_ == nullptr) return;
+    if (WallpaperElementAt(GET_X_LPARAM(position), GET_Y_LPARAM(position)) != nullptr) events_->imgWall_DblClick();
+}
+
+void Win32MainWindow::OnPanelPaint() {
+    PAINTSTRUCT ps{};
+    HDC dc = ::BeginPaint(panel_, &ps);
+    scope_exit endPaint([&] { ::EndPaint(panel_, &ps); });
+    RECT client{};
+    ::GetClientRect(panel_, &client);
+    const SIZE size{client.right, client.bottom};
+    if (size.cx <= 0 || size.cy <= 0) return;
+
+    if (!backDc_ || size.cx != backSize_.cx || size.cy != backSize_.cy) {
+        if (backDc_ && backDcOriginalBitmap_) ::SelectObject(backDc_.get(), backDcOriginalBitmap_);
+        backBitmap_.reset(::CreateCompatibleBitmap(dc, size.cx, size.cy));
+        if (!backDc_) backDc_.reset(::CreateCompatibleDC(dc));
+        backDcOriginalBitmap_ = ::SelectObject(backDc_.get(), backBitmap_.get());
+        backSize_ = size;
+    }
+    HDC back = backDc_.get();
+
+    unique_hbrush fill(::CreateSolidBrush(ResolveColor(scene_.BackColor())));
+    ::FillRect(back, &client, fill.get());
+    scene_.ForEach([&](const platform::ImageElement& element) {
+        if (!element.Visible() || !element.Picture()) return;
+        const auto* picture = dynamic_cast<const Win32Picture*>(element.Picture().get());
+        if (picture == nullptr) return;
+        const int w = element.Stretch() ? element.PixelWidth() : picture->PixelWidth();
+        const int h = element.Stretch() ? element.PixelHeight() : picture->PixelHeight();
+        picture->Draw(back, element.PixelLeft(), element.PixelTop(), w, h);
+    });
+    ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+             ps.rcPaint.bottom - ps.rcPaint.top, back, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+}
+
+}  // namespace lumbra::win32

@@ -1,0 +1,36 @@
+// LumbraPanel.exe: builds the platform objects, hands them to the main window and runs the
+// message loop until the window is closed.
+#include <windows.h>
+
+#include "app/frmMain.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/MainWindow.h"
+#include "platform/win32/MessageLoop.h"
+#include "platform/win32/NotifyIcon.h"
+#include "platform/win32/Profile.h"
+#include "platform/win32/Registry.h"
+#include "platform/win32/Settings.h"
+#include "platform/win32/SystemInfo.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace lumbra;
+    try {
+        win32::com_apartment com;
+        win32::Win32SystemInfo system;
+        win32::Win32Settings settings;
+        win32::Win32Profile profile;
+        win32::Win32Registry registry;
+        win32::Win32MainWindow window(instance, system.Screen());
+        win32::Win32NotifyIcon notifyIcon(instance);
+
+        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon});
+        window.SetEvents(&form);
+        notifyIcon.SetEvents(&form);
+
+        form.Form_Load();
+        win32::MessageLoop loop;
+        return loop.Run();
+    } catch (...) {
+        return 1;
+    }
+}
