@@ -296,6 +296,21 @@ TEST(FormLoad, TallStoredSizeBelowHalfTheDefaultComesUpAtHalfWidth) {
     EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1410.0f);
 }
 
+TEST(FormLoad, StoredSizeSmallerThanTheFrameBringsThePictureBackInTheDefaultProportions) {
+    // Stored 150 x 300 leaves picDT no size (150 - 315 and 300 - 660 are below zero). The showing's
+    // pass raises the window to 1695 x 1485 and, with no picture to measure, takes the default
+    // picture's 3075:2310 (1.3312): available 1380 x 825, 825 * 1.3312 = 1098 < 1380, so the
+    // picture takes the width, 1380 x 1036.7 (69 px = 1035), and the window 1035 + 660 = 1695 high.
+    FormHarness h;
+    StoreGeometry(h, "Width", "150");
+    StoreGeometry(h, "Height", "300");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 1695.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1035.0f);
+}
+
 TEST(FormLoad, StoredSizeWithOtherProportionsKeepsThem) {
     // Saved under a wider screen: 4815 x 2970 gives picDT 4500 x 2310, which the showing's pass
     // finds already in proportion.
