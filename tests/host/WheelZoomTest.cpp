@@ -158,6 +158,18 @@ TEST_F(WheelZoom, HeightFollowsThePicturesProportionsNotTheScreens) {
     EXPECT_FLOAT_EQ(h.window.Height(), 2175.0f);
 }
 
+TEST_F(WheelZoom, PictureFollowsAStepThatLandsExactlyOnItsProportions) {
+    // picDT 3000 x 1800 (5:3), frame 300 x 600. One notch toward the user: window 3675 x 2625,
+    // leaving exactly 3375 x 2025 = 5:3 for the picture. The pass finds the proportions right
+    // and the picture must take that area, not stay at 3000 x 1800 with a gap around it.
+    Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
+    Wheel(kToward, 100, 80);
+    EXPECT_FLOAT_EQ(h.window.Width(), 3675.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 2625.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3375.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2025.0f);
+}
+
 TEST_F(WheelZoom, AtTheMinimumFurtherNotchesOnlyMoveTheWindow) {
     // Default 3300 x 2700, half 1650 x 1350. The window sits at its minimum width: 1650 x 1500 with
     // picDT 1350 x 900 (3:2), at 1500, 1200. Pointer fixed at (122, 100) px = (1830, 1500) twips.
