@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds both presets and runs every test through CTest:
-#   host  - unit tests of the portable logic (native build)
-#   win   - LumbraPanel.exe, the Windows-built tests of the platform layer and the end-to-end
-#           tests, all run in Wine on a private Xvfb display (no display needed)
+# Builds every preset and runs every test through CTest:
+#   host       - unit tests of the portable logic (native build)
+#   host-asan  - the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   fuzz       - libFuzzer targets over every reader of outside text, ~30 s each
+#   win        - LumbraPanel.exe, the Windows-built tests of the platform layer and the end-to-end
+#                tests, all run in Wine on a private Xvfb display (no display needed)
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -11,10 +13,10 @@ tools/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake --preset host
-cmake --build --preset host -j"$jobs"
-cmake --preset win
-cmake --build --preset win -j"$jobs"
+for preset in host host-asan fuzz win; do
+    cmake --preset "$preset"
+    cmake --build --preset "$preset" -j"$jobs"
+done
 
 # The Windows tests get a display of their own, whatever DISPLAY says.
 source cmake/wine-env.sh
@@ -33,5 +35,7 @@ export DISPLAY
 
 status=0
 ctest --preset host -j"$jobs" || status=1
+ctest --preset host-asan -j"$jobs" || status=1
+ctest --preset fuzz -j"$jobs" || status=1
 ctest --preset win -j"$jobs" || status=1
 exit $status

@@ -168,6 +168,12 @@ void frmMain::Form_Resize() {
             w.SetPanelHeight(availableHeight);
             w.SetPanelWidth(availableHeight * proportion);
             w.SetWidth(w.PanelWidth() + frameWidth);
+        } else if (availableWidth != w.PanelWidth() || availableHeight != w.PanelHeight()) {
+            // The window already has the picture's proportions (a wheel step can land exactly
+            // on them) but the picture has not followed it yet: let it fill the area, or it
+            // would stay behind with a gap around it.
+            w.SetPanelWidth(availableWidth);
+            w.SetPanelHeight(availableHeight);
         }
     }
     DrawScreen();
