@@ -18,6 +18,8 @@ class ResizeTestCase(LumbraTestCase):
 
     def start_placed(self, *args):
         self.session.store_geometry(Left=str(START[0] * TWIPS_PER_PIXEL), Top=str(START[1] * TWIPS_PER_PIXEL))
+        # Only so that the panel stands out from the desktop in the screenshots.
+        self.session.set_desktop_colour((200, 40, 120))
         program = self.start_lumbra(*args)
         window = self.settled_window(program)
         self.assertEqual((window.rect.left, window.rect.top), START)
