@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,9 +21,11 @@
 #include <fcntl.h>
 #include <io.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Json.h"
@@ -659,37 +662,47 @@ JsonObject CmdProfileDelete(const Args& a) {
 // ---------------------------------------------------------------------------------------------
 // Screen pixels: one BitBlt of the bounding box into a top-down 32-bit DIB.
 
+// Owners of the GDI objects a capture needs.
+struct ScreenDcRelease {
+    void operator()(HDC dc) const noexcept { ReleaseDC(nullptr, dc); }
+};
+struct DcDelete {
+    void operator()(HDC dc) const noexcept { DeleteDC(dc); }
+};
+struct GdiObjectDelete {
+    void operator()(HBITMAP bitmap) const noexcept { DeleteObject(bitmap); }
+};
+using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenDcRelease>;
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDelete>;
+using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDelete>;
+
 class ScreenCapture {
 public:
     explicit ScreenCapture(RECT r) : left_(r.left), top_(r.top), width_(r.right - r.left), height_(r.bottom - r.top) {
         if (width_ <= 0 || height_ <= 0) throw UsageError("empty capture area");
-        HDC screen = GetDC(nullptr);
+        ScreenDc screen(GetDC(nullptr));
         if (!screen) FailWin32("GetDC");
-        HDC mem = CreateCompatibleDC(screen);
+        MemoryDc mem(CreateCompatibleDC(screen.get()));
+        if (!mem) FailWin32("CreateCompatibleDC");
         BITMAPINFO bi{};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = width_;
-        bi.bmiHeader.biHeight = -height_;
+        bi.bmiHeader.biHeight = -height_;  // top-down rows
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 32;
         bi.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bool ok = false;
-        if (mem && dib) {
-            HGDIOBJ old = SelectObject(mem, dib);
-            ok = BitBlt(mem, 0, 0, width_, height_, screen, left_, top_, SRCCOPY | CAPTUREBLT) != FALSE;
-            GdiFlush();
-            if (ok) {
-                const auto* px = static_cast<const DWORD*>(bits);
-                pixels_.assign(px, px + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-            }
-            SelectObject(mem, old);
+        Bitmap dib(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!dib) FailWin32("CreateDIBSection");
+        HGDIOBJ old = SelectObject(mem.get(), dib.get());
+        const bool ok = BitBlt(mem.get(), 0, 0, width_, height_, screen.get(), left_, top_, SRCCOPY | CAPTUREBLT) != FALSE;
+        const DWORD error = GetLastError();
+        GdiFlush();
+        if (ok) {
+            const auto* px = static_cast<const DWORD*>(bits);
+            pixels_.assign(px, px + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
         }
-        DWORD error = GetLastError();
-        if (dib) DeleteObject(dib);
-        if (mem) DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
+        SelectObject(mem.get(), old);
         if (!ok) FailWin32("BitBlt from the screen", error);
     }
 
