@@ -87,7 +87,7 @@ private:
     Step CopyFileItem(const std::string& from, const std::string& to, std::string_view name) {
         const bool replace = fs_.Exists(to);
         if (replace && !Ask(name)) return {Outcome::Skipped, {}};
-        return Step::From(fs_.CopyFile(from, to, replace, &progress_));
+        return Step::From(fs_.CopyFileTo(from, to, replace, &progress_));
     }
 
     Step CopyFolderItem(const std::string& from, const std::string& to, std::string_view name) {
@@ -126,7 +126,7 @@ private:
                 if (inner.outcome != Outcome::Done) return inner;
             } else {
                 progress_.Item(child, target);
-                Step copied = Step::From(fs_.CopyFile(child, target, merge, &progress_));
+                Step copied = Step::From(fs_.CopyFileTo(child, target, merge, &progress_));
                 if (copied.outcome != Outcome::Done) return copied;
             }
         }
@@ -144,11 +144,11 @@ private:
         }
         // Across volumes a move is a copy and a delete; the source goes only once the copy is
         // complete, and stays when it cannot be deleted.
-        Step copied = Step::From(fs_.CopyFile(from, to, false, &progress_));
+        Step copied = Step::From(fs_.CopyFileTo(from, to, false, &progress_));
         if (copied.outcome != Outcome::Done) return copied;
-        FileResult deleted = fs_.DeleteFile(from);
+        FileResult deleted = fs_.DeleteFileAt(from);
         if (!deleted.ok()) {
-            fs_.DeleteFile(to);
+            fs_.DeleteFileAt(to);
             return Step::From(deleted);
         }
         return {};
@@ -186,7 +186,7 @@ private:
                 const std::string child = InFolder(folder, entry.name);
                 FileResult r;
                 if (!(entry.attributes & platform::kAttrDirectory)) {
-                    r = fs_.DeleteFile(child);
+                    r = fs_.DeleteFileAt(child);
                 } else if (entry.attributes & platform::kAttrReparsePoint) {
                     r = fs_.RemoveFolder(child);
                 } else {

@@ -66,11 +66,11 @@ public:
     virtual FileResult CreateFolder(std::string_view path, std::string_view like) = 0;
     // Copies one file with its attributes. Without `replace` it fails when anything is at the
     // destination.
-    virtual FileResult CopyFile(std::string_view from, std::string_view to, bool replace, CopyProgress* progress) = 0;
+    virtual FileResult CopyFileTo(std::string_view from, std::string_view to, bool replace, CopyProgress* progress) = 0;
     // Renames a file or folder within its volume; fails when anything is at the destination.
     virtual FileResult Rename(std::string_view from, std::string_view to) = 0;
     // Deletes one file, read-only or not.
-    virtual FileResult DeleteFile(std::string_view path) = 0;
+    virtual FileResult DeleteFileAt(std::string_view path) = 0;
     // Removes an empty folder, or a link to a folder without touching what it leads to.
     virtual FileResult RemoveFolder(std::string_view path) = 0;
 };

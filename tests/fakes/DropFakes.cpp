@@ -150,7 +150,7 @@ FileResult DropFakeFileSystem::CreateFolder(std::string_view path, std::string_v
     return FileResult::Ok();
 }
 
-FileResult DropFakeFileSystem::CopyFile(std::string_view from, std::string_view to, bool replace,
+FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_view to, bool replace,
                                         platform::CopyProgress* progress) {
     for (const auto& [bad, error] : failCopyFrom) {
         if (Key(bad) == Key(from)) return FileResult::Fail(error);
@@ -207,7 +207,7 @@ FileResult DropFakeFileSystem::Rename(std::string_view from, std::string_view to
     return FileResult::Ok();
 }
 
-FileResult DropFakeFileSystem::DeleteFile(std::string_view path) {
+FileResult DropFakeFileSystem::DeleteFileAt(std::string_view path) {
     for (const auto& [bad, error] : failDelete) {
         if (Key(bad) == Key(path)) return FileResult::Fail(error);
     }

@@ -59,10 +59,10 @@ public:
     std::string VolumeRoot(std::string_view path) override;
     platform::FileResult ListFolder(std::string_view path, std::vector<platform::FolderEntry>& entries) override;
     platform::FileResult CreateFolder(std::string_view path, std::string_view like) override;
-    platform::FileResult CopyFile(std::string_view from, std::string_view to, bool replace,
+    platform::FileResult CopyFileTo(std::string_view from, std::string_view to, bool replace,
                                   platform::CopyProgress* progress) override;
     platform::FileResult Rename(std::string_view from, std::string_view to) override;
-    platform::FileResult DeleteFile(std::string_view path) override;
+    platform::FileResult DeleteFileAt(std::string_view path) override;
     platform::FileResult RemoveFolder(std::string_view path) override;
 
     // Called after every successful file copy, with the destination (lets a test press cancel).

@@ -79,7 +79,7 @@ TEST_F(DropCommands, FirstFailureEndsTheCommandWithOneMessage) {
         EXPECT_EQ(w.fs.Content(OnDesk("1.txt")), "1");
         EXPECT_FALSE(w.fs.Has(OnDesk("3.txt")));
         EXPECT_EQ(w.fs.Content("C:\\in\\3.txt"), "3");
-        if (kind == TransferKind::Copy) w.fs.DeleteFile(OnDesk("1.txt"));
+        if (kind == TransferKind::Copy) w.fs.DeleteFileAt(OnDesk("1.txt"));
     }
 }
 
