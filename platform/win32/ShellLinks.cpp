@@ -70,6 +70,14 @@ std::string ReadShortcutTarget(std::string_view path) {
     ComPtr<IPersistFile> persist;
     if (FAILED(link.As(&persist)) || FAILED(persist->Load(Widen(path).c_str(), STGM_READ))) return {};
     wchar_t target[MAX_PATH + 1] = {};
+    // The item list keeps the target's name in full Unicode; the plain path of a shortcut may
+    // have passed through a narrow code page.
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items != nullptr) {
+        const BOOL named = ::SHGetPathFromIDListW(items, target);
+        ::CoTaskMemFree(items);
+        if (named && target[0] != L'\0') return NarrowZ(target, MAX_PATH + 1);
+    }
     if (FAILED(link->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH))) return {};
     return NarrowZ(target, MAX_PATH + 1);
 }
