@@ -87,6 +87,8 @@ class FileDropTests(LumbraTestCase):
 
     def start_drag_source(self, items: list[Path], text: bool = False) -> tuple[int, int]:
         """Starts the drag source's window with the items; returns the centre of the window."""
+        if self.source is not None:
+            self.source.wait(timeout=20)  # the previous drag's program ends with its drag
         log = open(self.session.cfg.logs / f"{self.short_id}.dragsource.log", "ab")
         args = ["drag", f"--out=Z:{str(self.result).replace('/', chr(92))}"]
         args += ["--text"] if text else [self.windows_path(p) for p in items]
@@ -98,8 +100,8 @@ class FileDropTests(LumbraTestCase):
         left, top, right, bottom = window["rect"]
         return ((left + right) // 2, (top + bottom) // 2)
 
-    def drag_to_panel(self, start: tuple[int, int], button: int) -> None:
-        self.session.drag(start, self.panel.center, button=button, steps=16, step_delay=0.05)
+    def drag_to_panel(self, start: tuple[int, int], button: int, end: tuple[int, int] | None = None) -> None:
+        self.session.drag(start, end or self.panel.center, button=button, steps=16, step_delay=0.05)
 
     def drag_outcome(self) -> dict:
         """What DoDragDrop returned to the source, once the drop has been handled."""
@@ -108,7 +110,14 @@ class FileDropTests(LumbraTestCase):
         return json.loads(self.result.read_text())
 
     def wait_menu(self) -> dict:
-        return wait_until(lambda: self.find(MENU_CLASS), timeout=10, what="the drop menu")
+        menu = wait_until(lambda: self.find(MENU_CLASS), timeout=10, what="the drop menu")
+        # At the pointer: the drop point is the menu's top-left corner, or the menu is moved
+        # inside the screen.
+        left, top, _, _ = menu["rect"]
+        x, y = self.panel.center
+        self.assertTrue(abs(left - x) <= 2 and abs(top - y) <= 2, f"menu at {menu['rect']}, pointer at {x},{y}")
+        self.shot("menu")
+        return menu
 
     def answer_box(self, title: str, button_id: int) -> dict:
         """Waits for the message box with this title and clicks one of its buttons."""
@@ -142,6 +151,13 @@ class FileDropTests(LumbraTestCase):
         self.assertEqual(self.shortcut_target(self.desk / (b.name + SUFFIX)), self.windows_path(b))
         for path, h in hashes.items():
             self.assertEqual(digest(path), h)
+
+    def test_drop_on_the_edge_of_the_panel_counts_like_one_on_the_picture(self):
+        a = self.make_file("edge.txt", b"edge")
+        start = self.start_drag_source([a])
+        self.drag_to_panel(start, button=1, end=(self.panel.right - 2, self.panel.bottom - 2))
+        self.drag_outcome()
+        self.assertEqual(self.shortcut_target(self.desk / (a.name + SUFFIX)), self.windows_path(a))
 
     def test_left_drag_onto_an_existing_shortcut_asks_and_the_answers_count(self):
         a = self.make_file("a.txt", b"a")
