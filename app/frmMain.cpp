@@ -148,8 +148,14 @@ void frmMain::Form_Resize() {
     if (defaultWidth / 2 > w.Width()) w.SetWidth(defaultWidth / 2);
     if (defaultHeight / 2 > w.Height()) w.SetHeight(defaultHeight / 2);
 
-    const float panelWidth = w.PanelWidth();
-    const float panelHeight = w.PanelHeight();
+    float panelWidth = w.PanelWidth();
+    float panelHeight = w.PanelHeight();
+    if (!(panelWidth > 0.0f && panelHeight > 0.0f)) {
+        // A stored size smaller than the frame left no picture to take proportions from: take
+        // them from the default picture instead, so the picture comes back.
+        panelWidth = defaultWidth - frameWidth;
+        panelHeight = defaultHeight - frameHeight;
+    }
     if (panelWidth > 0.0f && panelHeight > 0.0f) {
         const float proportion = panelWidth / panelHeight;
         const float availableWidth = w.Width() - frameWidth;
@@ -162,6 +168,12 @@ void frmMain::Form_Resize() {
             w.SetPanelHeight(availableHeight);
             w.SetPanelWidth(availableHeight * proportion);
             w.SetWidth(w.PanelWidth() + frameWidth);
+        } else if (availableWidth != w.PanelWidth() || availableHeight != w.PanelHeight()) {
+            // The window already has the picture's proportions (a wheel step can land exactly
+            // on them) but the picture has not followed it yet: let it fill the area, or it
+            // would stay behind with a gap around it.
+            w.SetPanelWidth(availableWidth);
+            w.SetPanelHeight(availableHeight);
         }
     }
     DrawScreen();
