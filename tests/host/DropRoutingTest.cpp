@@ -27,7 +27,7 @@ protected:
 
 TEST_F(DropRouting, RightButtonAloneOpensTheDropMenuAndLinksNothingByItself) {
     DragAndDrop(platform::kRightButton);
-    EXPECT_EQ(f.window.menusShown, 1);
+    EXPECT_EQ(f.window.dropMenus, 1);
     EXPECT_TRUE(Shortcuts().empty());
     EXPECT_TRUE(f.world.boxes.shown.empty());
 }
@@ -41,7 +41,7 @@ TEST_F(DropRouting, EveryOtherButtonSetLinksAtOnceWithoutAMenu) {
         g.world.fs.AddFolder("C:\\Users\\me\\Desktop");
         g.form.picDT_OLEDragOver(buttons, 0, 10.0f, 10.0f);
         g.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt", "C:\\src\\b.txt"}), 2, 0, 10.0f, 10.0f);
-        EXPECT_EQ(g.window.menusShown, 0);
+        EXPECT_EQ(g.window.dropMenus, 0);
         EXPECT_EQ(g.world.links.saved,
                   (std::vector<std::string>{"C:\\Users\\me\\Desktop\\a.txtへのｼｮｰﾄｶｯﾄ.lnk",
                                             "C:\\Users\\me\\Desktop\\b.txtへのｼｮｰﾄｶｯﾄ.lnk"}));
@@ -55,23 +55,23 @@ TEST_F(DropRouting, TheLastDragOverReportCountsAndTheDropDoesNotChangeIt) {
     EXPECT_EQ(f.form.dragButton, 2);
     // The buttons given with the drop itself are not looked at.
     f.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt"}), platform::kLeftButton, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.menusShown, 1);
+    EXPECT_EQ(f.window.dropMenus, 1);
     EXPECT_EQ(f.form.dragButton, 2);
 }
 
 TEST_F(DropRouting, DragButtonStartsAtZeroSoADropWithoutDragOverLinks) {
     EXPECT_EQ(f.form.dragButton, 0);
     f.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt"}), platform::kRightButton, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.menusShown, 0);
+    EXPECT_EQ(f.window.dropMenus, 0);
     EXPECT_EQ(Shortcuts().size(), 1u);
 }
 
 TEST_F(DropRouting, DropWithoutAFileListDoesNothingButIsKept) {
     f.form.imgWall_OLEDragOver(platform::kRightButton, 0, 0.0f, 0.0f);
     f.form.imgWall_OLEDragDrop(Files({"C:\\src\\a.txt"}), 0, 0, 0.0f, 0.0f);
-    f.window.menusShown = 0;
+    f.window.dropMenus = 0;
     f.form.imgWall_OLEDragDrop(platform::DropData{false, {}}, 0, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.menusShown, 0);
+    EXPECT_EQ(f.window.dropMenus, 0);
     EXPECT_FALSE(f.form.dropData.hasFileList);
     EXPECT_TRUE(f.form.dropData.files.empty());
     f.form.picDT_OLEDragOver(platform::kLeftButton, 0, 0.0f, 0.0f);
@@ -82,7 +82,7 @@ TEST_F(DropRouting, DropWithoutAFileListDoesNothingButIsKept) {
 
 TEST_F(DropRouting, MenuChoiceRunsBeforeTheDropHandlingReturns) {
     bool copiedWhileOpen = false;
-    f.window.whileOpen = [&] {
+    f.window.whileDropMenuOpen = [&] {
         f.form.mnuCopy_Click();
         copiedWhileOpen = f.world.fs.Has("C:\\Users\\me\\Desktop\\b.txt");
     };
@@ -93,21 +93,21 @@ TEST_F(DropRouting, MenuChoiceRunsBeforeTheDropHandlingReturns) {
 }
 
 TEST_F(DropRouting, EachMenuItemDoesWhatItSays) {
-    f.window.whileOpen = [&] { f.form.mnuMove_Click(); };
+    f.window.whileDropMenuOpen = [&] { f.form.mnuMove_Click(); };
     DragAndDrop(platform::kRightButton);
     EXPECT_FALSE(f.world.fs.Has("C:\\src\\a.txt"));
     EXPECT_EQ(f.world.fs.Content("C:\\Users\\me\\Desktop\\a.txt"), "A");
     EXPECT_EQ(f.world.fs.Content("C:\\Users\\me\\Desktop\\b.txt"), "B");
 
     f.world.fs.AddFile("C:\\src\\c.txt", "C");
-    f.window.whileOpen = [&] { f.form.mnuShortCut_Click(); };
+    f.window.whileDropMenuOpen = [&] { f.form.mnuShortCut_Click(); };
     f.form.picDT_OLEDragDrop(Files({"C:\\src\\c.txt"}), 0, 0, 0.0f, 0.0f);
     EXPECT_EQ(Shortcuts(), (std::vector<std::string>{"C:\\Users\\me\\Desktop\\c.txtへのｼｮｰﾄｶｯﾄ.lnk"}));
     EXPECT_TRUE(f.world.fs.Has("C:\\src\\c.txt"));
 }
 
 TEST_F(DropRouting, CancellingTheMenuTouchesNothing) {
-    f.window.whileOpen = nullptr;  // "キャンセル", Escape or a click elsewhere
+    f.window.whileDropMenuOpen = nullptr;  // "キャンセル", Escape or a click elsewhere
     DragAndDrop(platform::kRightButton);
     EXPECT_TRUE(f.world.fs.log.empty());
     EXPECT_TRUE(Shortcuts().empty());
