@@ -265,4 +265,49 @@ void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
     }
 }
 
+// ---- file drop ------------------------------------------------------------------------------
+
+void frmMain::picDT_OLEDragOver(int button, int /*shift*/, float /*x*/, float /*y*/) {
+    dragButton = static_cast<std::int16_t>(button);
+}
+
+void frmMain::imgWall_OLEDragOver(int button, int /*shift*/, float /*x*/, float /*y*/) {
+    dragButton = static_cast<std::int16_t>(button);
+}
+
+void frmMain::picDT_OLEDragDrop(const platform::DropData& data, int /*button*/, int /*shift*/, float /*x*/,
+                                float /*y*/) {
+    HandleDrop(data);
+}
+
+void frmMain::imgWall_OLEDragDrop(const platform::DropData& data, int /*button*/, int /*shift*/, float /*x*/,
+                                  float /*y*/) {
+    HandleDrop(data);
+}
+
+void frmMain::HandleDrop(const platform::DropData& data) {
+    dropData = data;
+    if (!dropData.hasFileList) return;
+    // The right button alone asks what to do; any other drag links at once.
+    if (dragButton == platform::kRightButton) {
+        s_.window.PopupDropMenu();
+    } else {
+        CreateShortcuts();
+    }
+}
+
+void frmMain::mnuMove_Click() {
+    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Move, dropData.files);
+}
+
+void frmMain::mnuCopy_Click() {
+    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Copy, dropData.files);
+}
+
+void frmMain::mnuShortCut_Click() { CreateShortcuts(); }
+
+void frmMain::CreateShortcuts() {
+    if (s_.fileDrop != nullptr) drop::CreateDesktopShortcuts(*s_.fileDrop, dropData.files);
+}
+
 }  // namespace lumbra::app

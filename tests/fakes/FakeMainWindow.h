@@ -70,6 +70,14 @@ public:
     void MakeTopmost() override;
     void InstallMessageHook() override;
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return workAreas_; }
+    // The drop menu: counted, and while it is "open" whatever the test picks runs (an item's
+    // handler, or nothing for a dismissed menu).
+    void PopupDropMenu() override {
+        ++dropMenus;
+        if (whileDropMenuOpen) whileDropMenuOpen();
+    }
+    int dropMenus = 0;
+    std::function<void()> whileDropMenuOpen;
 
     // Test controls: none of these is logged or raises an event.
     void Place(float left, float top, float width, float height);
