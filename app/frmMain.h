@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "drop/DesktopCommands.h"
 #include "menu/ShellMenu.h"
+#include "platform/DropData.h"
 #include "platform/MainWindow.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Profile.h"
@@ -48,6 +50,8 @@ struct FormServices {
     platform::SystemInfo& system;
     platform::MainWindowView& window;
     platform::NotifyIcon& prcIcon;
+    // The file commands of the drop menu; without them drops are received and do nothing.
+    const drop::DropServices* fileDrop = nullptr;
     // The popup menu's components and shell; without them the window has no popup menu.
     menu::MenuServices* menu = nullptr;
 };
@@ -75,6 +79,17 @@ public:
     // Notification-area icon event.
     void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) override;
 
+    // File drop.
+    void picDT_OLEDragOver(int button, int shift, float x, float y) override;
+    void imgWall_OLEDragOver(int button, int shift, float x, float y) override;
+    void picDT_OLEDragDrop(const platform::DropData& data, int button, int shift, float x, float y) override;
+    void imgWall_OLEDragDrop(const platform::DropData& data, int button, int shift, float x, float y) override;
+    void HandleDrop(const platform::DropData& data);
+    void mnuMove_Click() override;
+    void mnuCopy_Click() override;
+    void mnuShortCut_Click() override;
+    void CreateShortcuts();
+
     // The popup menu: built once at start-up, brought up to date and shown at every right-button
     // release (or the context-menu key), its choice run by objPMn_Click.
     void BuildPopupMenu();
@@ -97,6 +112,9 @@ public:
     float defaultHeight = 0.0f;
     std::array<std::string, 5> folderClsids;
     std::array<std::string, 5> folderApplets;
+    // The mouse buttons last reported while a drag moved over the panel, and the last drop.
+    std::int16_t dragButton = 0;
+    platform::DropData dropData;
 
 private:
     float ReadGeometry(std::string_view key, float fallback, float twipsPerPixel);

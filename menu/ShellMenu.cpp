@@ -220,7 +220,7 @@ void ShellMenu::ShowFolderProperties(std::int32_t index) {
     std::unique_ptr<platform::ShellDispatch> shell = s_.shell.CreateShellDispatch();
     if (!shell) return;
     const bool myDocuments = index == Find(kKeyMyDProp);
-    std::unique_ptr<platform::ShellFolder> folder =
+    std::unique_ptr<platform::ShellNameSpace> folder =
         shell->NameSpace(myDocuments ? platform::kFolderDesktop : platform::kFolderRecycleBin);
 
     std::unique_ptr<platform::ShellFolderItem> item;
@@ -239,7 +239,7 @@ void ShellMenu::ShowFolderProperties(std::int32_t index) {
         }
         if (folder) item = folder->ParseName(name);
         if (!item) {
-            if (std::unique_ptr<platform::ShellFolder> documents = shell->NameSpace(platform::kFolderMyDocuments)) {
+            if (std::unique_ptr<platform::ShellNameSpace> documents = shell->NameSpace(platform::kFolderMyDocuments)) {
                 item = documents->OwnItem();
             }
         }

@@ -61,10 +61,10 @@ public:
     virtual bool InvokeVerb(std::string_view canonicalName) = 0;
 };
 
-// A shell folder (Folder).
-class ShellFolder {
+// A shell folder as NameSpace gives it (Folder).
+class ShellNameSpace {
 public:
-    virtual ~ShellFolder() = default;
+    virtual ~ShellNameSpace() = default;
     // nullptr when the folder has no item of that name.
     virtual std::unique_ptr<ShellFolderItem> ParseName(std::string_view name) = 0;
     // The folder's own item: Items().Item() with its argument left out. nullptr when none.
@@ -78,7 +78,7 @@ public:
     virtual void MinimizeAll() = 0;
     virtual void UndoMinimizeALL() = 0;
     // nullptr when the shell has no such folder.
-    virtual std::unique_ptr<ShellFolder> NameSpace(std::int32_t folder) = 0;
+    virtual std::unique_ptr<ShellNameSpace> NameSpace(std::int32_t folder) = 0;
 };
 
 class Shell {

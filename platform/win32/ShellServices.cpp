@@ -141,9 +141,9 @@ private:
     ComPtr<FolderItem> item_;
 };
 
-class Win32ShellFolder final : public platform::ShellFolder {
+class Win32ShellNameSpace final : public platform::ShellNameSpace {
 public:
-    explicit Win32ShellFolder(ComPtr<Folder> folder) : folder_(std::move(folder)) {}
+    explicit Win32ShellNameSpace(ComPtr<Folder> folder) : folder_(std::move(folder)) {}
     std::unique_ptr<platform::ShellFolderItem> ParseName(std::string_view name) override {
         Bstr wide(name);
         ComPtr<FolderItem> item;
@@ -172,14 +172,14 @@ public:
     void UndoMinimizeALL() override {
         if (FAILED(shell_->UndoMinimizeALL())) fallback_.RestoreAll();
     }
-    std::unique_ptr<platform::ShellFolder> NameSpace(std::int32_t number) override {
+    std::unique_ptr<platform::ShellNameSpace> NameSpace(std::int32_t number) override {
         VARIANT folderNumber;
         ::VariantInit(&folderNumber);
         folderNumber.vt = VT_I4;
         folderNumber.lVal = number;
         ComPtr<Folder> folder;
         if (shell_->NameSpace(folderNumber, &folder) != S_OK || !folder) return nullptr;
-        return std::make_unique<Win32ShellFolder>(std::move(folder));
+        return std::make_unique<Win32ShellNameSpace>(std::move(folder));
     }
 
 private:

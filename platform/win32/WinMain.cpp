@@ -3,15 +3,21 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
+#include "drop/DesktopCommands.h"
+#include "platform/win32/FileSystem.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MenuIcons.h"
+#include "platform/win32/MessageBoxes.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/NotifyIcon.h"
 #include "platform/win32/PopupMenu.h"
 #include "platform/win32/Profile.h"
+#include "platform/win32/ProgressWindows.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/Settings.h"
+#include "platform/win32/ShellFolder.h"
+#include "platform/win32/ShellLinks.h"
 #include "platform/win32/ShellServices.h"
 #include "platform/win32/SystemInfo.h"
 #include "res/resource.h"
@@ -26,6 +32,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Registry registry;
         win32::Win32MainWindow window(instance, system.Screen());
         win32::Win32NotifyIcon notifyIcon(instance);
+        win32::Win32ShellFolder shellFolder(window.Hwnd());
+        win32::Win32FileSystem fileSystem;
+        win32::Win32MessageBoxes messageBoxes(window.Hwnd());
+        win32::Win32ShellLinks shellLinks;
+        win32::Win32ProgressWindows progressWindows(window.Hwnd());
+        const drop::DropServices fileDrop{shellFolder, fileSystem, messageBoxes, shellLinks, progressWindows};
 
         // The popup menu's parts. The image list holds the display-properties picture from the
         // start, as the window was designed.
@@ -39,8 +51,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Shell shell;
         menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, shell, codePage};
 
-        app::frmMain form(
-            app::FormServices{settings, profile, registry, system, window, notifyIcon, &menuServices});
+        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop,
+                                            &menuServices});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
 

@@ -93,7 +93,7 @@ std::int32_t FakePopupMenu::ShowAt(std::int32_t x, std::int32_t y, std::int32_t 
 }
 
 std::unique_ptr<platform::PopupMenu> FakePopupMenuFactory::CreatePopupMenu(platform::PopupMenuEvents& events) {
-    if (log_) log_->push_back("CreatePopupMenu");
+    if (log_) log_->Add("CreatePopupMenu");
     auto menu = std::make_unique<FakePopupMenu>(events, log_);
     last_ = menu.get();
     ++created_;
@@ -108,7 +108,7 @@ FakeImageList::FakeImageList(CallLog* log) : log_(log) {
 
 void FakeImageList::Add(const platform::PictureRef& picture, std::string_view key) {
     images_.push_back({picture, std::string(key)});
-    if (log_) log_->push_back("ImageList.Add " + PictureName(picture) + (key.empty() ? "" : " key=" + std::string(key)));
+    if (log_) log_->Add("ImageList.Add " + PictureName(picture) + (key.empty() ? "" : " key=" + std::string(key)));
 }
 
 std::int32_t FakeImageList::PositionOfKey(std::string_view key) const {
@@ -121,7 +121,7 @@ std::int32_t FakeImageList::PositionOfKey(std::string_view key) const {
 void FakeImageList::Remove(std::int32_t position) {
     if (position < 1 || position > Count()) return;
     images_.erase(images_.begin() + (position - 1));
-    if (log_) log_->push_back("ImageList.Remove " + std::to_string(position));
+    if (log_) log_->Add("ImageList.Remove " + std::to_string(position));
 }
 
 platform::PictureRef FakeImageList::Picture(std::int32_t position) const {
@@ -184,7 +184,7 @@ void FakeIconCanvas::DrawIcon(const platform::Icon& icon) {
     const auto* fake = dynamic_cast<const MenuIcon*>(&icon);
     drawn_.push_back(fake ? fake->What() : "?");
     ++draws_;
-    if (log_) log_->push_back("Draw " + drawn_.back());
+    if (log_) log_->Add("Draw " + drawn_.back());
 }
 
 platform::PictureRef FakeIconCanvas::Picture() {
@@ -195,7 +195,7 @@ platform::PictureRef FakeIconCanvas::Picture() {
 
 void FakeIconCanvas::Clear() {
     drawn_.clear();
-    if (log_) log_->push_back("Clear");
+    if (log_) log_->Add("Clear");
 }
 
 // ---- the lister -----------------------------------------------------------------------------
@@ -244,7 +244,7 @@ private:
     std::string name_;
 };
 
-class FakeFolder final : public platform::ShellFolder {
+class FakeFolder final : public platform::ShellNameSpace {
 public:
     FakeFolder(FakeShell& shell, std::int32_t number) : shell_(shell), number_(number) {}
     std::unique_ptr<platform::ShellFolderItem> ParseName(std::string_view name) override {
@@ -271,7 +271,7 @@ public:
     ~FakeDispatch() override { --shell_.dispatchesAlive; }
     void MinimizeAll() override { shell_.automation.push_back("MinimizeAll"); }
     void UndoMinimizeALL() override { shell_.automation.push_back("UndoMinimizeALL"); }
-    std::unique_ptr<platform::ShellFolder> NameSpace(std::int32_t folder) override {
+    std::unique_ptr<platform::ShellNameSpace> NameSpace(std::int32_t folder) override {
         shell_.automation.push_back("NameSpace " + std::to_string(folder));
         if (!shell_.nameSpaces.count(folder)) return nullptr;
         return std::make_unique<FakeFolder>(shell_, folder);
@@ -327,47 +327,6 @@ std::optional<std::int64_t> FakeShell::LastWriteTime(std::string_view path) {
     auto found = writeTimes.find(std::string(path));
     if (found == writeTimes.end()) return std::nullopt;
     return found->second;
-}
-
-// ---- registry -------------------------------------------------------------------------------
-
-namespace {
-
-class MenuTestKey final : public platform::RegistryKey {
-public:
-    explicit MenuTestKey(std::map<std::string, std::string> values) : values_(std::move(values)) {}
-    platform::RegQueryResult QueryValue(std::string_view name, std::size_t bufferBytes) override {
-        platform::RegQueryResult result;
-        auto found = values_.find(std::string(name));
-        if (found == values_.end()) {
-            result.status = platform::RegQueryResult::Status::NotFound;
-            return result;
-        }
-        std::u16string units = text::Utf8ToUtf16(found->second);
-        units.push_back(u'\0');
-        if (units.size() * 2 > bufferBytes) {
-            result.status = platform::RegQueryResult::Status::MoreData;
-            return result;
-        }
-        result.status = platform::RegQueryResult::Status::Ok;
-        result.type = platform::RegType::String;
-        for (char16_t u : units) {
-            result.data.push_back(static_cast<std::uint8_t>(u & 0xFF));
-            result.data.push_back(static_cast<std::uint8_t>(u >> 8));
-        }
-        return result;
-    }
-
-private:
-    std::map<std::string, std::string> values_;
-};
-
-}  // namespace
-
-std::unique_ptr<platform::RegistryKey> MenuTestRegistry::OpenKey(platform::RootKey root, std::string_view path) {
-    auto found = keys.find({root, std::string(path)});
-    if (found == keys.end()) return nullptr;
-    return std::make_unique<MenuTestKey>(found->second);
 }
 
 // ---- code page 932 --------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 #pragma once
 // In-memory stand-ins for the popup menu's platform: the menu component, the image list, icon
-// sources and the canvas, the desktop lister, the shell, a registry of class keys, and a real
-// code-page-932 counter (iconv) for the host.
+// sources and the canvas, the desktop lister, the shell, and a real code-page-932 counter
+// (iconv) for the host. Calls go to a shared CallLog when one is given.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -13,19 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/CallLog.h"
 #include "platform/CodePage.h"
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
 #include "platform/ImageList.h"
 #include "platform/MenuTree.h"
 #include "platform/PopupMenu.h"
-#include "platform/Registry.h"
 #include "platform/Shell.h"
 
 namespace lumbra::fakes {
-
-// Every operation of the menu fakes, in order, for tests of the order of calls.
-using CallLog = std::vector<std::string>;
 
 // A picture that says what it shows.
 class MenuPicture final : public platform::Picture {
@@ -98,7 +95,7 @@ public:
 
 private:
     void Log(std::string entry) {
-        if (log_) log_->push_back(std::move(entry));
+        if (log_) log_->Add(std::move(entry));
     }
     platform::PopupMenuEvents& events_;
     CallLog* log_;
@@ -172,7 +169,7 @@ public:
 
 private:
     void Log(std::string entry) {
-        if (log_) log_->push_back(std::move(entry));
+        if (log_) log_->Add(std::move(entry));
     }
     CallLog* log_;
     int extractions_ = 0;
@@ -269,13 +266,6 @@ public:
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
     std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
     platform::WindowsVersion Version() override { return version; }
-};
-
-// HKEY_CLASSES_ROOT and friends as (root, path) -> name -> text ("" names the default value).
-class MenuTestRegistry final : public platform::Registry {
-public:
-    std::map<std::pair<platform::RootKey, std::string>, std::map<std::string, std::string>> keys;
-    std::unique_ptr<platform::RegistryKey> OpenKey(platform::RootKey root, std::string_view path) override;
 };
 
 // Code page 932 through the C library's converter.

@@ -4,44 +4,53 @@
 
 #include "app/frmMain.h"
 #include "fakes/MenuFakes.h"
-#include "fakes/MenuFormFakes.h"
+#include "fakes/CallLog.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakeNotifyIcon.h"
+#include "fakes/FakeProfileFile.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeSettingsStore.h"
+#include "fakes/FakeSystemInfo.h"
+#include "fakes/FormHarness.h"
 
 namespace lumbra {
 namespace {
 
 class FormPopupMenu : public ::testing::Test {
 protected:
-    fakes::MenuTestSettings settings;
-    fakes::MenuTestProfile profile;
-    fakes::MenuTestRegistry registry;
-    fakes::MenuTestSystem system;
-    fakes::MenuTestWindow window;
-    fakes::MenuTestNotifyIcon notifyIcon;
-    fakes::FakePopupMenuFactory factory;
-    fakes::FakeImageList images;
+    fakes::CallLog log;
+    fakes::FakeSettingsStore settings;
+    fakes::FakeProfileFile profile;
+    fakes::FakeRegistry registry;
+    fakes::FakeSystemInfo system;
+    fakes::FakeMainWindow window{15.0f, 15.0f, &log};
+    fakes::FakeNotifyIcon notifyIcon{&log};
+    fakes::FakePopupMenuFactory factory{&log};
+    fakes::FakeImageList images{&log};
     fakes::FakeIconCanvas canvas;
-    fakes::FakeIconSource icons;
+    fakes::FakeIconSource icons{&log};
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
     fakes::HostCodePage932 cp932;
     menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, cp932};
-    app::frmMain form{app::FormServices{settings, profile, registry, system, window, notifyIcon, &menuServices}};
+    app::frmMain form{app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, &menuServices}};
 
     std::size_t Showings() { return factory.Last() ? factory.Last()->Showings().size() : 0; }
 };
 
 TEST_F(FormPopupMenu, LoadingBuildsTheMenuAfterTheFolderTablesAndBeforeTheNotificationIcon) {
     // The recycle bin's registered icon can only be found through a filled folder table.
-    registry.keys[{platform::RootKey::ClassesRoot, "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon"}]
-                 ["empty"] = "C:\\bin.dll,1";
+    registry.PutString(platform::RootKey::ClassesRoot, "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon",
+                       "empty", "C:\\bin.dll,1");
     icons.files[{"C:\\bin.dll", 1}] = {};
-    int itemsWhenIconAdded = -1;
-    notifyIcon.onAdd = [&] { itemsWhenIconAdded = factory.Last() ? factory.Last()->Tree().Count() : 0; };
     form.Form_Load();
     EXPECT_EQ(factory.Created(), 1);
-    EXPECT_EQ(itemsWhenIconAdded, 16);
+    const std::ptrdiff_t saved = log.Find("SaveItems Lumbra PopupMenu");
+    ASSERT_GE(saved, 0);
+    EXPECT_LT(log.Find("MakeTopmost"), log.Find("CreatePopupMenu"));
+    EXPECT_LT(saved, log.FindPrefix("AddIcon ")) << "the menu is complete before the notification icon";
     EXPECT_EQ(images.NameAt(6), "file:C:\\bin.dll,1");
-    EXPECT_EQ(factory.Last()->Owner(), window.handle);
+    EXPECT_EQ(factory.Last()->Owner(), fakes::FakeMainWindow::kWindowHandle);
     EXPECT_EQ(Showings(), 0u) << "loading shows nothing";
 }
 
@@ -85,18 +94,12 @@ TEST_F(FormPopupMenu, AChoiceReachesTheDispatchThroughTheWindow) {
 }
 
 TEST(FormWithoutPopupMenu, LoadsAndIgnoresRightButtonReleases) {
-    fakes::MenuTestSettings settings;
-    fakes::MenuTestProfile profile;
-    fakes::MenuTestRegistry registry;
-    fakes::MenuTestSystem system;
-    fakes::MenuTestWindow window;
-    fakes::MenuTestNotifyIcon notifyIcon;
-    app::frmMain form{app::FormServices{settings, profile, registry, system, window, notifyIcon}};
-    form.Form_Load();
-    form.picDT_MouseUp(platform::kRightButton, 0, 1, 1);
-    form.Form_ContextMenu();
-    EXPECT_EQ(notifyIcon.added, 1);
-    EXPECT_EQ(form.Menu(), nullptr);
+    fakes::FormHarness h;
+    h.form.Form_Load();
+    h.form.picDT_MouseUp(platform::kRightButton, 0, 1, 1);
+    h.form.Form_ContextMenu();
+    EXPECT_TRUE(h.prcIcon.Present());
+    EXPECT_EQ(h.form.Menu(), nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 #include "app/frmMain.h"
 #include "common/MenuCaptionTable.h"
 #include "fakes/MenuFakes.h"
-#include "fakes/MenuFormFakes.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakeRegistry.h"
 #include "menu/ShellMenu.h"
 
 namespace lumbra {
@@ -21,6 +22,7 @@ using platform::MenuItem;
 using testdata::FixedItemRow;
 
 constexpr char kDesktop[] = "C:\\Users\\u\\Desktop";
+constexpr std::uintptr_t kOwner = fakes::FakeMainWindow::kWindowHandle;
 const std::string kDefaultIconRoot = "CLSID\\";
 
 class ForwardClicks : public platform::PopupMenuEvents {
@@ -62,8 +64,8 @@ protected:
         lister.folders[kDesktop] = std::move(folders);
     }
     void RegisterIcon(std::size_t folder, const std::string& valueName, const std::string& value) {
-        registry.keys[{platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[folder] + "\\DefaultIcon"}][valueName] =
-            value;
+        registry.PutString(platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[folder] + "\\DefaultIcon",
+                           valueName, value);
     }
 
     fakes::CallLog log;
@@ -74,8 +76,8 @@ protected:
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
     fakes::HostCodePage932 cp932;
-    fakes::MenuTestRegistry registry;
-    fakes::MenuTestWindow window;
+    fakes::FakeRegistry registry;
+    fakes::FakeMainWindow window;
     std::array<std::string, 5> clsids;
     std::array<std::string, 5> applets;
     ForwardClicks events;
@@ -144,19 +146,16 @@ TEST_F(ShellMenuTest, EveryKeyFindsTheItemOfItsRow) {
 }
 
 TEST_F(ShellMenuTest, BuildCreatesTheComponentHandsItTheListAndTheOwnerThenLoadsIconsThenSaves) {
-    window.handle = 0xBEEF;
     Build();
     EXPECT_EQ(factory.Created(), 1);
     EXPECT_EQ(Component().ImageSource(), &images);
-    EXPECT_EQ(Component().Owner(), 0xBEEFu);
-    auto at = [&](const std::string& entry) {
-        return std::find(log.begin(), log.end(), entry) - log.begin();
-    };
+    EXPECT_EQ(Component().Owner(), kOwner);
+    auto at = [&](const std::string& entry) { return log.Find(entry); };
     EXPECT_LT(at("CreatePopupMenu"), at("SetImageSource"));
     EXPECT_LT(at("SetImageSource"), at("SetOwnerWindow"));
     EXPECT_LT(at("SetOwnerWindow"), at("ImageList.Add bitmap:101 key=Last"));
     EXPECT_LT(at("ImageList.Add bitmap:101 key=Last"), at("AppendItem ScreenProp"));
-    EXPECT_EQ(log.back(), "SaveItems Lumbra PopupMenu");
+    EXPECT_EQ(log.Entries().back(), "SaveItems Lumbra PopupMenu");
     EXPECT_EQ(Component().SavedNames(), std::vector<std::string>({"Lumbra PopupMenu"}));
 }
 
@@ -217,7 +216,7 @@ TEST_F(ShellMenuTest, RegisteredIconsFillPositionsTwoToSevenInFolderOrder) {
 TEST_F(ShellMenuTest, AFolderWhoseIconCannotBeExtractedShowsTheStockPictureInItsPlace) {
     // My Computer: no key. Network: a key without the value. My Documents: a file with no icon.
     // Internet: a count of 0 beside a handle. Recycle Bin: only its default value.
-    registry.keys[{platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[1] + "\\DefaultIcon"}]["other"] = "x";
+    registry.PutString(platform::RootKey::ClassesRoot, kDefaultIconRoot + clsids[1] + "\\DefaultIcon", "other", "x");
     RegisterIcon(2, "", "C:\\empty.dll,0");
     RegisterIcon(3, "", "C:\\inet.dll,0");
     icons.files[{"C:\\inet.dll", 0}] = {0, true};
@@ -251,10 +250,7 @@ TEST_F(ShellMenuTest, TheRecycleBinIsReadTwiceEmptyThenFullAndTheCanvasIsCleared
     RegisterIcon(0, "", "C:\\c.dll,0");
     icons.files[{"C:\\c.dll", 0}] = {};
     menu.LoadSystemIcons();
-    std::vector<std::string> extractions;
-    for (const std::string& e : log) {
-        if (e.starts_with("ExtractIcon ")) extractions.push_back(e);
-    }
+    const std::vector<std::string> extractions = log.WithPrefix("ExtractIcon ");
     ASSERT_EQ(extractions.size(), 6u);
     EXPECT_EQ(extractions[0], "ExtractIcon C:\\c.dll,0");
     EXPECT_EQ(extractions[4], "ExtractIcon C:\\r.dll,1");
@@ -301,7 +297,6 @@ TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
     const std::string b = std::string(kDesktop) + "\\b.txt";
     const std::string d = std::string(kDesktop) + "\\Dir";
     PutDesktop({a, b}, {d});
-    window.handle = 0x42;
     Build();
     ShowAndChoose(Find("UserIcon") + 3);
     ShowAndChoose(Find("UserIcon") + 1);
@@ -311,7 +306,7 @@ TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
     EXPECT_EQ(shell.executed[1].file, a);
     EXPECT_EQ(shell.executed[2].file, b);
     for (const auto& e : shell.executed) {
-        EXPECT_EQ(e.owner, 0x42u);
+        EXPECT_EQ(e.owner, kOwner);
         EXPECT_EQ(e.verb, "open");
         EXPECT_EQ(e.parameters, "");
         EXPECT_EQ(e.directory, "");
@@ -332,12 +327,11 @@ TEST_F(ShellMenuTest, AnEmptyDesktopShowsTheHeadingAlone) {
 }
 
 TEST_F(ShellMenuTest, TheDesktopIsTheUsersOwnDirectoryAskedWithTheOwnerAndListedWithoutFilter) {
-    window.handle = 0x99;
     shell.desktop = std::string(kDesktop) + std::string(1, '\0') + "garbage";
     Build();
     menu.ShowPopupMenu(0, 0);
     ASSERT_EQ(shell.folderQueries.size(), 1u);
-    EXPECT_EQ(shell.folderQueries[0].first, 0x99u);
+    EXPECT_EQ(shell.folderQueries[0].first, kOwner);
     EXPECT_EQ(shell.folderQueries[0].second, 0x8010);
     ASSERT_EQ(lister.fileQueries.size(), 1u);
     EXPECT_EQ(lister.fileQueries[0].first, kDesktop) << "cut at the first NUL";
@@ -401,7 +395,7 @@ TEST_F(ShellMenuTest, IconFallbacksExtractedThenAssociatedThenTheShellsSmallIcon
     EXPECT_EQ(images.NameAt(12), "shell:" + txt);
     EXPECT_EQ(images.NameAt(13), "") << "no icon at all: the plain canvas";
     EXPECT_EQ(fakes::MenuIcon::alive, 0);
-    EXPECT_EQ(std::count(log.begin(), log.end(), "ExtractAssociatedIcon " + exe), 0)
+    EXPECT_EQ(log.Count("ExtractAssociatedIcon " + exe), 0u)
         << "an extracted icon needs no fallback";
 }
 
@@ -529,13 +523,12 @@ TEST_F(ShellMenuTest, WithoutAShellObjectShowDesktopLeavesTheFlag) {
 }
 
 TEST_F(ShellMenuTest, EachSystemFolderOpensInExplorerByItsClassIdentifier) {
-    window.handle = 0x51;
     Build();
     const std::string keys[] = {"MyCom", "NetCom", "MyDoc", "INet", "Recycle"};
     for (const std::string& key : keys) ShowAndChoose(Find(key));
     ASSERT_EQ(shell.executed.size(), 5u);
     for (std::size_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(shell.executed[k].owner, 0x51u);
+        EXPECT_EQ(shell.executed[k].owner, kOwner);
         EXPECT_EQ(shell.executed[k].verb, "open");
         EXPECT_EQ(shell.executed[k].file, "explorer.exe");
         EXPECT_EQ(shell.executed[k].parameters, "::" + std::string(app::kFolderClsids[k]));
@@ -576,9 +569,9 @@ protected:
         Build();
     }
     void SetDocumentsName(const std::string& name, const std::string& localized = "") {
-        auto& values = registry.keys[{platform::RootKey::ClassesRoot, "CLSID\\" + clsids[2]}];
-        if (!name.empty()) values[""] = name;
-        if (!localized.empty()) values["LocalizedString"] = localized;
+        const std::string key = "CLSID\\" + clsids[2];
+        if (!name.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "", name);
+        if (!localized.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "LocalizedString", localized);
     }
 };
 
@@ -650,11 +643,10 @@ TEST_F(FolderProperties, AFolderTheShellDoesNotKnowEndsTheCommandQuietly) {
 
 TEST_F(ShellMenuTest, EmptyingEmptiesEveryBinWithTheSystemsOwnDialogs) {
     shell.bins["C:\\"] = {1, 1};
-    window.handle = 0x77;
     Build();
     ShowAndChoose(Find("EmptyT"));
     EXPECT_EQ(shell.emptied, std::vector<std::string>({""}));
-    EXPECT_EQ(shell.emptiedOwner, 0x77u);
+    EXPECT_EQ(shell.emptiedOwner, kOwner);
     EXPECT_TRUE(shell.started.empty());
     EXPECT_TRUE(shell.executed.empty());
 }

@@ -175,7 +175,7 @@ TEST(MenuShellObject, TheRecycleBinAndTheDesktopGiveTheirItemsAndVerbs) {
     Win32Shell shell;
     std::unique_ptr<platform::ShellDispatch> dispatch = shell.CreateShellDispatch();
     ASSERT_NE(dispatch, nullptr);
-    std::unique_ptr<platform::ShellFolder> bin = dispatch->NameSpace(platform::kFolderRecycleBin);
+    std::unique_ptr<platform::ShellNameSpace> bin = dispatch->NameSpace(platform::kFolderRecycleBin);
     ASSERT_NE(bin, nullptr);
     std::unique_ptr<platform::ShellFolderItem> binItem = bin->OwnItem();
     ASSERT_NE(binItem, nullptr) << "Item() with its argument left out";
@@ -188,7 +188,7 @@ TEST(MenuShellObject, TheRecycleBinAndTheDesktopGiveTheirItemsAndVerbs) {
     const std::string desktopPath = shell.FolderPath(0, platform::kFolderDesktopDirectoryCreate);
     const fs::path onDesktop = fs::path(Widen(desktopPath)) / L"lumbra-parse-name.txt";
     Touch(onDesktop);
-    std::unique_ptr<platform::ShellFolder> desktop = dispatch->NameSpace(platform::kFolderDesktop);
+    std::unique_ptr<platform::ShellNameSpace> desktop = dispatch->NameSpace(platform::kFolderDesktop);
     ASSERT_NE(desktop, nullptr);
     EXPECT_NE(desktop->ParseName("lumbra-parse-name.txt"), nullptr);
     EXPECT_EQ(desktop->ParseName("no such item on the desktop"), nullptr);

@@ -88,6 +88,7 @@ public:
     void MakeTopmost() override {}
     void InstallMessageHook() override {}
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return {}; }
+    void PopupDropMenu() override {}
 
 private:
     std::uintptr_t handle_;
