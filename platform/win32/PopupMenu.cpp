@@ -17,6 +17,9 @@ constexpr UINT_PTR kSubclassId = 0x4C4D;  // "LM"
 constexpr UINT kAlignmentFlags = TPM_CENTERALIGN | TPM_RIGHTALIGN | TPM_VCENTERALIGN | TPM_BOTTOMALIGN;
 // How much of a greyed item's image still shows.
 constexpr BYTE kGreyedImageOpacity = 96;
+// Space on either side of an image the menu asks the owner to draw, so that it does not touch
+// the caption.
+constexpr int kImageMargin = 2;
 
 bool RunsOnWine() {
     HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
@@ -220,7 +223,7 @@ LRESULT CALLBACK Win32PopupMenu::OwnerProcedure(HWND hwnd, UINT message, WPARAM 
 
 bool Win32PopupMenu::OnMeasureItem(MEASUREITEMSTRUCT& measure) const {
     if (measure.CtlType != ODT_MENU || measure.itemData != reinterpret_cast<ULONG_PTR>(this)) return false;
-    measure.itemWidth = platform::kMenuImageSize;
+    measure.itemWidth = platform::kMenuImageSize + 2 * kImageMargin;
     measure.itemHeight = platform::kMenuImageSize;
     return true;
 }
