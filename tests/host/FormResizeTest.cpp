@@ -66,10 +66,17 @@ TEST_F(FormResize, RightEdgeDraggedWiderMakesTheWindowTaller) {
 }
 
 TEST_F(FormResize, BottomEdgeDraggedDownMakesTheWindowWider) {
-    // 3210 high: available 3000 x 2550; 3000 * 3/4 = 2250 < 2550, so the picture takes the height:
-    // 2550 x 3400.0001 (226.7 -> 227 px = 3405), window 3405 + 315 = 3720.
+    // 3210 high: available 3000 x 2550. In single precision 4/3 is 1.3333334: 2550 * 1.3333334 =
+    // 3400.0001, which rounds to 3400, is not below 3000; 3000 / 1.3333334 = 2250 is below 2550, so
+    // the picture takes the height: 2550 high (170 px), 3400 wide (226.67 -> 227 px), and the window
+    // 3400 + 315 = 3715 (247.67 -> 248 px = 3720). That width change runs a nested pass: picDT reads
+    // back 3400 x 2550, 4:3 still, in 3405 x 2550 available; 2550 * 1.3333334 = 3400 < 3405, so the
+    // picture takes the width: 3405 wide (227 px), 3405 / 1.3333334 = 2553.75 high (170.25 -> 170
+    // px), and the window 2553.75 + 660 = 3213.75 high (214.25 -> 214 px = 3210, as dragged).
     h.window.UserResize(3315.0f, 3210.0f);
-    ExpectWindow(3720.0f, 3210.0f, 3405.0f, 2550.0f);
+    ExpectWindow(3720.0f, 3210.0f, 3405.0f, 2553.75f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 227);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 170);
 }
 
 TEST_F(FormResize, CornerDraggedInTheLargerPictureWinsByHeight) {
@@ -176,7 +183,8 @@ TEST_F(FormClose, QueryUnloadNeverCancels) {
 TEST_F(FormClose, UnloadWritesTheFourKeysThenRemovesTheIcon) {
     h.form.Form_Load();
     // Dragged wider from the default: available 4500 x 2310, the picture takes the width,
-    // 4500 / (3075 / 2310) = 3380.5 -> 225 px = 3375 high, and the window 3375 + 660 = 4035.
+    // 4500 / (3075 / 2310) = 4500 / 1.3311689 = 3380.4875 high (225.37 -> 225 px), and the window
+    // 3380.4875 + 660 = 4040.4875 (269.37 -> 269 px = 4035).
     h.window.UserResize(4815.0f, 2970.0f);
     h.window.SetLeft(1500.0f);
     h.window.SetTop(-750.0f);
@@ -211,14 +219,27 @@ TEST_F(FormClose, HiddenWindowStoresItsGeometryAsUsual) {
 }
 
 TEST(StoredGeometry, WrittenWithADotAndReadBackExactly) {
-    // 168 dots per inch: 1440 / 168 = 8.5714... twips per pixel, so whole pixels are fractional twips.
+    // 168 dots per inch: 1440 / 168 = 8.5714283 twips per pixel, so whole pixels are fractional
+    // twips, except every seventh (7 px = 60 twips).
+    // Loading: frame 25 x 48 px = 214.28564 x 411.42847; picDT asks for 3072 x 2304, the window
+    // 3286.2856 x 2715.4285 (383.4 -> 383 px, 316.8 -> 317 px) = 3282.857 x 2717.1428, the default;
+    // picDT then 3068.5713 x 2305.7144 (358 x 269 px), and the showing's pass finds it in proportion.
+    // One notch toward the user with the pointer at (37, 21) px = (317.14, 180) twips: anchors
+    // 317.14 / 3282.857 = 0.0966 and 180 / 2717.1428 = 0.0662, shifts 20.70 and 14.20; width
+    // 3282.857 + 214.28571 = 3497.1426 (408 px = 3497.1428), left -20.70 (-2.42 -> -2 px =
+    // -17.142857), top -14.20 (-1.66 -> -2 px = -17.142857); height
+    // (3497.1428 - 214.28564) * (2305.7144 / 3068.5713) + 411.42847 = 2878.16 (335.79 -> 336 px =
+    // 2880). The pass: 3282.857 x 2468.5715 available, 2468.5715 * 1.3308549 = 3285.31 is not below
+    // 3282.857, so picDT takes the height, 3285.31 wide, and the window 3285.31 + 214.29 = 3499.6
+    // (408.29 -> 408 px) keeps its width. Left, top and width have fractions; the height is whole.
     const float tpp = 1440.0f / 168.0f;
     FormHarness first(tpp, tpp);
     first.form.Form_Load();
     std::int32_t delta = fakes::WheelDelta(-120);
     std::int32_t xy = fakes::PointerXY(37, 21);
     first.form.WheelScr(delta, xy);
-    first.form.WheelScr(delta, xy);
+    ASSERT_EQ(first.window.PixelWidth(), 408);
+    ASSERT_EQ(first.window.PixelLeft(), -2);
     bool cancel = false;
     first.form.Form_Unload(cancel);
 
