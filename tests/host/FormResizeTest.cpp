@@ -93,6 +93,48 @@ TEST_F(FormResize, CornerDraggedInTheLargerPictureWinsByWidth) {
     ExpectWindow(2715.0f, 2460.0f, 2400.0f, 1800.0f);
 }
 
+// Every pass sets picDT to 4:3 lengths, A x A * 3/4 or B * 4/3 x B, where A and B are available
+// lengths of the window, whole pixels of 15 twips; so each length is a multiple of 3.75 twips,
+// exact in single precision, and read back as set. The next pass measures 4:3 again
+// (3000 / 2250 = 1.3333334, and A / 1.3333334 and B * 1.3333334 round to exactly A * 3/4 and
+// B * 4/3 for every length here), so a drag in small steps ends where one long drag would.
+// Read back as bare pixels, the first 2 px step would already have measured 3030 x 2280
+// (2272.5 -> 152 px), and each further step would have bent the picture a little taller, to
+// 260 x 210 px after the 30th move to the right.
+TEST_F(FormResize, SlowDragOfTheRightEdgeKeepsThePictureInItsProportions) {
+    // 30 moves of 2 px to the right: the user's width 3315 + 30 k (221 + 2 k px), the height as
+    // the window has it.
+    for (int k = 1; k <= 30; ++k) {
+        h.window.UserResize(3315.0f + 30.0f * static_cast<float>(k), h.window.Height());
+        const int panelWidth = h.window.PanelPixelWidth();
+        const int panelHeight = h.window.PanelPixelHeight();
+        EXPECT_NEAR(panelHeight, panelWidth * 0.75, 1.0) << "move " << k << ": " << panelWidth << " x " << panelHeight;
+        EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), 4.0f / 3.0f) << "move " << k;
+    }
+    // The last move leaves 4215 - 315 = 3900 available: the picture 3900 x 2925 (260 x 195 px), the
+    // window 2925 + 660 = 3585 (239 px) high.
+    ExpectWindow(4215.0f, 3585.0f, 3900.0f, 2925.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 260);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 195);
+}
+
+TEST_F(FormResize, SlowDragOfTheBottomEdgeKeepsThePictureInItsProportions) {
+    // 30 moves of 2 px down: the user's height 2910 + 30 k (194 + 2 k px), the width as the window
+    // has it.
+    for (int k = 1; k <= 30; ++k) {
+        h.window.UserResize(h.window.Width(), 2910.0f + 30.0f * static_cast<float>(k));
+        const int panelWidth = h.window.PanelPixelWidth();
+        const int panelHeight = h.window.PanelPixelHeight();
+        EXPECT_NEAR(panelHeight, panelWidth * 0.75, 1.0) << "move " << k << ": " << panelWidth << " x " << panelHeight;
+        EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), 4.0f / 3.0f) << "move " << k;
+    }
+    // The last move leaves 3810 - 660 = 3150 available: the picture 4200 x 3150 (280 x 210 px), the
+    // window 4200 + 315 = 4515 (301 px) wide.
+    ExpectWindow(4515.0f, 3810.0f, 4200.0f, 3150.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 280);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 210);
+}
+
 TEST_F(FormResize, TooSmallIsRaisedToHalfTheDefaultThenProportioned) {
     // 1200 x 1050 is below 1695 x 1485 both ways. Width to 1695 (nested pass), in it height to
     // 1485 (nested again); that pass sees available 1380 x 825: 825 * 4/3 = 1100 < 1380, the
