@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "desktop/Composer.h"
 #include "platform/MainWindow.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Profile.h"
@@ -46,6 +47,9 @@ struct FormServices {
     platform::SystemInfo& system;
     platform::MainWindowView& window;
     platform::NotifyIcon& prcIcon;
+    // The wallpaper's picture, its file and folder, the environment and the shell; without them
+    // the miniature shows the desktop colour alone and a double-click opens nothing.
+    desktop::WallpaperServices* wallpaper = nullptr;
 };
 
 class frmMain : public platform::MainWindowEvents, public platform::NotifyIconEvents {
@@ -85,6 +89,8 @@ private:
     void KeepReachable();
 
     FormServices s_;
+    // The miniature and the tiles of its last composition.
+    desktop::Composer composer_;
 };
 
 }  // namespace lumbra::app
