@@ -10,7 +10,7 @@ public:
     virtual ~Environment() = default;
     // Every %NAME% reference of a defined variable replaced by its value; references to
     // undefined variables are left as they stand.
-    virtual std::string ExpandEnvironmentStrings(std::string_view text) = 0;
+    virtual std::string ExpandVariables(std::string_view text) = 0;
 };
 
 }  // namespace lumbra::platform

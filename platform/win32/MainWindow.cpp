@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/win32/Picture.h"
+#include "platform/win32/ScenePainter.h"
 #include "platform/win32/WinText.h"
 #include "res/resource.h"
 
@@ -204,8 +205,10 @@ void Win32MainWindow::Show() {
         shown_ = true;
         if (events_) events_->Form_Resize();
     }
+    // No UpdateWindow: the first paint must come through the message loop once loading has
+    // finished, since DrawScreen does nothing while the window is loading and that first paint
+    // is what composes the first miniature.
     ::ShowWindow(hwnd_, SW_SHOW);
-    ::UpdateWindow(hwnd_);
 }
 
 void Win32MainWindow::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
@@ -420,14 +423,7 @@ void Win32MainWindow::OnPanelPaint() {
 
     unique_hbrush fill(::CreateSolidBrush(ResolveColor(scene_.BackColor())));
     ::FillRect(back, &client, fill.get());
-    scene_.ForEach([&](const platform::ImageElement& element) {
-        if (!element.Visible() || !element.Picture()) return;
-        const auto* picture = dynamic_cast<const Win32Picture*>(element.Picture().get());
-        if (picture == nullptr) return;
-        const int w = element.Stretch() ? element.PixelWidth() : picture->PixelWidth();
-        const int h = element.Stretch() ? element.PixelHeight() : picture->PixelHeight();
-        picture->Draw(back, element.PixelLeft(), element.PixelTop(), w, h);
-    });
+    PaintElements(back, scene_);
     ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
              ps.rcPaint.bottom - ps.rcPaint.top, back, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
 }

@@ -3,13 +3,19 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
+#include "desktop/Composer.h"
+#include "platform/win32/Environment.h"
+#include "platform/win32/FileFacts.h"
+#include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/NotifyIcon.h"
+#include "platform/win32/PictureLoader.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/Settings.h"
+#include "platform/win32/ShellLauncher.h"
 #include "platform/win32/SystemInfo.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -22,13 +28,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Registry registry;
         win32::Win32MainWindow window(instance, system.Screen());
         win32::Win32NotifyIcon notifyIcon(instance);
+        // Made before the form: the wallpaper's folder watch waits in this loop.
+        win32::MessageLoop loop;
+        win32::Win32Environment environment;
+        win32::Win32PictureLoader pictures;
+        win32::Win32FileFacts files;
+        win32::Win32FolderWatch watch(loop);
+        win32::Win32ShellLauncher shell;
+        desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
 
-        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon});
+        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &wallpaper});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
 
         form.Form_Load();
-        win32::MessageLoop loop;
         return loop.Run();
     } catch (...) {
         return 1;
