@@ -8,7 +8,7 @@ namespace {
 
 class NoEnvironment final : public platform::Environment {
 public:
-    std::string ExpandEnvironmentStrings(std::string_view text) override { return std::string(text); }
+    std::string ExpandVariables(std::string_view text) override { return std::string(text); }
 };
 
 class NoPictures final : public platform::PictureLoader, public platform::FileFacts {
@@ -52,11 +52,23 @@ Composer::~Composer() {
     if (watching_) s_.watch.Stop();
 }
 
-void Composer::RemoveTiles(platform::Scene& panel) {
-    if (!tilesShown) return;
+std::vector<platform::ImageElement*> Composer::TakeTiles(platform::Scene& panel) {
+    std::vector<platform::ImageElement*> standing;
+    if (!tilesShown) return standing;
+    if (&panel == tilesScene_) standing = std::move(tileImages);
     tileImages.assign(1, nullptr);
-    const std::int64_t count = static_cast<std::int64_t>(tileColumns) * tileRows;
-    for (std::int64_t i = 0; i < count; ++i) panel.Remove(TileName(static_cast<std::size_t>(i)));
+    if (standing.empty()) {
+        const std::int64_t count = static_cast<std::int64_t>(tileColumns) * tileRows;
+        for (std::int64_t i = 0; i < count; ++i) panel.Remove(TileName(static_cast<std::size_t>(i)));
+    }
+    return standing;
+}
+
+void Composer::RemoveTiles(platform::Scene& panel, const std::vector<platform::ImageElement*>& standing,
+                           std::size_t from) {
+    for (std::size_t i = from; i < standing.size(); ++i) {
+        if (standing[i] != nullptr) panel.Remove(TileName(i));
+    }
 }
 
 void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const PanelMetrics& metrics) {
@@ -66,7 +78,10 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
     if (holder == nullptr) holder = &panel.Add(kWallHolder);
 
     wall->SetVisible(false);
-    RemoveTiles(panel);
+    // The previous composition's tiles go. Those that a tiled composition needs again under the
+    // same name are taken over below instead of being destroyed and made anew: the same
+    // elements, names, geometry and order result, without thousands of allocations per repaint.
+    std::vector<platform::ImageElement*> standing = TakeTiles(panel);
 
     const std::string path = ExpandWallpaperPath(info.wallpaper, s_.environment);
     Layout layout = LayoutOfMode(CompositionMode(info.wallpaperStyle, info.tileWallpaper));
@@ -122,8 +137,11 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
         for (std::int32_t r = 0; r < tileRows; ++r) {
             for (std::int32_t c = 0; c < tileColumns; ++c) {
                 const std::size_t index = static_cast<std::size_t>(r) * tileColumns + c;
-                platform::ImageElement& tile = panel.Add(TileName(index));
+                platform::ImageElement& tile = index < standing.size() && standing[index] != nullptr
+                                                   ? *standing[index]
+                                                   : panel.Add(TileName(index));
                 tileImages[index] = &tile;
+                tile.SetVisible(false);
                 tile.SetStretch(true);
                 tile.SetWidth(width);
                 tile.SetHeight(height);
@@ -132,9 +150,12 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
                 tile.SetPicture(picture.picture);
             }
         }
+        RemoveTiles(panel, standing, tileImages.size());
+        tilesScene_ = &panel;
         break;
     }
     }
+    if (!tilesShown) RemoveTiles(panel, standing, 0);
 
     holder->SetPicture(nullptr);
     wall->SetStretch(true);

@@ -69,7 +69,10 @@ public:
     const PictureCache& Cache() const { return cache_; }
 
 private:
-    void RemoveTiles(platform::Scene& panel);
+    // Ends the previous tiles' standing: hands over those of this panel for reuse and removes
+    // any it cannot hand over.
+    std::vector<platform::ImageElement*> TakeTiles(platform::Scene& panel);
+    void RemoveTiles(platform::Scene& panel, const std::vector<platform::ImageElement*>& standing, std::size_t from);
     void Follow(const std::string& path);
     void OnFolderChanged();
 
@@ -79,6 +82,7 @@ private:
     std::string shownPath_;
     std::string watchedPath_;
     bool watching_ = false;
+    const platform::Scene* tilesScene_ = nullptr;  // the panel the tiles stand in
 };
 
 }  // namespace lumbra::desktop

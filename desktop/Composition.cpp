@@ -38,7 +38,7 @@ std::string ExpandWallpaperPath(std::string path, platform::Environment& environ
     if (p2 == std::string::npos) return path;
 
     const std::string reference = path.substr(p1, p2 - p1 + 1);
-    const std::string expansion = environment.ExpandEnvironmentStrings(reference);
+    const std::string expansion = environment.ExpandVariables(reference);
     // Every occurrence, left to right; the replaced text is not searched again.
     std::string expanded;
     std::size_t from = 0;

@@ -15,7 +15,7 @@ std::string Upper(std::string_view text) {
 
 void FakeEnvironment::Set(const std::string& name, const std::string& value) { values_[Upper(name)] = value; }
 
-std::string FakeEnvironment::ExpandEnvironmentStrings(std::string_view text) {
+std::string FakeEnvironment::ExpandVariables(std::string_view text) {
     requests_.emplace_back(text);
     std::string out;
     std::size_t i = 0;

@@ -21,7 +21,7 @@ namespace lumbra::fakes {
 class FakeEnvironment final : public platform::Environment {
 public:
     void Set(const std::string& name, const std::string& value);
-    std::string ExpandEnvironmentStrings(std::string_view text) override;
+    std::string ExpandVariables(std::string_view text) override;
     const std::vector<std::string>& Requests() const { return requests_; }
 
 private:

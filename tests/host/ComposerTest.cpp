@@ -235,6 +235,21 @@ TEST_F(Composition, TilingAgainRemovesEveryEarlierTileBeforeCreatingTheNewOnes) 
     EXPECT_EQ(panel.Count(), 65u);
 }
 
+TEST_F(Composition, TilesStandInIndexOrderAboveTheWindowsOwnElements) {
+    files.PutPicture("C:\\w\\small.bmp", 64, 64);  // 221 tiles
+    files.PutPicture("C:\\w\\big.bmp", 128, 128);   // 63 tiles
+    for (const char* path : {"C:\\w\\big.bmp", "C:\\w\\small.bmp", "C:\\w\\big.bmp"}) {
+        Compose(path, 1, 0);
+        std::vector<std::string> order;
+        panel.ForEach([&](const platform::ImageElement& e) { order.push_back(e.Name()); });
+        const std::size_t tiles = composer.tileImages.size();
+        ASSERT_EQ(order.size(), 2 + tiles) << path;
+        EXPECT_EQ(order[0], "imgWall");
+        EXPECT_EQ(order[1], "picWall");
+        for (std::size_t i = 0; i < tiles; ++i) ASSERT_EQ(order[2 + i], TileName(i)) << path;
+    }
+}
+
 TEST_F(Composition, SwitchingFromTileToCentreLeavesNoTileAndShowsImgWallCentred) {
     files.PutPicture("C:\\w\\tile.bmp", 64, 64);
     Compose("C:\\w\\tile.bmp", 1, 0);
