@@ -151,8 +151,14 @@ void frmMain::Form_Resize() {
     if (defaultWidth / 2 > w.Width()) w.SetWidth(defaultWidth / 2);
     if (defaultHeight / 2 > w.Height()) w.SetHeight(defaultHeight / 2);
 
-    const float panelWidth = w.PanelWidth();
-    const float panelHeight = w.PanelHeight();
+    float panelWidth = w.PanelWidth();
+    float panelHeight = w.PanelHeight();
+    if (!(panelWidth > 0.0f && panelHeight > 0.0f)) {
+        // A stored size smaller than the frame left no picture to take proportions from: take
+        // them from the default picture instead, so the picture comes back.
+        panelWidth = defaultWidth - frameWidth;
+        panelHeight = defaultHeight - frameHeight;
+    }
     if (panelWidth > 0.0f && panelHeight > 0.0f) {
         const float proportion = panelWidth / panelHeight;
         const float availableWidth = w.Width() - frameWidth;
@@ -165,6 +171,12 @@ void frmMain::Form_Resize() {
             w.SetPanelHeight(availableHeight);
             w.SetPanelWidth(availableHeight * proportion);
             w.SetWidth(w.PanelWidth() + frameWidth);
+        } else if (availableWidth != w.PanelWidth() || availableHeight != w.PanelHeight()) {
+            // The window already has the picture's proportions (a wheel step can land exactly
+            // on them) but the picture has not followed it yet: let it fill the area, or it
+            // would stay behind with a gap around it.
+            w.SetPanelWidth(availableWidth);
+            w.SetPanelHeight(availableHeight);
         }
     }
     DrawScreen();
@@ -260,6 +272,51 @@ void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
         s_.prcIcon.ChangeIcon(w.IconHandle(), kTipEnabled);
         panelEnabled = true;
     }
+}
+
+// ---- file drop ------------------------------------------------------------------------------
+
+void frmMain::picDT_OLEDragOver(int button, int /*shift*/, float /*x*/, float /*y*/) {
+    dragButton = static_cast<std::int16_t>(button);
+}
+
+void frmMain::imgWall_OLEDragOver(int button, int /*shift*/, float /*x*/, float /*y*/) {
+    dragButton = static_cast<std::int16_t>(button);
+}
+
+void frmMain::picDT_OLEDragDrop(const platform::DropData& data, int /*button*/, int /*shift*/, float /*x*/,
+                                float /*y*/) {
+    HandleDrop(data);
+}
+
+void frmMain::imgWall_OLEDragDrop(const platform::DropData& data, int /*button*/, int /*shift*/, float /*x*/,
+                                  float /*y*/) {
+    HandleDrop(data);
+}
+
+void frmMain::HandleDrop(const platform::DropData& data) {
+    dropData = data;
+    if (!dropData.hasFileList) return;
+    // The right button alone asks what to do; any other drag links at once.
+    if (dragButton == platform::kRightButton) {
+        s_.window.PopupDropMenu();
+    } else {
+        CreateShortcuts();
+    }
+}
+
+void frmMain::mnuMove_Click() {
+    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Move, dropData.files);
+}
+
+void frmMain::mnuCopy_Click() {
+    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Copy, dropData.files);
+}
+
+void frmMain::mnuShortCut_Click() { CreateShortcuts(); }
+
+void frmMain::CreateShortcuts() {
+    if (s_.fileDrop != nullptr) drop::CreateDesktopShortcuts(*s_.fileDrop, dropData.files);
 }
 
 }  // namespace lumbra::app

@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "desktop/Composer.h"
+#include "drop/DesktopCommands.h"
+#include "platform/DropData.h"
 #include "platform/MainWindow.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Profile.h"
@@ -47,6 +49,8 @@ struct FormServices {
     platform::SystemInfo& system;
     platform::MainWindowView& window;
     platform::NotifyIcon& prcIcon;
+    // The file commands of the drop menu; without them drops are received and do nothing.
+    const drop::DropServices* fileDrop = nullptr;
     // The wallpaper's picture, its file and folder, the environment and the shell; without them
     // the miniature shows the desktop colour alone and a double-click opens nothing.
     desktop::WallpaperServices* wallpaper = nullptr;
@@ -73,6 +77,17 @@ public:
     // Notification-area icon event.
     void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) override;
 
+    // File drop.
+    void picDT_OLEDragOver(int button, int shift, float x, float y) override;
+    void imgWall_OLEDragOver(int button, int shift, float x, float y) override;
+    void picDT_OLEDragDrop(const platform::DropData& data, int button, int shift, float x, float y) override;
+    void imgWall_OLEDragDrop(const platform::DropData& data, int button, int shift, float x, float y) override;
+    void HandleDrop(const platform::DropData& data);
+    void mnuMove_Click() override;
+    void mnuCopy_Click() override;
+    void mnuShortCut_Click() override;
+    void CreateShortcuts();
+
     // Window state, alive while the window exists.
     bool formLoading = false;
     bool resizeLock = false;
@@ -83,6 +98,9 @@ public:
     float defaultHeight = 0.0f;
     std::array<std::string, 5> folderClsids;
     std::array<std::string, 5> folderApplets;
+    // The mouse buttons last reported while a drag moved over the panel, and the last drop.
+    std::int16_t dragButton = 0;
+    platform::DropData dropData;
 
 private:
     float ReadGeometry(std::string_view key, float fallback, float twipsPerPixel);

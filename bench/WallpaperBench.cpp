@@ -174,7 +174,13 @@ LUMBRA_BENCHMARK(WallpaperBenchmark, "wallpaper",
     desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Desktop\\General", L"Wallpaper");
     SetWallpaper({}, 0, 0);
-    app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &wallpaper});
+    app::frmMain form(app::FormServices{.settings = settings,
+                                        .profile = profile,
+                                        .registry = registry,
+                                        .system = system,
+                                        .window = window,
+                                        .prcIcon = notifyIcon,
+                                        .wallpaper = &wallpaper});
     window.SetEvents(&form);
     notifyIcon.SetEvents(&form);
     form.Form_Load();

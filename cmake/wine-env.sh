@@ -136,6 +136,15 @@ lumbra_ensure_prefix() {
         wineserver -w 2>/dev/null || true
         touch "$prefix/.lumbra-ready"
     ) 9>"$prefix.lock"
+    lumbra_ensure_second_drive "$prefix"
+}
+
+# Drive L: is another folder of the prefix: a second volume for moves across volumes.
+lumbra_ensure_second_drive() {
+    local prefix=$1
+    [ -e "$prefix/dosdevices/l:" ] && return 0
+    mkdir -p "$prefix/drive_l"
+    ln -sfn ../drive_l "$prefix/dosdevices/l:" 2>/dev/null || true
 }
 
 # Starts the prefix's wineserver and its helper processes (services, the virtual desktop, ...)

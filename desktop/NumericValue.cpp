@@ -1,5 +1,6 @@
 #include "desktop/NumericValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -109,13 +110,20 @@ double NumericValue(std::string_view text) {
         std::string_view whole = mantissa.substr(0, dot);
         while (!whole.empty() && whole[0] == '0') whole.remove_prefix(1);
         magnitude = static_cast<long long>(whole.size());
+        if (whole.empty() && dot != std::string_view::npos) {
+            // 0.000ddd: the leading digit sits after the zeros of the fraction.
+            std::string_view fraction = mantissa.substr(dot + 1);
+            long long zeros = 0;
+            while (zeros < static_cast<long long>(fraction.size()) && fraction[static_cast<std::size_t>(zeros)] == '0') ++zeros;
+            magnitude = -zeros;
+        }
         if (e != std::string::npos) {
             long long exp = 0;
             const bool negative = number[e + 1] == '-';
             auto parsed = std::from_chars(number.data() + e + 1 + (number[e + 1] == '+' ? 1 : 0),
                                           number.data() + number.size(), exp);
             if (parsed.ec == std::errc::result_out_of_range) exp = negative ? -1000000 : 1000000;
-            magnitude += exp;
+            magnitude += std::clamp(exp, -1000000LL, 1000000LL);
         }
         if (magnitude <= 0) return 0.0;
         return number[0] == '-' ? -std::numeric_limits<double>::infinity()

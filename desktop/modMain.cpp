@@ -85,6 +85,9 @@ std::string ReadRegString(platform::Registry& registry, platform::RootKey root, 
     key.reset();
     // Nothing read (a missing value leaves the buffer blank) or a value too large for the buffer.
     if (value.status != platform::RegQueryResult::Status::Ok) return {};
+    // A value that fills the whole buffer leaves no room for the NUL the reader stops at: it
+    // counts as too large as well, so 1024 bytes and more all read as empty text.
+    if (value.data.size() >= kRegistryBufferBytes) return {};
     return DecodeRegistryText(value);
 }
 

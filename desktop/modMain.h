@@ -13,7 +13,7 @@ namespace lumbra::desktop {
 inline constexpr std::string_view kMissingProfileValue = "-1";
 inline constexpr std::string_view kNoWallpaper = "(なし)";
 inline constexpr std::string_view kDesktopGeneralKey = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-// The registry buffer of the reader, in bytes: a value that does not fit reads as empty text.
+// The registry buffer of the reader, in bytes: a value of this size or more reads as empty text.
 inline constexpr std::size_t kRegistryBufferBytes = 1024;
 // The buffer the desktop settings are read with: values are cut to 260 characters.
 inline constexpr std::uint32_t kProfileBufferChars = 261;

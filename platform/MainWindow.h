@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/DropData.h"
 #include "platform/Scene.h"
 
 namespace lumbra::platform {
@@ -47,6 +48,20 @@ public:
     virtual void picDT_MouseUp(int button, int shift, float x, float y) = 0;
     virtual void imgWall_MouseUp(int button, int shift, float x, float y) = 0;
     virtual void imgWall_DblClick() = 0;
+
+    // A drag moving over the panel (entering it included), on the wallpaper element or on the
+    // rest of the panel: the pressed mouse buttons (MouseButton bits), the shift bits and the
+    // point in twips of the element. The drag source's proposed effect is left as it is.
+    virtual void picDT_OLEDragOver(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void imgWall_OLEDragOver(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    // A drop on the panel, with what was dropped.
+    virtual void picDT_OLEDragDrop(const DropData& /*data*/, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void imgWall_OLEDragDrop(const DropData& /*data*/, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    // The items of the drop menu dmymn_A; its "キャンセル" item has no handler. (These drop
+    // events do nothing unless overridden, so that a listener may leave them out.)
+    virtual void mnuMove_Click() {}
+    virtual void mnuCopy_Click() {}
+    virtual void mnuShortCut_Click() {}
 };
 
 class MainWindowView {
@@ -88,6 +103,10 @@ public:
 
     // Work areas of the monitors, the primary first.
     virtual std::vector<TwipsRect> MonitorWorkAreas() const = 0;
+
+    // Shows the drop menu dmymn_A at the mouse pointer and returns when it closes; the chosen
+    // item's click event has run by then.
+    virtual void PopupDropMenu() = 0;
 };
 
 }  // namespace lumbra::platform

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/win32/DropTarget.h"
 #include "platform/win32/Picture.h"
 #include "platform/win32/ScenePainter.h"
 #include "platform/win32/WinText.h"
@@ -100,9 +101,12 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetri
     // holder that measures a picture's natural size.
     scene_.Add("imgWall");
     scene_.Add("picWall");
+
+    RegisterPanelDropTarget();
 }
 
 Win32MainWindow::~Win32MainWindow() {
+    if (dropTarget_ && panel_ && ::IsWindow(panel_)) ::RevokeDragDrop(panel_);
     if (backDc_ && backDcOriginalBitmap_) ::SelectObject(backDc_.get(), backDcOriginalBitmap_);
     if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
@@ -370,6 +374,11 @@ LRESULT Win32MainWindow::OnPanelMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDBLCLK:
         OnPanelDoubleClick(lParam);
         return 0;
+    case WM_DESTROY:
+        // The drop target goes with the panel, before the window system forgets it.
+        if (dropTarget_) ::RevokeDragDrop(panel_);
+        dropTarget_.Reset();
+        return 0;
     default:
         // Wheel messages travel on to the main window through the default handling.
         return ::DefWindowProcW(panel_, message, wParam, lParam);
@@ -426,6 +435,95 @@ void Win32MainWindow::OnPanelPaint() {
     PaintElements(back, scene_);
     ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
              ps.rcPaint.bottom - ps.rcPaint.top, back, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+}
+
+// ---- file drop ------------------------------------------------------------------------------
+
+namespace {
+
+// The items of the drop menu dmymn_A.
+enum DropMenuCommand : UINT {
+    kMnuMove = 0x4101,
+    kMnuCopy = 0x4102,
+    kMnuShortCut = 0x4103,
+    kMnuCancel = 0x4104,
+};
+
+}  // namespace
+
+void Win32MainWindow::RegisterPanelDropTarget() {
+    // The whole panel window takes drops, the margins around the picture included.
+    DropTargetEvents events;
+    events.dragOver = [this](DWORD keyState, POINTL screen) { OnPanelDragOver(keyState, screen); };
+    events.drop = [this](const platform::DropData& data, DWORD keyState, POINTL screen) {
+        OnPanelDrop(data, keyState, screen);
+    };
+    Microsoft::WRL::ComPtr<IDropTarget> target;
+    target.Attach(NewDropTarget(std::move(events)));
+    if (target && panel_ && SUCCEEDED(::RegisterDragDrop(panel_, target.Get()))) dropTarget_ = target;
+
+    dropMenu_.reset(::CreatePopupMenu());
+    ::AppendMenuW(dropMenu_.get(), MF_STRING, kMnuMove, Widen("移動(&M)").c_str());
+    ::AppendMenuW(dropMenu_.get(), MF_STRING, kMnuCopy, Widen("コピー(&C)").c_str());
+    ::AppendMenuW(dropMenu_.get(), MF_STRING, kMnuShortCut, Widen("ショートカットを作成(&S)").c_str());
+    ::AppendMenuW(dropMenu_.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(dropMenu_.get(), MF_STRING, kMnuCancel, Widen("キャンセル").c_str());
+}
+
+void Win32MainWindow::OnPanelDragOver(DWORD keyState, POINTL screen) {
+    if (events_ == nullptr) return;
+    POINT p{screen.x, screen.y};
+    ::ScreenToClient(panel_, &p);
+    const int button = DragButtons(keyState);
+    const int shift = DragShift(keyState);
+    if (const platform::ImageElement* wall = WallpaperElementAt(p.x, p.y)) {
+        events_->imgWall_OLEDragOver(button, shift, static_cast<float>(p.x) * tppX_ - wall->Left(),
+                                     static_cast<float>(p.y) * tppY_ - wall->Top());
+    } else {
+        events_->picDT_OLEDragOver(button, shift, static_cast<float>(p.x) * tppX_, static_cast<float>(p.y) * tppY_);
+    }
+}
+
+void Win32MainWindow::OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen) {
+    if (events_ == nullptr) return;
+    POINT p{screen.x, screen.y};
+    ::ScreenToClient(panel_, &p);
+    const int button = DragButtons(keyState);
+    const int shift = DragShift(keyState);
+    if (const platform::ImageElement* wall = WallpaperElementAt(p.x, p.y)) {
+        events_->imgWall_OLEDragDrop(data, button, shift, static_cast<float>(p.x) * tppX_ - wall->Left(),
+                                     static_cast<float>(p.y) * tppY_ - wall->Top());
+    } else {
+        events_->picDT_OLEDragDrop(data, button, shift, static_cast<float>(p.x) * tppX_,
+                                   static_cast<float>(p.y) * tppY_);
+    }
+}
+
+void Win32MainWindow::PopupDropMenu() {
+    if (!dropMenu_) return;
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    // Without the foreground the menu neither takes keys nor closes on a click elsewhere.
+    ::SetForegroundWindow(hwnd_);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenuEx(dropMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, pointer.x,
+                           pointer.y, hwnd_, nullptr));
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+    if (events_ == nullptr) return;
+    // The chosen item's handler runs before the menu call returns, as the caller expects.
+    switch (chosen) {
+    case kMnuMove:
+        events_->mnuMove_Click();
+        break;
+    case kMnuCopy:
+        events_->mnuCopy_Click();
+        break;
+    case kMnuShortCut:
+        events_->mnuShortCut_Click();
+        break;
+    default:
+        break;  // "キャンセル", Escape, or a click outside
+    }
 }
 
 }  // namespace lumbra::win32

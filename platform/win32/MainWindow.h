@@ -2,6 +2,8 @@
 // The main window: a captioned, sizable top-level window with one child, the picture panel
 // picDT, which paints the panel's element model double-buffered.
 #include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
 
 #include "platform/MainWindow.h"
 #include "platform/SystemInfo.h"
@@ -51,6 +53,7 @@ public:
     void MakeTopmost() override;
     void InstallMessageHook() override;
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override;
+    void PopupDropMenu() override;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -64,6 +67,9 @@ private:
     void OnPanelMouseUp(int button, WPARAM keys, LPARAM position);
     void OnPanelDoubleClick(LPARAM position);
     const platform::ImageElement* WallpaperElementAt(int x, int y) const;
+    void RegisterPanelDropTarget();
+    void OnPanelDragOver(DWORD keyState, POINTL screen);
+    void OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen);
 
     // The window's outer rectangle in screen pixels; the restored one while minimised.
     RECT OuterRect() const;
@@ -90,6 +96,10 @@ private:
     unique_hbitmap backBitmap_;
     HGDIOBJ backDcOriginalBitmap_ = nullptr;
     SIZE backSize_{0, 0};
+
+    // The drop menu dmymn_A, and the panel's OLE drop target while it is registered.
+    unique_hmenu dropMenu_;
+    Microsoft::WRL::ComPtr<IDropTarget> dropTarget_;
 
     bool shown_ = false;     // resize events flow once the window has been shown
     bool unloaded_ = false;  // the unload handlers run once, however the window goes

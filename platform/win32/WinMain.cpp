@@ -4,18 +4,24 @@
 
 #include "app/frmMain.h"
 #include "desktop/Composer.h"
+#include "drop/DesktopCommands.h"
 #include "platform/win32/Environment.h"
 #include "platform/win32/FileFacts.h"
+#include "platform/win32/FileSystem.h"
 #include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MainWindow.h"
+#include "platform/win32/MessageBoxes.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/NotifyIcon.h"
 #include "platform/win32/PictureLoader.h"
 #include "platform/win32/Profile.h"
+#include "platform/win32/ProgressWindows.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/Settings.h"
+#include "platform/win32/ShellFolder.h"
 #include "platform/win32/ShellLauncher.h"
+#include "platform/win32/ShellLinks.h"
 #include "platform/win32/SystemInfo.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -28,6 +34,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Registry registry;
         win32::Win32MainWindow window(instance, system.Screen());
         win32::Win32NotifyIcon notifyIcon(instance);
+        win32::Win32ShellFolder shellFolder(window.Hwnd());
+        win32::Win32FileSystem fileSystem;
+        win32::Win32MessageBoxes messageBoxes(window.Hwnd());
+        win32::Win32ShellLinks shellLinks;
+        win32::Win32ProgressWindows progressWindows(window.Hwnd());
+        const drop::DropServices fileDrop{shellFolder, fileSystem, messageBoxes, shellLinks, progressWindows};
         // Made before the form: the wallpaper's folder watch waits in this loop.
         win32::MessageLoop loop;
         win32::Win32Environment environment;
@@ -37,7 +49,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32ShellLauncher shell;
         desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
 
-        app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &wallpaper});
+        app::frmMain form(
+            app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop, &wallpaper});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
 

@@ -21,7 +21,7 @@ TEST(DrawScreen, WhileLoadingNothingChangesNotEvenImgWallsVisibility) {
     WallpaperFormHarness h;
     h.files.PutPicture("C:\\w\\tile.bmp", 64, 64);
     h.SetWallpaper("C:\\w\\tile.bmp", "1", "0");
-    h.profile.Put("colors", "BackGround", "0 128 128");
+    h.SetColour("0 128 128");
     platform::Scene& panel = h.window.Panel();
     panel.Find("imgWall")->SetVisible(true);
     const platform::OleColor colour = panel.BackColor();
@@ -32,14 +32,14 @@ TEST(DrawScreen, WhileLoadingNothingChangesNotEvenImgWallsVisibility) {
     EXPECT_EQ(panel.BackColor(), colour);
     EXPECT_EQ(panel.Count(), 2u);
     EXPECT_EQ(h.files.Loads(), 0);
-    EXPECT_EQ(h.window.refreshes, 0);
+    EXPECT_EQ(h.window.RefreshCount(), 0);
 }
 
 TEST(DrawScreen, ComposesTheSettingsOfWinIniAndRepaintsThePanelOnce) {
     WallpaperFormHarness h;
     h.files.PutPicture("C:\\w\\tile.bmp", 64, 64);
     h.SetWallpaper("C:\\w\\tile.bmp", "1", "0");
-    h.profile.Put("colors", "BackGround", "0 128 128");
+    h.SetColour("0 128 128");
     h.form.DrawScreen();
     platform::Scene& panel = h.window.Panel();
     EXPECT_EQ(panel.BackColor(), 0x808000);
@@ -48,7 +48,7 @@ TEST(DrawScreen, ComposesTheSettingsOfWinIniAndRepaintsThePanelOnce) {
     ASSERT_NE(t37, nullptr);
     EXPECT_FLOAT_EQ(t37->Left(), 720.0f);
     EXPECT_FLOAT_EQ(t37->Top(), 480.0f);
-    EXPECT_EQ(h.window.refreshes, 1);
+    EXPECT_EQ(h.window.RefreshCount(), 1);
 }
 
 TEST(DrawScreen, RegistryWallpaperWinsWithItsOwnStyle) {
@@ -56,9 +56,9 @@ TEST(DrawScreen, RegistryWallpaperWinsWithItsOwnStyle) {
     h.files.PutPicture("C:\\w\\tile.bmp", 64, 64);
     h.files.PutPicture("C:\\w\\photo.jpg", 800, 600);
     h.SetWallpaper("C:\\w\\tile.bmp", "1", "0");
-    h.registry.Put("Wallpaper", "C:\\w\\photo.jpg");
-    h.registry.Put("TileWallpaper", "0");
-    h.registry.Put("WallpaperStyle", "2");
+    h.SetRegistryWallpaper("Wallpaper", "C:\\w\\photo.jpg");
+    h.SetRegistryWallpaper("TileWallpaper", "0");
+    h.SetRegistryWallpaper("WallpaperStyle", "2");
     h.form.DrawScreen();
     const platform::ImageElement* wall = h.window.Panel().Find("imgWall");
     EXPECT_EQ(Tiles(h.window.Panel()), 0);
@@ -74,7 +74,7 @@ TEST(DrawScreen, WallpaperFileRewrittenInPlaceIsComposedAgainWithoutAnyMessage) 
     ASSERT_EQ(h.watch.WatchedFile(), "C:\\w\\slide.jpg");
     h.files.Touch("C:\\w\\slide.jpg");
     h.watch.Fire();
-    EXPECT_EQ(h.window.refreshes, 2);
+    EXPECT_EQ(h.window.RefreshCount(), 2);
     EXPECT_EQ(h.files.Loads(), 2);
 }
 
@@ -84,14 +84,14 @@ TEST(DrawScreen, RepaintsReuseTheDecodedPicture) {
     h.SetWallpaper("C:\\w\\photo.jpg", "0", "10");
     for (int i = 0; i < 10; ++i) h.form.WindowProc(platform::kMsgPaint, 0, 0);
     EXPECT_EQ(h.files.Loads(), 1);
-    EXPECT_EQ(h.window.refreshes, 10);
+    EXPECT_EQ(h.window.RefreshCount(), 10);
 }
 
 TEST(DrawScreen, WithoutWallpaperServicesTheColourShowsAlone) {
     WallpaperFormHarness h(false);
     h.files.PutPicture("C:\\w\\photo.jpg", 800, 600);
     h.SetWallpaper("C:\\w\\photo.jpg", "0", "0");
-    h.profile.Put("colors", "BackGround", "255 255 255");
+    h.SetColour("255 255 255");
     h.form.DrawScreen();
     EXPECT_EQ(h.window.Panel().BackColor(), 16777215);
     EXPECT_EQ(h.window.Panel().Find("imgWall")->Picture(), nullptr);
@@ -104,7 +104,7 @@ TEST(imgWall_DblClick, OpensTheWallpaperWithTheShellsOpenVerb) {
     h.form.imgWall_DblClick();
     ASSERT_EQ(h.shell.calls.size(), 1u);
     const auto& call = h.shell.calls[0];
-    EXPECT_EQ(call.owner, fakes::WallpaperWindow::kHandle);
+    EXPECT_EQ(call.owner, fakes::FakeMainWindow::kWindowHandle);
     EXPECT_EQ(call.verb, "open");
     EXPECT_EQ(call.file, "C:\\w\\photo.jpg");
     EXPECT_EQ(call.parameters, "");
@@ -133,7 +133,7 @@ TEST(imgWall_DblClick, NoWallpaperOpensNothing) {
 TEST(imgWall_DblClick, HtmlRegistryWallpaperLeavesTheProfilesFileToOpen) {
     WallpaperFormHarness h;
     h.SetWallpaper("C:\\w\\photo.jpg", "0", "0");
-    h.registry.Put("Wallpaper", "C:\\web\\page.HTM");
+    h.SetRegistryWallpaper("Wallpaper", "C:\\web\\page.HTM");
     h.form.imgWall_DblClick();
     ASSERT_EQ(h.shell.calls.size(), 1u);
     EXPECT_EQ(h.shell.calls[0].file, "C:\\w\\photo.jpg");

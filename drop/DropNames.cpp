@@ -1,0 +1,42 @@
+#include "drop/DropNames.h"
+
+namespace lumbra::drop {
+
+std::string_view ItemName(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string ShortcutFileName(std::string_view itemName) {
+    std::string name(itemName);
+    name += kShortcutSuffix;
+    return name;
+}
+
+std::string InFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path += '\\';
+    path += name;
+    return path;
+}
+
+std::string_view ParentFolder(std::string_view path) {
+    while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string_view::npos) return {};
+    // "C:\x" has the parent "C:\"; the root itself has none.
+    if (slash == 2 && path.size() > 3 && path[1] == ':') return path.substr(0, 3);
+    if (slash == 2 && path[1] == ':') return {};
+    // "\\server\share" is a root too.
+    if (path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path.find('\\', 2) == slash) return {};
+    if (slash == 0) return {};
+    return path.substr(0, slash);
+}
+
+std::string OverwriteQuestion(std::string_view name) {
+    std::string text(name);
+    text += "はすでに存在します。\r\n上書きして置換えますか？";
+    return text;
+}
+
+}  // namespace lumbra::drop

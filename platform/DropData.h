@@ -1,0 +1,15 @@
+#pragma once
+// What a drop on the main window carries, as the logic sees it.
+#include <string>
+#include <vector>
+
+namespace lumbra::platform {
+
+struct DropData {
+    // The source offered the file-list format (CF_HDROP).
+    bool hasFileList = false;
+    // The full paths of the dropped files and folders, UTF-8, in the order the source gave them.
+    std::vector<std::string> files;
+};
+
+}  // namespace lumbra::platform

@@ -1,0 +1,440 @@
+// Loading the main window: the version record, the geometry from the screen and the stored
+// settings, the hook, the topmost request, the folder tables and the notification-area icon.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/FormHarness.h"
+
+namespace lumbra::app {
+namespace {
+
+using fakes::FakeMainWindow;
+using fakes::FakeNotifyIcon;
+using fakes::FormHarness;
+using fakes::Geometry;
+
+// The fake window is created with the designed layout: a client area of 3915 x 2955 twips
+// (261 x 197 px at 15 twips per pixel) inside 16 px of borders and 39 px of caption and borders,
+// so 277 x 236 px; picDT 3840 x 2880 twips (256 x 192 px). The frame around picDT is therefore
+// 277 - 256 = 21 px = 315 twips wide (borders 16 + margins 2 + 3) and 236 - 192 = 44 px = 660 twips
+// high (caption and borders 39 + margins 2 + 3).
+constexpr float kFrameWidth = 315.0f;
+constexpr float kFrameHeight = 660.0f;
+// A 1024 x 768 screen: picDT asks for 1024 * 3 = 3072 x 768 * 3 = 2304 twips, which the panel takes
+// as 204.8 -> 205 px and 153.6 -> 154 px, that is 3075 x 2310 twips. The window follows the panel:
+// 3075 + 315 = 3390 (226 px) by 2310 + 660 = 2970 (198 px).
+constexpr float kPanelWidth = 3075.0f;
+constexpr float kPanelHeight = 2310.0f;
+constexpr float kDefaultWidth = 3390.0f;
+constexpr float kDefaultHeight = 2970.0f;
+
+void StoreGeometry(FormHarness& h, std::string_view key, std::string_view value) {
+    h.settings.Put("Lumbra", "Setting", key, value);
+}
+
+TEST(FormatVersion, MinorTakesTwoDigitsAndRevisionFour) {
+    EXPECT_EQ(FormatVersion(1, 12, 0), "1.12.0000");
+    EXPECT_EQ(FormatVersion(1, 5, 0), "1.05.0000");
+    EXPECT_EQ(FormatVersion(2, 3, 45), "2.03.0045");
+    EXPECT_EQ(FormatVersion(10, 123, 12345), "10.123.12345");
+}
+
+TEST(FormLoad, WritesTheUpdateRecordFirst) {
+    FormHarness h;
+    h.system.programFolder = "C:\\Program Files\\ルンブラ";
+    h.form.Form_Load();
+    ASSERT_EQ(h.settings.Writes().size(), 2u);  // the geometry is only written at close
+    const auto& path = h.settings.Writes()[0];
+    EXPECT_EQ(path.app, "Lumbra");
+    EXPECT_EQ(path.section, "UpdateInfo");
+    EXPECT_EQ(path.key, "ApplicationPath");
+    EXPECT_EQ(path.value, "C:\\Program Files\\ルンブラ");
+    const auto& version = h.settings.Writes()[1];
+    EXPECT_EQ(version.app, "Lumbra");
+    EXPECT_EQ(version.section, "UpdateInfo");
+    EXPECT_EQ(version.key, "CurrentVersion");
+    EXPECT_EQ(version.value, "1.12.0000");
+    EXPECT_EQ(h.log.Entries().at(0), "SaveSetting Lumbra/UpdateInfo/ApplicationPath=C:\\Program Files\\ルンブラ");
+    EXPECT_EQ(h.log.Entries().at(1), "SaveSetting Lumbra/UpdateInfo/CurrentVersion=1.12.0000");
+}
+
+TEST(FormLoad, RewritesTheUpdateRecordAtEveryStart) {
+    FormHarness h;
+    h.settings.Put("Lumbra", "UpdateInfo", "CurrentVersion", "1.11.0000");
+    h.settings.Put("Lumbra", "UpdateInfo", "ApplicationPath", "D:\\old");
+    h.form.Form_Load();
+    EXPECT_EQ(h.settings.Value("Lumbra", "UpdateInfo", "CurrentVersion"), "1.12.0000");
+    EXPECT_EQ(h.settings.Value("Lumbra", "UpdateInfo", "ApplicationPath"), "C:\\Program Files\\Lumbra");
+}
+
+TEST(FormLoad, FirstStartOpensAtTopLeftWithTheDefaultSize) {
+    FormHarness h;
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.form.frameWidth, kFrameWidth);
+    EXPECT_FLOAT_EQ(h.form.frameHeight, kFrameHeight);
+    EXPECT_FLOAT_EQ(h.form.defaultWidth, kDefaultWidth);
+    EXPECT_FLOAT_EQ(h.form.defaultHeight, kDefaultHeight);
+    EXPECT_FLOAT_EQ(h.window.Left(), 0.0f);
+    EXPECT_FLOAT_EQ(h.window.Top(), 0.0f);
+    EXPECT_FLOAT_EQ(h.window.Width(), kDefaultWidth);
+    EXPECT_FLOAT_EQ(h.window.Height(), kDefaultHeight);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 205);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 154);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), kPanelWidth);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), kPanelHeight);
+    EXPECT_TRUE(h.window.IsVisible());
+}
+
+TEST(FormLoad, PanelIsAskedForThreeTwipsPerScreenPixel) {
+    FormHarness h;
+    h.form.Form_Load();
+    std::vector<float> panelWidths;
+    std::vector<float> panelHeights;
+    for (const auto& s : h.window.Sets()) {
+        if (s.what == Geometry::PanelWidth) panelWidths.push_back(s.requested);
+        if (s.what == Geometry::PanelHeight) panelHeights.push_back(s.requested);
+    }
+    ASSERT_FALSE(panelWidths.empty());
+    ASSERT_FALSE(panelHeights.empty());
+    EXPECT_FLOAT_EQ(panelWidths.front(), 3072.0f);
+    EXPECT_FLOAT_EQ(panelHeights.front(), 2304.0f);
+}
+
+TEST(FormLoad, EachAxisUsesItsOwnTwipsPerPixel) {
+    // 15 twips per pixel across, 12 down. Screen 1024 x 768 px = 15360 x 9216 twips.
+    // picDT: 15360 / 15 * 3 = 3072 (-> 205 px = 3075) by 9216 / 12 * 3 = 2304 (192 px exactly).
+    // Designed frame height at 12 twips per pixel: client 2955 / 12 = 246.25 -> 246 px, window
+    // 246 + 39 = 285 px = 3420, panel 2880 / 12 = 240 px, frame 45 px = 540 twips.
+    FormHarness h(15.0f, 12.0f);
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.form.frameWidth, 315.0f);
+    EXPECT_FLOAT_EQ(h.form.frameHeight, 540.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3075.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2304.0f);
+    EXPECT_FLOAT_EQ(h.form.defaultWidth, 3075.0f + 315.0f);
+    EXPECT_FLOAT_EQ(h.form.defaultHeight, 2304.0f + 540.0f);
+}
+
+TEST(FormLoad, CallsInOrderOnAFirstStart) {
+    FormHarness h;
+    h.form.Form_Load();
+    const std::vector<std::string> expected = {
+        "SaveSetting Lumbra/UpdateInfo/ApplicationPath=C:\\Program Files\\Lumbra",
+        "SaveSetting Lumbra/UpdateInfo/CurrentVersion=1.12.0000",
+        "SetLeft 0",
+        "SetTop 0",
+        "SetPanelWidth 3072",
+        "SetPanelHeight 2304",
+        "SetWidth 3390",  // the panel as taken, 3075, plus the frame
+        "SetHeight 2970",
+        "InstallMessageHook",
+        "MakeTopmost",
+        "AddIcon " + std::to_string(FakeMainWindow::kCreationIconHandle) + " LumbraPanel",
+        "SetWidth 3390",  // the stored size, here the default
+        "SetHeight 2970",
+        "SetPanelWidth 3075",
+        "SetPanelHeight 2310",
+        "Show",
+        // The first showing's pass finds 3075 x 2310 in a 3075 x 2310 area: nothing to change, and
+        // its recomposition does nothing while loading.
+        "event Form_Resize",
+    };
+    EXPECT_EQ(h.log.Entries(), expected);
+}
+
+TEST(FormLoad, DrawsNothingWhileLoading) {
+    FormHarness h;
+    h.profile.Put("WIN.INI", "colors", "BackGround", "0 128 128");
+    h.form.Form_Load();
+    EXPECT_EQ(h.window.RefreshCount(), 0);
+    EXPECT_TRUE(h.profile.Calls().empty());
+    EXPECT_FALSE(h.form.formLoading);
+
+    // Loading is over: the first repaint composes.
+    h.form.WindowProc(platform::kMsgPaint, 0, 0);
+    EXPECT_EQ(h.window.RefreshCount(), 1);
+    EXPECT_EQ(h.window.Panel().BackColor(), 8421376);
+}
+
+TEST(FormLoad, FlagsAtTheEndOfLoading) {
+    FormHarness h;
+    h.form.Form_Load();
+    EXPECT_FALSE(h.form.formLoading);
+    EXPECT_FALSE(h.form.resizeLock);
+    EXPECT_TRUE(h.form.panelEnabled);
+}
+
+struct HookCase {
+    const char* commandLine;
+    int hooks;
+};
+
+class FormLoadHook : public ::testing::TestWithParam<HookCase> {};
+
+TEST_P(FormLoadHook, InstalledUnlessTheCommandLineIsExactlyDbg) {
+    FormHarness h;
+    h.system.commandLine = GetParam().commandLine;
+    h.form.Form_Load();
+    EXPECT_EQ(h.window.HookInstalls(), GetParam().hooks);
+    // Everything else loads the same way.
+    EXPECT_EQ(h.window.TopmostRequests(), 1);
+    EXPECT_EQ(h.prcIcon.Calls().size(), 1u);
+    EXPECT_TRUE(h.window.IsVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, FormLoadHook,
+                         ::testing::Values(HookCase{"", 1}, HookCase{"/dbg", 0}, HookCase{"/DBG", 1},
+                                           HookCase{"/Dbg", 1}, HookCase{"/dbg ", 1}, HookCase{"/dbg x", 1},
+                                           HookCase{"x /dbg", 1}, HookCase{"dbg", 1}, HookCase{"-dbg", 1}));
+
+TEST(FormLoad, HookComesAfterTheDefaultSizeAndBeforeTopmost) {
+    FormHarness h;
+    h.form.Form_Load();
+    const auto defaultHeight = h.log.Find("SetHeight 2970");
+    const auto hook = h.log.Find("InstallMessageHook");
+    const auto topmost = h.log.Find("MakeTopmost");
+    ASSERT_GE(defaultHeight, 0);
+    EXPECT_GT(hook, defaultHeight);
+    EXPECT_GT(topmost, hook);
+    EXPECT_EQ(h.window.TopmostRequests(), 1);
+}
+
+TEST(FormLoad, FillsBothFolderTablesExactly) {
+    FormHarness h;
+    h.form.Form_Load();
+    const std::array<std::string, 5> clsids = {
+        "{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{208D2C60-3AEA-1069-A2D7-08002B30309D}",
+        "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "{871C5380-42A0-1069-A2EA-08002B30309D}",
+        "{645FF040-5081-101B-9F08-00AA002F954E}"};
+    const std::array<std::string, 5> applets = {"Sysdm.cpl", "Netcpl.cpl", "", "Inetcpl.cpl", ""};
+    EXPECT_EQ(h.form.folderClsids, clsids);
+    EXPECT_EQ(h.form.folderApplets, applets);
+}
+
+TEST(FormLoad, AddsTheIconWithTheWindowsIconAndTip) {
+    FormHarness h;
+    h.form.Form_Load();
+    ASSERT_EQ(h.prcIcon.Calls().size(), 1u);
+    const FakeNotifyIcon::Call& add = h.prcIcon.Calls()[0];
+    EXPECT_EQ(add.op, FakeNotifyIcon::Op::Add);
+    EXPECT_EQ(add.icon, FakeMainWindow::kCreationIconHandle);
+    EXPECT_EQ(add.tip, "LumbraPanel");
+    EXPECT_TRUE(h.form.panelEnabled);
+    // In place before the stored size is applied and the window shown.
+    const auto added = h.log.FindPrefix("AddIcon");
+    EXPECT_GT(added, h.log.Find("MakeTopmost"));
+    EXPECT_LT(added, h.log.Find("Show"));
+}
+
+TEST(FormLoad, StoredSizeGoesInUnderTheResizeLock) {
+    FormHarness h;
+    StoreGeometry(h, "Width", "1500");
+    StoreGeometry(h, "Height", "1200");
+    struct Seen {
+        Geometry what;
+        float requested;
+        bool lock;
+        bool loading;
+    };
+    std::vector<Seen> seen;
+    h.window.onSet = [&](Geometry what, float requested) {
+        seen.push_back({what, requested, h.form.resizeLock, h.form.formLoading});
+    };
+    h.form.Form_Load();
+
+    auto find = [&](Geometry what, float requested) -> const Seen* {
+        for (const Seen& s : seen) {
+            if (s.what == what && s.requested == requested) return &s;
+        }
+        return nullptr;
+    };
+    // The default size is set before the lock ...
+    const Seen* defaultWidth = find(Geometry::Width, kDefaultWidth);
+    ASSERT_NE(defaultWidth, nullptr);
+    EXPECT_FALSE(defaultWidth->lock);
+    // ... the stored size and the panel that follows it (1500 - 315, 1200 - 660) under it.
+    for (const Seen* s : {find(Geometry::Width, 1500.0f), find(Geometry::Height, 1200.0f),
+                          find(Geometry::PanelWidth, 1185.0f), find(Geometry::PanelHeight, 540.0f)}) {
+        ASSERT_NE(s, nullptr);
+        EXPECT_TRUE(s->lock);
+        EXPECT_TRUE(s->loading);
+    }
+    EXPECT_FALSE(h.form.resizeLock);
+}
+
+TEST(FormLoad, WideStoredSizeBelowHalfTheDefaultComesUpAtHalfHeight) {
+    // Half the default: 1695 x 1485. Stored 1500 x 1200 (100 x 80 px) goes in as stored, picDT
+    // 1185 x 540. The first showing's pass raises the width to 1695 and, nested, the height to
+    // 1485; the available area 1380 x 825 is wider than 1185:540 (2.194), so the picture takes the
+    // height: 825 high, 825 * 2.194 = 1810.4 -> 121 px = 1815 wide, and the window 1815 + 315 = 2130.
+    FormHarness h;
+    StoreGeometry(h, "Width", "1500");
+    StoreGeometry(h, "Height", "1200");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 2130.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 1485.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1815.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 825.0f);
+    // Four passes: the showing, and the nested ones for width, height and the width again.
+    EXPECT_EQ(h.window.ResizeEvents(), 4);
+    EXPECT_EQ(h.window.RefreshCount(), 0);
+}
+
+TEST(FormLoad, TallStoredSizeBelowHalfTheDefaultComesUpAtHalfWidth) {
+    // Stored 1200 x 1560: picDT 885 x 900 (0.983). Raised to 1695 wide, the available 1380 x 900
+    // is wider than the picture, so the picture takes the width: 1380 / 0.983 = 1403.4 -> 94 px =
+    // 1410 high, and the window 1410 + 660 = 2070.
+    FormHarness h;
+    StoreGeometry(h, "Width", "1200");
+    StoreGeometry(h, "Height", "1560");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 2070.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1410.0f);
+}
+
+TEST(FormLoad, StoredSizeSmallerThanTheFrameBringsThePictureBackInTheDefaultProportions) {
+    // Stored 150 x 300 leaves picDT no size (150 - 315 and 300 - 660 are below zero). The showing's
+    // pass raises the window to 1695 x 1485 and, with no picture to measure, takes the default
+    // picture's 3075:2310 (1.3312): available 1380 x 825, 825 * 1.3312 = 1098 < 1380, so the
+    // picture takes the width, 1380 x 1036.7 (69 px = 1035), and the window 1035 + 660 = 1695 high.
+    FormHarness h;
+    StoreGeometry(h, "Width", "150");
+    StoreGeometry(h, "Height", "300");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 1695.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1035.0f);
+}
+
+TEST(FormLoad, StoredSizeWithOtherProportionsKeepsThem) {
+    // Saved under a wider screen: 4815 x 2970 gives picDT 4500 x 2310, which the showing's pass
+    // finds already in proportion.
+    FormHarness h;
+    StoreGeometry(h, "Width", "4815");
+    StoreGeometry(h, "Height", "2970");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 2970.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 4500.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2310.0f);
+    // From then on the picture keeps 4500:2310: dragging the right edge in by 600 restores the
+    // width from the unchanged height.
+    h.window.UserResize(4215.0f, 2970.0f);
+    EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 4500.0f);
+}
+
+TEST(FormLoad, StoredPositionIsRestored) {
+    FormHarness h;
+    StoreGeometry(h, "Left", "1500");
+    StoreGeometry(h, "Top", "-0");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Left(), 1500.0f);
+    EXPECT_FLOAT_EQ(h.window.Top(), 0.0f);
+    EXPECT_EQ(h.log.Entries().at(2), "SetLeft 1500");
+}
+
+class FormLoadGarbage : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FormLoadGarbage, StoredGeometryThatIsNoFiniteNumberIsTheKeysDefault) {
+    FormHarness h;
+    for (const char* key : {"Left", "Top", "Width", "Height"}) StoreGeometry(h, key, GetParam());
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Left(), 0.0f);
+    EXPECT_FLOAT_EQ(h.window.Top(), 0.0f);
+    EXPECT_FLOAT_EQ(h.window.Width(), kDefaultWidth);
+    EXPECT_FLOAT_EQ(h.window.Height(), kDefaultHeight);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), kPanelWidth);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), kPanelHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FormLoadGarbage,
+                         ::testing::Values("", "abc", "12abc", "1,5", "0x10", "--3", "nan", "NaN", "inf", "-inf",
+                                           "infinity", "1e39", "-1e39", "1e30"));
+
+TEST(FormLoad, GarbageInOneKeyLeavesTheOthersAlone) {
+    FormHarness h;
+    StoreGeometry(h, "Left", "1500");
+    StoreGeometry(h, "Top", "nan");
+    StoreGeometry(h, "Width", "4815");
+    StoreGeometry(h, "Height", "x");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Left(), 1500.0f);
+    EXPECT_FLOAT_EQ(h.window.Top(), 0.0f);
+    EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), kDefaultHeight);
+}
+
+// Work areas in twips at 15 twips per pixel.
+platform::TwipsRect Area(int leftPx, int topPx, int widthPx, int heightPx) {
+    return {leftPx * 15.0f, topPx * 15.0f, widthPx * 15.0f, heightPx * 15.0f};
+}
+
+void ExpectInside(const FakeMainWindow& w, const platform::TwipsRect& area) {
+    EXPECT_GE(w.Left(), area.left);
+    EXPECT_GE(w.Top(), area.top);
+    EXPECT_LE(w.Left() + w.Width(), area.left + area.width);
+    EXPECT_LE(w.Top() + w.Height(), area.top + area.height);
+}
+
+TEST(FormLoad, PositionOnNoMonitorMovesOntoThePrimaryWorkAreaKeepingItsSize) {
+    FormHarness h;
+    const platform::TwipsRect primary = Area(0, 0, 1024, 728);
+    h.window.SetMonitorWorkAreas({primary, Area(1024, 0, 1280, 1024)});
+    StoreGeometry(h, "Left", "60000");  // 4000 px: right of both monitors
+    StoreGeometry(h, "Top", "30000");
+    StoreGeometry(h, "Width", "4815");
+    StoreGeometry(h, "Height", "2970");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 2970.0f);
+    ExpectInside(h.window, primary);
+}
+
+TEST(FormLoad, PositionLeftOfTheOnlyMonitorMovesOntoIt) {
+    FormHarness h;
+    const platform::TwipsRect primary = Area(0, 0, 1024, 728);
+    h.window.SetMonitorWorkAreas({primary});
+    StoreGeometry(h, "Left", "-19200");  // a monitor that has since been removed
+    StoreGeometry(h, "Top", "3000");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Width(), kDefaultWidth);
+    EXPECT_FLOAT_EQ(h.window.Height(), kDefaultHeight);
+    ExpectInside(h.window, primary);
+}
+
+TEST(FormLoad, PositionAboveTheScreenMovesOntoIt) {
+    FormHarness h;
+    const platform::TwipsRect primary = Area(0, 0, 1024, 728);
+    h.window.SetMonitorWorkAreas({primary});
+    StoreGeometry(h, "Left", "3000");
+    StoreGeometry(h, "Top", "-6000");
+    h.form.Form_Load();
+    ExpectInside(h.window, primary);
+}
+
+TEST(FormLoad, PositionOnASecondaryMonitorIsKept) {
+    FormHarness h;
+    h.window.SetMonitorWorkAreas({Area(0, 0, 1024, 728), Area(1024, 0, 1280, 1024), Area(-1280, 0, 1280, 1024)});
+    StoreGeometry(h, "Left", "19995");  // 1333 px, on the monitor to the right
+    StoreGeometry(h, "Top", "3000");
+    h.form.Form_Load();
+    EXPECT_FLOAT_EQ(h.window.Left(), 19995.0f);
+    EXPECT_FLOAT_EQ(h.window.Top(), 3000.0f);
+
+    FormHarness left;
+    left.window.SetMonitorWorkAreas({Area(0, 0, 1024, 728), Area(-1280, 0, 1280, 1024)});
+    StoreGeometry(left, "Left", "-15000");  // -1000 px, on the monitor to the left
+    StoreGeometry(left, "Top", "1500");
+    left.form.Form_Load();
+    EXPECT_FLOAT_EQ(left.window.Left(), -15000.0f);
+    EXPECT_FLOAT_EQ(left.window.Top(), 1500.0f);
+}
+
+}  // namespace
+}  // namespace lumbra::app
