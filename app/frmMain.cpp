@@ -253,7 +253,7 @@ void frmMain::imgWall_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float 
 void frmMain::imgWall_DblClick() {
     const desktop::WallpaperInfo info = desktop::GetWallpaperInfo(s_.profile, s_.registry);
     if (info.wallpaper == desktop::kNoWallpaper) return;
-    desktop::WallpaperServices& services = s_.wallpaper ? *s_.wallpaper : desktop::NoWallpaperServices();
+    const desktop::WallpaperServices& services = s_.wallpaper ? *s_.wallpaper : desktop::NoWallpaperServices();
     services.shell.Execute(s_.window.Handle(), "open", info.wallpaper, "", "", platform::kShowNormal);
 }
 

@@ -53,7 +53,7 @@ struct FormServices {
     const drop::DropServices* fileDrop = nullptr;
     // The wallpaper's picture, its file and folder, the environment and the shell; without them
     // the miniature shows the desktop colour alone and a double-click opens nothing.
-    desktop::WallpaperServices* wallpaper = nullptr;
+    const desktop::WallpaperServices* wallpaper = nullptr;
 };
 
 class frmMain : public platform::MainWindowEvents, public platform::NotifyIconEvents {

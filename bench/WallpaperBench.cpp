@@ -171,7 +171,7 @@ LUMBRA_BENCHMARK(WallpaperBenchmark, "wallpaper",
     Win32FileFacts files;
     Win32FolderWatch watch(loop);
     Win32ShellLauncher shell;
-    desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
+    const desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Desktop\\General", L"Wallpaper");
     SetWallpaper({}, 0, 0);
     app::frmMain form(app::FormServices{.settings = settings,

@@ -35,7 +35,7 @@ public:
 
 std::string TileName(std::size_t index) { return std::string(kTilePrefix) + std::to_string(index); }
 
-WallpaperServices& NoWallpaperServices() {
+const WallpaperServices& NoWallpaperServices() {
     static NoEnvironment environment;
     static NoPictures pictures;
     static NoWatch watch;

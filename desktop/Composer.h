@@ -41,7 +41,7 @@ struct WallpaperServices {
 };
 
 // Services that find no picture, watch nothing and start nothing: the desktop colour alone.
-WallpaperServices& NoWallpaperServices();
+const WallpaperServices& NoWallpaperServices();
 
 class Composer {
 public:

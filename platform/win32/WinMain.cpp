@@ -47,7 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32FileFacts files;
         win32::Win32FolderWatch watch(loop);
         win32::Win32ShellLauncher shell;
-        desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
+        const desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
 
         app::frmMain form(
             app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop, &wallpaper});
