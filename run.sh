@@ -2,6 +2,8 @@
 # Builds LumbraPanel.exe and runs it in Wine, in a 1024x768 Wine desktop with a task bar.
 # With a working DISPLAY the program stays until you close its window; without one it runs on a
 # private Xvfb for a few seconds and leaves a screenshot in build/run-screenshot.png.
+#   ./run.sh --package   builds the release zip dist/Lumbra-<version>.zip instead of running
+# Any other arguments go to LumbraPanel.exe (for instance /dbg).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -9,6 +11,12 @@ root=$PWD
 tools/install-deps.sh
 cmake --preset win
 cmake --build --preset win -j"$(nproc 2>/dev/null || echo 2)"
+
+if [ "${1:-}" = "--package" ]; then
+    version=$(sed -n 's/^project(Lumbra VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)
+    python3 tools/package.py --exe build/win/LumbraPanel.exe --source . --output "dist/Lumbra-$version.zip"
+    exit 0
+fi
 
 source cmake/wine-env.sh
 prefix=$root/build/win/wine/run

@@ -15,6 +15,17 @@ int TwipsToPixels(float twips, float twipsPerPixel) {
     return static_cast<int>(px);
 }
 
+int PanelLength::Request(float twips, float twipsPerPixel) {
+    requested_ = twips;
+    pixels_ = std::max(0, TwipsToPixels(twips, twipsPerPixel));
+    return pixels_;
+}
+
+float PanelLength::Read(int pixels, float twipsPerPixel) const {
+    if (pixels == pixels_ && pixels > 0 && requested_ > 0.0f) return requested_;
+    return static_cast<float>(pixels * static_cast<double>(twipsPerPixel));
+}
+
 namespace {
 float Snap(float twips, float tpp) { return static_cast<float>(TwipsToPixels(twips, tpp) * static_cast<double>(tpp)); }
 }  // namespace

@@ -113,4 +113,21 @@ private:
 // range the window system can hold.
 int TwipsToPixels(float twips, float twipsPerPixel);
 
+// A length of the picture panel as the program set it. The panel takes whole pixels; read back,
+// the length is the twips as set for as long as the panel still has the pixels they made. The
+// resize handling takes the picture's proportions from the panel at every pass: read back as
+// bare pixels, each pass would round them once more and a slow drag of the frame would bend the
+// proportions step by step.
+class PanelLength {
+public:
+    // Remembers the request; returns the whole pixels the panel is to take.
+    int Request(float twips, float twipsPerPixel);
+    // The length in twips, given the pixels the panel has now.
+    float Read(int pixels, float twipsPerPixel) const;
+
+private:
+    float requested_ = 0.0f;
+    int pixels_ = -1;
+};
+
 }  // namespace lumbra::platform

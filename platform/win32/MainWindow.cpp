@@ -94,8 +94,8 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetri
     hwnd_ = ::CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, 0, 0, frame.right - frame.left,
                               frame.bottom - frame.top, nullptr, nullptr, instance, this);
     panel_ = ::CreateWindowExW(0, kPanelWindowClass, L"", WS_CHILD | WS_VISIBLE, ToPixels(kPanelLeftTwips, tppX_),
-                               ToPixels(kPanelTopTwips, tppY_), ToPixels(kPanelWidthTwips, tppX_),
-                               ToPixels(kPanelHeightTwips, tppY_), hwnd_, nullptr, instance, this);
+                               ToPixels(kPanelTopTwips, tppY_), panelWidth_.Request(kPanelWidthTwips, tppX_),
+                               panelHeight_.Request(kPanelHeightTwips, tppY_), hwnd_, nullptr, instance, this);
 
     // The two elements of the design: the shown wallpaper inside the panel, and the hidden
     // holder that measures a picture's natural size.
@@ -175,26 +175,26 @@ void Win32MainWindow::SetHeight(float twips) {
 float Win32MainWindow::PanelWidth() const {
     RECT r{};
     ::GetWindowRect(panel_, &r);
-    return static_cast<float>(r.right - r.left) * tppX_;
+    return panelWidth_.Read(r.right - r.left, tppX_);
 }
 
 float Win32MainWindow::PanelHeight() const {
     RECT r{};
     ::GetWindowRect(panel_, &r);
-    return static_cast<float>(r.bottom - r.top) * tppY_;
+    return panelHeight_.Read(r.bottom - r.top, tppY_);
 }
 
 void Win32MainWindow::SetPanelWidth(float twips) {
     RECT r{};
     ::GetWindowRect(panel_, &r);
-    ::SetWindowPos(panel_, nullptr, 0, 0, std::max(ToPixels(twips, tppX_), 0), r.bottom - r.top,
+    ::SetWindowPos(panel_, nullptr, 0, 0, panelWidth_.Request(twips, tppX_), r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainWindow::SetPanelHeight(float twips) {
     RECT r{};
     ::GetWindowRect(panel_, &r);
-    ::SetWindowPos(panel_, nullptr, 0, 0, r.right - r.left, std::max(ToPixels(twips, tppY_), 0),
+    ::SetWindowPos(panel_, nullptr, 0, 0, r.right - r.left, panelHeight_.Request(twips, tppY_),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -209,9 +209,8 @@ void Win32MainWindow::Show() {
         shown_ = true;
         if (events_) events_->Form_Resize();
     }
-    // No UpdateWindow: the first paint must come through the message loop once loading has
-    // finished, since DrawScreen does nothing while the window is loading and that first paint
-    // is what composes the first miniature.
+    // No UpdateWindow: the first paint must come through the message loop, after loading has
+    // finished, or it would find the composition still switched off.
     ::ShowWindow(hwnd_, SW_SHOW);
 }
 

@@ -83,6 +83,8 @@ private:
     HWND panel_ = nullptr;
     platform::MainWindowEvents* events_ = nullptr;
     platform::Scene scene_;
+    platform::PanelLength panelWidth_;
+    platform::PanelLength panelHeight_;
 
     unique_hbrush background_;
     unique_hicon colourBig_;

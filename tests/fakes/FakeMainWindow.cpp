@@ -21,8 +21,8 @@ FakeMainWindow::FakeMainWindow(float twipsPerPixelX, float twipsPerPixelY, CallL
     : tppX_(twipsPerPixelX), tppY_(twipsPerPixelY), log_(log), scene_(twipsPerPixelX, twipsPerPixelY) {
     widthPx_ = Pixels(layout.clientWidth, tppX_) + layout.nonClientWidthPixels;
     heightPx_ = Pixels(layout.clientHeight, tppY_) + layout.nonClientHeightPixels;
-    panelWidthPx_ = Pixels(layout.panelWidth, tppX_);
-    panelHeightPx_ = Pixels(layout.panelHeight, tppY_);
+    panelWidthPx_ = panelWidth_.Request(layout.panelWidth, tppX_);
+    panelHeightPx_ = panelHeight_.Request(layout.panelHeight, tppY_);
     // One monitor of 1024 x 768 pixels whose work area leaves 40 pixels for the task bar.
     workAreas_ = {{0.0f, 0.0f, Twips(1024, tppX_), Twips(728, tppY_)}};
 }
@@ -46,8 +46,8 @@ void FakeMainWindow::Set(Geometry what, float twips) {
     case Geometry::Top: topPx_ = px; break;
     case Geometry::Width: sizeChanged = px != widthPx_; widthPx_ = px; break;
     case Geometry::Height: sizeChanged = px != heightPx_; heightPx_ = px; break;
-    case Geometry::PanelWidth: panelWidthPx_ = px; break;
-    case Geometry::PanelHeight: panelHeightPx_ = px; break;
+    case Geometry::PanelWidth: panelWidthPx_ = panelWidth_.Request(twips, tppX_); break;
+    case Geometry::PanelHeight: panelHeightPx_ = panelHeight_.Request(twips, tppY_); break;
     }
     sets_.push_back({what, twips, Twips(px, horizontal ? tppX_ : tppY_)});
     if (sizeChanged && shownOnce_ && !minimized_) RaiseResize();
@@ -116,8 +116,8 @@ void FakeMainWindow::Place(float left, float top, float width, float height) {
 }
 
 void FakeMainWindow::PlacePanel(float width, float height) {
-    panelWidthPx_ = Pixels(width, tppX_);
-    panelHeightPx_ = Pixels(height, tppY_);
+    panelWidthPx_ = panelWidth_.Request(width, tppX_);
+    panelHeightPx_ = panelHeight_.Request(height, tppY_);
 }
 
 void FakeMainWindow::MarkShown() {

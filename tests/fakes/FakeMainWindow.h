@@ -2,7 +2,8 @@
 // The main window in memory. Like a real window it takes whole pixels: every position and size
 // asked for in twips is taken as the nearest whole pixel (halves away from below: 12.5 px -> 13 px,
 // -87.5 px -> -87 px) and read back as that pixel count times the twips per pixel. The panel picDT
-// behaves the same way.
+// takes whole pixels too, and reads back as the twips last set while it still has the pixels they
+// made, as the real panel does (platform::PanelLength).
 //
 // Once the window has been shown (hidden again or not), a change of its size raises Form_Resize on
 // the events sink synchronously, inside the setter, as Windows sends WM_SIZE from inside
@@ -54,8 +55,8 @@ public:
     void SetTop(float twips) override { Set(Geometry::Top, twips); }
     void SetWidth(float twips) override { Set(Geometry::Width, twips); }
     void SetHeight(float twips) override { Set(Geometry::Height, twips); }
-    float PanelWidth() const override { return Twips(panelWidthPx_, tppX_); }
-    float PanelHeight() const override { return Twips(panelHeightPx_, tppY_); }
+    float PanelWidth() const override { return panelWidth_.Read(panelWidthPx_, tppX_); }
+    float PanelHeight() const override { return panelHeight_.Read(panelHeightPx_, tppY_); }
     void SetPanelWidth(float twips) override { Set(Geometry::PanelWidth, twips); }
     void SetPanelHeight(float twips) override { Set(Geometry::PanelHeight, twips); }
     platform::Scene& Panel() override { return scene_; }
@@ -140,6 +141,8 @@ private:
     int heightPx_ = 0;
     int panelWidthPx_ = 0;
     int panelHeightPx_ = 0;
+    platform::PanelLength panelWidth_;
+    platform::PanelLength panelHeight_;
     bool visible_ = false;
     bool shownOnce_ = false;
     bool minimized_ = false;

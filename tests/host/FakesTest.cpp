@@ -137,17 +137,38 @@ public:
 
 TEST(FakeMainWindow, TakesWholePixelsAndReadsThemBack) {
     FakeMainWindow w(15.0f, 15.0f);
-    w.SetPanelWidth(3072.0f);  // 204.8 px
-    w.SetPanelHeight(2304.0f);  // 153.6 px
-    EXPECT_EQ(w.PanelPixelWidth(), 205);
-    EXPECT_FLOAT_EQ(w.PanelWidth(), 3075.0f);
-    EXPECT_FLOAT_EQ(w.PanelHeight(), 2310.0f);
+    w.SetWidth(3072.0f);  // 204.8 px
+    EXPECT_EQ(w.PixelWidth(), 205);
+    EXPECT_FLOAT_EQ(w.Width(), 3075.0f);
+    w.SetHeight(2304.0f);  // 153.6 px
+    EXPECT_EQ(w.PixelHeight(), 154);
+    EXPECT_FLOAT_EQ(w.Height(), 2310.0f);
     w.SetLeft(1687.5f);  // 112.5 px
     EXPECT_FLOAT_EQ(w.Left(), 1695.0f);
     w.SetLeft(-1312.5f);  // -87.5 px
     EXPECT_FLOAT_EQ(w.Left(), -1305.0f);
     ASSERT_FALSE(w.Sets().empty());
     EXPECT_FLOAT_EQ(w.Sets().back().requested, -1312.5f);
+}
+
+TEST(FakeMainWindow, PanelTakesWholePixelsAndReadsBackTheTwipsSet) {
+    FakeMainWindow w(15.0f, 15.0f);
+    w.SetPanelWidth(3072.0f);   // 204.8 px
+    w.SetPanelHeight(2304.0f);  // 153.6 px
+    EXPECT_EQ(w.PanelPixelWidth(), 205);
+    EXPECT_EQ(w.PanelPixelHeight(), 154);
+    EXPECT_FLOAT_EQ(w.PanelWidth(), 3072.0f);
+    EXPECT_FLOAT_EQ(w.PanelHeight(), 2304.0f);
+    // The test controls set the panel the same way.
+    w.PlacePanel(2272.5f, 1704.375f);  // 151.5 -> 152 px, 113.625 -> 114 px
+    EXPECT_EQ(w.PanelPixelWidth(), 152);
+    EXPECT_EQ(w.PanelPixelHeight(), 114);
+    EXPECT_FLOAT_EQ(w.PanelWidth(), 2272.5f);
+    EXPECT_FLOAT_EQ(w.PanelHeight(), 1704.375f);
+    // Below zero the panel has no pixels and reads back nothing, not the request.
+    w.SetPanelWidth(-165.0f);
+    EXPECT_EQ(w.PanelPixelWidth(), 0);
+    EXPECT_FLOAT_EQ(w.PanelWidth(), 0.0f);
 }
 
 TEST(FakeMainWindow, DesignedLayoutIsClientPlusFrame) {

@@ -23,8 +23,14 @@ using fakes::Geometry;
 constexpr float kFrameWidth = 315.0f;
 constexpr float kFrameHeight = 660.0f;
 // A 1024 x 768 screen: picDT asks for 1024 * 3 = 3072 x 768 * 3 = 2304 twips, which the panel takes
-// as 204.8 -> 205 px and 153.6 -> 154 px, that is 3075 x 2310 twips. The window follows the panel:
-// 3075 + 315 = 3390 (226 px) by 2310 + 660 = 2970 (198 px).
+// as 204.8 -> 205 px and 153.6 -> 154 px and reads back as the 3072 x 2304 asked for. The window
+// follows the panel: 3072 + 315 = 3387 (225.8 -> 226 px = 3390) by 2304 + 660 = 2964 (197.6 -> 198
+// px = 2970), the default size. The stored size, by default that one, then gives picDT
+// 3390 - 315 = 3075 by 2970 - 660 = 2310 (205 x 154 px, the pixels it already has).
+constexpr float kDefaultPanelWidthAsked = 3072.0f;
+constexpr float kDefaultPanelHeightAsked = 2304.0f;
+constexpr float kDefaultWidthAsked = 3387.0f;
+constexpr float kDefaultHeightAsked = 2964.0f;
 constexpr float kPanelWidth = 3075.0f;
 constexpr float kPanelHeight = 2310.0f;
 constexpr float kDefaultWidth = 3390.0f;
@@ -98,15 +104,17 @@ TEST(FormLoad, PanelIsAskedForThreeTwipsPerScreenPixel) {
     }
     ASSERT_FALSE(panelWidths.empty());
     ASSERT_FALSE(panelHeights.empty());
-    EXPECT_FLOAT_EQ(panelWidths.front(), 3072.0f);
-    EXPECT_FLOAT_EQ(panelHeights.front(), 2304.0f);
+    EXPECT_FLOAT_EQ(panelWidths.front(), kDefaultPanelWidthAsked);
+    EXPECT_FLOAT_EQ(panelHeights.front(), kDefaultPanelHeightAsked);
 }
 
 TEST(FormLoad, EachAxisUsesItsOwnTwipsPerPixel) {
     // 15 twips per pixel across, 12 down. Screen 1024 x 768 px = 15360 x 9216 twips.
-    // picDT: 15360 / 15 * 3 = 3072 (-> 205 px = 3075) by 9216 / 12 * 3 = 2304 (192 px exactly).
+    // picDT: 15360 / 15 * 3 = 3072 (204.8 -> 205 px) by 9216 / 12 * 3 = 2304 (192 px exactly).
     // Designed frame height at 12 twips per pixel: client 2955 / 12 = 246.25 -> 246 px, window
     // 246 + 39 = 285 px = 3420, panel 2880 / 12 = 240 px, frame 45 px = 540 twips.
+    // Default width 3072 + 315 = 3387 (225.8 -> 226 px = 3390), height 2304 + 540 = 2844 (237 px
+    // exactly); the stored size, the default, gives picDT 3390 - 315 = 3075 by 2844 - 540 = 2304.
     FormHarness h(15.0f, 12.0f);
     h.form.Form_Load();
     EXPECT_FLOAT_EQ(h.form.frameWidth, 315.0f);
@@ -127,8 +135,8 @@ TEST(FormLoad, CallsInOrderOnAFirstStart) {
         "SetTop 0",
         "SetPanelWidth 3072",
         "SetPanelHeight 2304",
-        "SetWidth 3390",  // the panel as taken, 3075, plus the frame
-        "SetHeight 2970",
+        "SetWidth 3387",  // the panel as asked for, 3072, plus the frame; the window takes 226 px = 3390
+        "SetHeight 2964",  // 2304 + 660; 198 px = 2970
         "InstallMessageHook",
         "MakeTopmost",
         "AddIcon " + std::to_string(FakeMainWindow::kCreationIconHandle) + " LumbraPanel",
@@ -137,8 +145,10 @@ TEST(FormLoad, CallsInOrderOnAFirstStart) {
         "SetPanelWidth 3075",
         "SetPanelHeight 2310",
         "Show",
-        // The first showing's pass finds 3075 x 2310 in a 3075 x 2310 area: nothing to change, and
-        // its recomposition does nothing while loading.
+        // The first showing's pass finds 3075 x 2310 in a 3075 x 2310 area (in single precision
+        // 3075 / 2310 = 1.3311689; 2310 * 1.3311689 = 3075.0002 is not below 3075 and
+        // 3075 / 1.3311689 = 2310 not below 2310): nothing to change, and its recomposition does
+        // nothing while loading.
         "event Form_Resize",
     };
     EXPECT_EQ(h.log.Entries(), expected);
@@ -192,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, FormLoadHook,
 TEST(FormLoad, HookComesAfterTheDefaultSizeAndBeforeTopmost) {
     FormHarness h;
     h.form.Form_Load();
-    const auto defaultHeight = h.log.Find("SetHeight 2970");
+    const auto defaultHeight = h.log.Find("SetHeight 2964");  // 2304 + 660
     const auto hook = h.log.Find("InstallMessageHook");
     const auto topmost = h.log.Find("MakeTopmost");
     ASSERT_GE(defaultHeight, 0);
@@ -251,9 +261,12 @@ TEST(FormLoad, StoredSizeGoesInUnderTheResizeLock) {
         return nullptr;
     };
     // The default size is set before the lock ...
-    const Seen* defaultWidth = find(Geometry::Width, kDefaultWidth);
+    const Seen* defaultWidth = find(Geometry::Width, kDefaultWidthAsked);
+    const Seen* defaultHeight = find(Geometry::Height, kDefaultHeightAsked);
     ASSERT_NE(defaultWidth, nullptr);
+    ASSERT_NE(defaultHeight, nullptr);
     EXPECT_FALSE(defaultWidth->lock);
+    EXPECT_FALSE(defaultHeight->lock);
     // ... the stored size and the panel that follows it (1500 - 315, 1200 - 660) under it.
     for (const Seen* s : {find(Geometry::Width, 1500.0f), find(Geometry::Height, 1200.0f),
                           find(Geometry::PanelWidth, 1185.0f), find(Geometry::PanelHeight, 540.0f)}) {
@@ -266,9 +279,15 @@ TEST(FormLoad, StoredSizeGoesInUnderTheResizeLock) {
 
 TEST(FormLoad, WideStoredSizeBelowHalfTheDefaultComesUpAtHalfHeight) {
     // Half the default: 1695 x 1485. Stored 1500 x 1200 (100 x 80 px) goes in as stored, picDT
-    // 1185 x 540. The first showing's pass raises the width to 1695 and, nested, the height to
-    // 1485; the available area 1380 x 825 is wider than 1185:540 (2.194), so the picture takes the
-    // height: 825 high, 825 * 2.194 = 1810.4 -> 121 px = 1815 wide, and the window 1815 + 315 = 2130.
+    // 1185 x 540 (79 x 36 px), proportion 1185 / 540 = 2.1944444. The first showing's pass raises
+    // the width to 1695 and, nested, the height to 1485; that innermost pass has 1380 x 825:
+    // 825 * 2.1944444 = 1810.4166 is not below 1380, 1380 / 2.1944444 = 628.86 is below 825, so the
+    // picture takes the height: 825 high, 1810.4166 wide (120.69 -> 121 px), and the window
+    // 1810.4166 + 315 = 2125.4165 (141.69 -> 142 px = 2130). That width change runs a fourth pass:
+    // picDT reads back 1810.4166 x 825, still 2.1944444, in an available 1815 x 825;
+    // 825 * 2.1944444 = 1810.4166 < 1815, so the picture takes the width: 1815 wide,
+    // 1815 / 2.1944444 = 827.0886 high (55.14 -> 55 px), window 827.0886 + 660 = 1487.0886
+    // (99.14 -> 99 px = 1485, as it was). The two outer passes find the same and set the same.
     FormHarness h;
     StoreGeometry(h, "Width", "1500");
     StoreGeometry(h, "Height", "1200");
@@ -276,31 +295,45 @@ TEST(FormLoad, WideStoredSizeBelowHalfTheDefaultComesUpAtHalfHeight) {
     EXPECT_FLOAT_EQ(h.window.Width(), 2130.0f);
     EXPECT_FLOAT_EQ(h.window.Height(), 1485.0f);
     EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1815.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 825.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 827.0886f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 121);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 55);
     // Four passes: the showing, and the nested ones for width, height and the width again.
     EXPECT_EQ(h.window.ResizeEvents(), 4);
     EXPECT_EQ(h.window.RefreshCount(), 0);
 }
 
 TEST(FormLoad, TallStoredSizeBelowHalfTheDefaultComesUpAtHalfWidth) {
-    // Stored 1200 x 1560: picDT 885 x 900 (0.983). Raised to 1695 wide, the available 1380 x 900
-    // is wider than the picture, so the picture takes the width: 1380 / 0.983 = 1403.4 -> 94 px =
-    // 1410 high, and the window 1410 + 660 = 2070.
+    // Stored 1200 x 1560: picDT 885 x 900 (59 x 60 px), 885 / 900 = 0.98333335. Raised to 1695
+    // wide, the nested pass has 1380 x 900, wider than the picture (900 * 0.98333335 = 885 < 1380),
+    // so the picture takes the width: 1380 wide, 1380 / 0.98333335 = 1403.3898 high (93.56 -> 94
+    // px), and the window 1403.3898 + 660 = 2063.3896 (137.56 -> 138 px = 2070). Nested again:
+    // 1380 x 1410 available, picDT reads back 1380 x 1403.3898 (0.98333335 still);
+    // 1410 * 0.98333335 = 1386.5 is not below 1380, 1380 / 0.98333335 = 1403.3898 is below 1410,
+    // so the picture takes the height: 1410 high, 1386.5 wide (92.43 -> 92 px), window
+    // 1386.5 + 315 = 1701.5 (113.43 -> 113 px = 1695, as it was). The showing's pass finds the same.
     FormHarness h;
     StoreGeometry(h, "Width", "1200");
     StoreGeometry(h, "Height", "1560");
     h.form.Form_Load();
     EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
     EXPECT_FLOAT_EQ(h.window.Height(), 2070.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1386.5f);
     EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1410.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 92);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 94);
 }
 
 TEST(FormLoad, StoredSizeSmallerThanTheFrameBringsThePictureBackInTheDefaultProportions) {
-    // Stored 150 x 300 leaves picDT no size (150 - 315 and 300 - 660 are below zero). The showing's
-    // pass raises the window to 1695 x 1485 and, with no picture to measure, takes the default
-    // picture's 3075:2310 (1.3312): available 1380 x 825, 825 * 1.3312 = 1098 < 1380, so the
-    // picture takes the width, 1380 x 1036.7 (69 px = 1035), and the window 1035 + 660 = 1695 high.
+    // Stored 150 x 300 asks picDT for 150 - 315 = -165 by 300 - 660 = -360: no pixels, and a panel
+    // without pixels reads back 0 x 0. The showing's pass raises the window to 1695 x 1485 and,
+    // with no picture to measure, takes the default picture's 3075:2310 (1.3311689): available
+    // 1380 x 825, 825 * 1.3311689 = 1098.2 < 1380, so the picture takes the width, 1380 x
+    // 1380 / 1.3311689 = 1036.6829 (69.11 -> 69 px), and the window 1036.6829 + 660 = 1696.6829
+    // (113.11 -> 113 px = 1695) high. That height change runs a fourth pass, which finds picDT
+    // reading back 1380 x 1036.6829 (1.3311689 again) in 1380 x 1035: 1035 * 1.3311689 = 1377.76
+    // < 1380, the same width and height once more, and the window keeps 1695; so do the two outer
+    // passes.
     FormHarness h;
     StoreGeometry(h, "Width", "150");
     StoreGeometry(h, "Height", "300");
@@ -308,7 +341,10 @@ TEST(FormLoad, StoredSizeSmallerThanTheFrameBringsThePictureBackInTheDefaultProp
     EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
     EXPECT_FLOAT_EQ(h.window.Height(), 1695.0f);
     EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1035.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1036.6829f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 92);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 69);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), kPanelWidth / kPanelHeight);
 }
 
 TEST(FormLoad, StoredSizeWithOtherProportionsKeepsThem) {

@@ -66,10 +66,17 @@ TEST_F(FormResize, RightEdgeDraggedWiderMakesTheWindowTaller) {
 }
 
 TEST_F(FormResize, BottomEdgeDraggedDownMakesTheWindowWider) {
-    // 3210 high: available 3000 x 2550; 3000 * 3/4 = 2250 < 2550, so the picture takes the height:
-    // 2550 x 3400.0001 (226.7 -> 227 px = 3405), window 3405 + 315 = 3720.
+    // 3210 high: available 3000 x 2550. In single precision 4/3 is 1.3333334: 2550 * 1.3333334 =
+    // 3400.0001, which rounds to 3400, is not below 3000; 3000 / 1.3333334 = 2250 is below 2550, so
+    // the picture takes the height: 2550 high (170 px), 3400 wide (226.67 -> 227 px), and the window
+    // 3400 + 315 = 3715 (247.67 -> 248 px = 3720). That width change runs a nested pass: picDT reads
+    // back 3400 x 2550, 4:3 still, in 3405 x 2550 available; 2550 * 1.3333334 = 3400 < 3405, so the
+    // picture takes the width: 3405 wide (227 px), 3405 / 1.3333334 = 2553.75 high (170.25 -> 170
+    // px), and the window 2553.75 + 660 = 3213.75 high (214.25 -> 214 px = 3210, as dragged).
     h.window.UserResize(3315.0f, 3210.0f);
-    ExpectWindow(3720.0f, 3210.0f, 3405.0f, 2550.0f);
+    ExpectWindow(3720.0f, 3210.0f, 3405.0f, 2553.75f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 227);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 170);
 }
 
 TEST_F(FormResize, CornerDraggedInTheLargerPictureWinsByHeight) {
@@ -84,6 +91,48 @@ TEST_F(FormResize, CornerDraggedInTheLargerPictureWinsByWidth) {
     // the width wins and the window grows to 1800 + 660 = 2460 high.
     h.window.UserResize(2715.0f, 2310.0f);
     ExpectWindow(2715.0f, 2460.0f, 2400.0f, 1800.0f);
+}
+
+// Every pass sets picDT to 4:3 lengths, A x A * 3/4 or B * 4/3 x B, where A and B are available
+// lengths of the window, whole pixels of 15 twips; so each length is a multiple of 3.75 twips,
+// exact in single precision, and read back as set. The next pass measures 4:3 again
+// (3000 / 2250 = 1.3333334, and A / 1.3333334 and B * 1.3333334 round to exactly A * 3/4 and
+// B * 4/3 for every length here), so a drag in small steps ends where one long drag would.
+// Read back as bare pixels, the first 2 px step would already have measured 3030 x 2280
+// (2272.5 -> 152 px), and each further step would have bent the picture a little taller, to
+// 260 x 210 px after the 30th move to the right.
+TEST_F(FormResize, SlowDragOfTheRightEdgeKeepsThePictureInItsProportions) {
+    // 30 moves of 2 px to the right: the user's width 3315 + 30 k (221 + 2 k px), the height as
+    // the window has it.
+    for (int k = 1; k <= 30; ++k) {
+        h.window.UserResize(3315.0f + 30.0f * static_cast<float>(k), h.window.Height());
+        const int panelWidth = h.window.PanelPixelWidth();
+        const int panelHeight = h.window.PanelPixelHeight();
+        EXPECT_NEAR(panelHeight, panelWidth * 0.75, 1.0) << "move " << k << ": " << panelWidth << " x " << panelHeight;
+        EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), 4.0f / 3.0f) << "move " << k;
+    }
+    // The last move leaves 4215 - 315 = 3900 available: the picture 3900 x 2925 (260 x 195 px), the
+    // window 2925 + 660 = 3585 (239 px) high.
+    ExpectWindow(4215.0f, 3585.0f, 3900.0f, 2925.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 260);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 195);
+}
+
+TEST_F(FormResize, SlowDragOfTheBottomEdgeKeepsThePictureInItsProportions) {
+    // 30 moves of 2 px down: the user's height 2910 + 30 k (194 + 2 k px), the width as the window
+    // has it.
+    for (int k = 1; k <= 30; ++k) {
+        h.window.UserResize(h.window.Width(), 2910.0f + 30.0f * static_cast<float>(k));
+        const int panelWidth = h.window.PanelPixelWidth();
+        const int panelHeight = h.window.PanelPixelHeight();
+        EXPECT_NEAR(panelHeight, panelWidth * 0.75, 1.0) << "move " << k << ": " << panelWidth << " x " << panelHeight;
+        EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), 4.0f / 3.0f) << "move " << k;
+    }
+    // The last move leaves 3810 - 660 = 3150 available: the picture 4200 x 3150 (280 x 210 px), the
+    // window 4200 + 315 = 4515 (301 px) wide.
+    ExpectWindow(4515.0f, 3810.0f, 4200.0f, 3150.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 280);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 210);
 }
 
 TEST_F(FormResize, TooSmallIsRaisedToHalfTheDefaultThenProportioned) {
@@ -176,7 +225,8 @@ TEST_F(FormClose, QueryUnloadNeverCancels) {
 TEST_F(FormClose, UnloadWritesTheFourKeysThenRemovesTheIcon) {
     h.form.Form_Load();
     // Dragged wider from the default: available 4500 x 2310, the picture takes the width,
-    // 4500 / (3075 / 2310) = 3380.5 -> 225 px = 3375 high, and the window 3375 + 660 = 4035.
+    // 4500 / (3075 / 2310) = 4500 / 1.3311689 = 3380.4875 high (225.37 -> 225 px), and the window
+    // 3380.4875 + 660 = 4040.4875 (269.37 -> 269 px = 4035).
     h.window.UserResize(4815.0f, 2970.0f);
     h.window.SetLeft(1500.0f);
     h.window.SetTop(-750.0f);
@@ -211,14 +261,27 @@ TEST_F(FormClose, HiddenWindowStoresItsGeometryAsUsual) {
 }
 
 TEST(StoredGeometry, WrittenWithADotAndReadBackExactly) {
-    // 168 dots per inch: 1440 / 168 = 8.5714... twips per pixel, so whole pixels are fractional twips.
+    // 168 dots per inch: 1440 / 168 = 8.5714283 twips per pixel, so whole pixels are fractional
+    // twips, except every seventh (7 px = 60 twips).
+    // Loading: frame 25 x 48 px = 214.28564 x 411.42847; picDT asks for 3072 x 2304, the window
+    // 3286.2856 x 2715.4285 (383.4 -> 383 px, 316.8 -> 317 px) = 3282.857 x 2717.1428, the default;
+    // picDT then 3068.5713 x 2305.7144 (358 x 269 px), and the showing's pass finds it in proportion.
+    // One notch toward the user with the pointer at (37, 21) px = (317.14, 180) twips: anchors
+    // 317.14 / 3282.857 = 0.0966 and 180 / 2717.1428 = 0.0662, shifts 20.70 and 14.20; width
+    // 3282.857 + 214.28571 = 3497.1426 (408 px = 3497.1428), left -20.70 (-2.42 -> -2 px =
+    // -17.142857), top -14.20 (-1.66 -> -2 px = -17.142857); height
+    // (3497.1428 - 214.28564) * (2305.7144 / 3068.5713) + 411.42847 = 2878.16 (335.79 -> 336 px =
+    // 2880). The pass: 3282.857 x 2468.5715 available, 2468.5715 * 1.3308549 = 3285.31 is not below
+    // 3282.857, so picDT takes the height, 3285.31 wide, and the window 3285.31 + 214.29 = 3499.6
+    // (408.29 -> 408 px) keeps its width. Left, top and width have fractions; the height is whole.
     const float tpp = 1440.0f / 168.0f;
     FormHarness first(tpp, tpp);
     first.form.Form_Load();
     std::int32_t delta = fakes::WheelDelta(-120);
     std::int32_t xy = fakes::PointerXY(37, 21);
     first.form.WheelScr(delta, xy);
-    first.form.WheelScr(delta, xy);
+    ASSERT_EQ(first.window.PixelWidth(), 408);
+    ASSERT_EQ(first.window.PixelLeft(), -2);
     bool cancel = false;
     first.form.Form_Unload(cancel);
 

@@ -62,13 +62,16 @@ protected:
 };
 
 // Shrinking by one step: width 3300 - 375 = 2925; height (2925 - 300) * 0.75 + 600 = 2568.75
-// (171.25 -> 171 px = 2565). The resize pass then finds 2625 x 1965 available: 1965 * 4/3 = 2620
-// < 2625, so picDT becomes 2625 x 1968.75 (131 px = 1965) and the window keeps 2565.
+// (171.25 -> 171 px = 2565). The resize pass then finds 2625 x 1965 available: 1965 * 1.3333334
+// = 2620.0001, in single precision 2620, < 2625, so picDT becomes 2625 (175 px) x
+// 2625 / 1.3333334 = 1968.75 (131.25 -> 131 px) and the window 1968.75 + 600 = 2568.75 keeps 171 px.
 TEST_F(WheelZoom, AwayWithThePointerOnTheLeftEdgeShrinksFromTheRight) {
     Wheel(kAway, 100, 80);
     ExpectWindow(1500.0f, 1200.0f, 2925.0f, 2565.0f);
     EXPECT_FLOAT_EQ(h.window.PanelWidth(), 2625.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1965.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1968.75f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 175);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 131);
     // The right edge moved in by exactly one step.
     EXPECT_FLOAT_EQ(h.window.Left() + h.window.Width(), 4800.0f - 375.0f);
 }
@@ -92,12 +95,15 @@ TEST_F(WheelZoom, AwayWithThePointerInTheMiddleMovesBothSidesInByHalfAStep) {
 
 // Enlarging by one step: width 3675; height (3675 - 300) * 0.75 + 600 = 3131.25 (208.75 -> 209 px
 // = 3135). The pass finds 3375 x 2535: 2535 * 4/3 = 3380 is not below 3375, 3375 * 3/4 = 2531.25
-// is below 2535, so picDT takes the height, 2535 x 3380 (225 px = 3375), window width unchanged.
+// is below 2535, so picDT takes the height, 2535 (169 px) x 3380 (225.33 -> 225 px), and the
+// window 3380 + 300 = 3680 (245.33 -> 245 px) keeps its width.
 TEST_F(WheelZoom, TowardWithThePointerOnTheLeftEdgeGrowsToTheRight) {
     Wheel(kToward, 100, 80);
     ExpectWindow(1500.0f, 1200.0f, 3675.0f, 3135.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3375.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3380.0f);
     EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2535.0f);
+    EXPECT_EQ(h.window.PanelPixelWidth(), 225);
+    EXPECT_EQ(h.window.PanelPixelHeight(), 169);
 }
 
 TEST_F(WheelZoom, TowardWithThePointerInTheMiddleMovesBothSidesOut) {
@@ -197,9 +203,17 @@ TEST_F(WheelZoom, AtTheMinimumFurtherNotchesOnlyMoveTheWindow) {
 }
 
 TEST_F(WheelZoom, ThereIsNoUpperLimit) {
-    // 40 notches toward the user: 3300 + 40 * 375 = 18300 twips, wider than the 15360-twip screen.
+    // A 5:3 picture, 3000 x 1800, in a 3300 x 2400 window: each notch toward the user adds 375
+    // twips (25 px) to the width and 375 * 0.6 = 225 twips (15 px) to the height, whole pixels,
+    // so every step lands on the proportions and the pass only lets the picture follow. 40 notches:
+    // 3300 + 40 * 375 = 18300 wide (1220 px, past the 15360-twip screen), 2400 + 40 * 225 = 11400
+    // high, the picture 18000 x 10800.
+    Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
     for (int i = 0; i < 40; ++i) Wheel(kToward, 100, 80);
     EXPECT_FLOAT_EQ(h.window.Width(), 18300.0f);
+    EXPECT_FLOAT_EQ(h.window.Height(), 11400.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 18000.0f);
+    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 10800.0f);
     EXPECT_GT(h.window.Width(), h.system.screen.widthTwips);
 }
 
