@@ -104,12 +104,14 @@ void SetWallpaper(const std::filesystem::path& path, int tile, int style) {
     ::WritePrivateProfileStringW(L"colors", L"BackGround", L"0 128 128", L"WIN.INI");
 }
 
-double WorkingSet() {
+PROCESS_MEMORY_COUNTERS Memory() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(counters.WorkingSetSize);
+    return counters;
 }
+
+double WorkingSet() { return static_cast<double>(Memory().WorkingSetSize); }
 
 void Pump(int quietMilliseconds = 150) {
     MSG msg{};

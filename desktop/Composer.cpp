@@ -147,7 +147,8 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
                 tile.SetHeight(height);
                 tile.SetLeft(width * static_cast<float>(c));
                 tile.SetTop(height * static_cast<float>(r));
-                tile.SetPicture(picture.picture);
+                // Taken-over tiles mostly show the same copy already.
+                if (tile.Picture() != picture.picture) tile.SetPicture(picture.picture);
             }
         }
         RemoveTiles(panel, standing, tileImages.size());

@@ -22,7 +22,12 @@ public:
 
     void Add(const platform::ImageElement& element) {
         if (!element.Visible() || !element.Picture()) return;
-        const auto* picture = dynamic_cast<const Win32Picture*>(element.Picture().get());
+        // Thousands of tiles share one picture: look at its type once.
+        if (element.Picture().get() != lastPicture_) {
+            lastPicture_ = element.Picture().get();
+            lastWin32Picture_ = dynamic_cast<const Win32Picture*>(lastPicture_);
+        }
+        const Win32Picture* picture = lastWin32Picture_;
         if (picture == nullptr) return;
         const int x = element.PixelLeft();
         const int y = element.PixelTop();
@@ -122,6 +127,8 @@ private:
     }
 
     HDC dc_;
+    const platform::Picture* lastPicture_ = nullptr;
+    const Win32Picture* lastWin32Picture_ = nullptr;
     unique_hdc source_;
     HGDIOBJ original_ = nullptr;
     const Win32Picture* selected_ = nullptr;
