@@ -149,8 +149,8 @@ TEST_F(PictureLoading, MissingFileAndFolderAreUnreadable) {
 
 TEST_F(PictureLoading, CorruptAndUnsupportedFilesAreNoPictures) {
     std::vector<std::uint8_t> noise(5000);
-    std::uint32_t seed = 12345;
-    for (auto& b : noise) b = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    std::uint32_t state = 12345;
+    for (auto& b : noise) b = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 16);
     WriteFile(folder / L"noise.jpg", noise);
     WriteFile(folder / L"empty.bmp", {});
     WriteFile(folder / L"text.png", {'h', 'e', 'l', 'l', 'o'});
