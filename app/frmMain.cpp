@@ -52,7 +52,9 @@ std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixe
     return value;
 }
 
-frmMain::frmMain(FormServices services) : s_(services) {
+frmMain::frmMain(FormServices services)
+    : s_(services),
+      composer_(services.wallpaper ? *services.wallpaper : desktop::NoWallpaperServices(), [this] { DrawScreen(); }) {
     if (s_.menu != nullptr) {
         popupMenu_ = std::make_unique<menu::ShellMenu>(
             *s_.menu, menu::MenuOwner{s_.registry, s_.window, folderClsids, folderApplets, *this});
@@ -141,7 +143,8 @@ void frmMain::KeepReachable() {
 void frmMain::DrawScreen() {
     if (formLoading) return;
     const desktop::WallpaperInfo info = desktop::GetWallpaperInfo(s_.profile, s_.registry);
-    s_.window.Panel().SetBackColor(info.backColor);
+    composer_.Compose(s_.window.Panel(), info,
+                      desktop::PanelMetrics{s_.window.PanelWidth(), s_.window.PanelHeight(), s_.system.Screen()});
     s_.window.RefreshPanel();
 }
 
@@ -256,7 +259,13 @@ void frmMain::imgWall_MouseUp(int button, int /*shift*/, float x, float y) {
     if (button == platform::kRightButton) ShowPopupMenu(x, y);
 }
 
-void frmMain::imgWall_DblClick() {}
+// The path goes to the shell as the settings hold it, %NAME% references unexpanded.
+void frmMain::imgWall_DblClick() {
+    const desktop::WallpaperInfo info = desktop::GetWallpaperInfo(s_.profile, s_.registry);
+    if (info.wallpaper == desktop::kNoWallpaper) return;
+    const desktop::WallpaperServices& services = s_.wallpaper ? *s_.wallpaper : desktop::NoWallpaperServices();
+    services.shell.Execute(s_.window.Handle(), "open", info.wallpaper, "", "", platform::kShowNormal);
+}
 
 void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
     if (action == platform::kIconButtonUp || button != platform::kIconLeft) return;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "desktop/Composer.h"
 #include "drop/DesktopCommands.h"
 #include "menu/ShellMenu.h"
 #include "platform/DropData.h"
@@ -52,6 +53,9 @@ struct FormServices {
     platform::NotifyIcon& prcIcon;
     // The file commands of the drop menu; without them drops are received and do nothing.
     const drop::DropServices* fileDrop = nullptr;
+    // The wallpaper's picture, its file and folder, the environment and the shell; without them
+    // the miniature shows the desktop colour alone and a double-click opens nothing.
+    const desktop::WallpaperServices* wallpaper = nullptr;
     // The popup menu's components and shell; without them the window has no popup menu.
     menu::MenuServices* menu = nullptr;
 };
@@ -121,6 +125,8 @@ private:
     void KeepReachable();
 
     FormServices s_;
+    // The miniature and the tiles of its last composition.
+    desktop::Composer composer_;
     std::unique_ptr<menu::ShellMenu> popupMenu_;
 };
 

@@ -280,7 +280,7 @@ void ShellMenu::objPMn_Click(std::int32_t index) {
     }
     if (Find(kKeyMyCom) <= index && index <= Find(kKeyRecycle)) {
         const auto k = static_cast<std::size_t>(index - Find(kKeyMyCom));
-        s_.shell.Execute(owner, "open", kExplorer, "::" + owner_.folderClsids[k], "", platform::kShowNormal);
+        s_.launcher.Execute(owner, "open", kExplorer, "::" + owner_.folderClsids[k], "", platform::kShowNormal);
         return;
     }
     if (Find(kKeyMyCProp) <= index && index <= Find(kKeyTrashProp)) {
@@ -313,7 +313,7 @@ void ShellMenu::objPMn_Click(std::int32_t index) {
         if (j - userFileCount > userFolderCount || at >= userFolders.size()) return;
         path = userFolders[at];
     }
-    s_.shell.Execute(owner, "open", path, "", "", platform::kShowNormal);
+    s_.launcher.Execute(owner, "open", path, "", "", platform::kShowNormal);
 }
 
 }  // namespace lumbra::menu

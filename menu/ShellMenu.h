@@ -17,6 +17,7 @@
 #include "platform/PopupMenu.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/ShellLauncher.h"
 
 namespace lumbra::menu {
 
@@ -62,6 +63,7 @@ struct MenuServices {
     platform::IconSource& icons;
     platform::FileLister& glnFile;
     platform::Shell& shell;
+    platform::ShellLauncher& launcher;
     platform::CodePageCounter& codePage;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// The Windows shell as the popup menu's commands use it: starting programs, opening files,
-// the shell's automation objects, the recycle bins, drives, special folders.
+// The Windows shell as the popup menu's commands use it: starting programs, the shell's
+// automation objects, the recycle bins, drives, special folders. (Files are opened through
+// platform/ShellLauncher.h.)
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace lumbra::platform {
+#include "platform/ShellLauncher.h"
 
-// Window show states.
-enum ShowCommand : std::int32_t { kShowNormal = 1 };
+namespace lumbra::platform {
 
 // Folder numbers of the shell.
 enum ShellFolderNumber : std::int32_t {
@@ -88,9 +88,6 @@ public:
     // A new process from a command line (program name first), its window shown as show says.
     // False when it could not be started.
     virtual bool StartProcess(std::string_view commandLine, std::int32_t show) = 0;
-    // ShellExecute: the result code (above 32 for success).
-    virtual std::intptr_t Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
-                                  std::string_view parameters, std::string_view directory, std::int32_t show) = 0;
     // nullptr when the object cannot be created.
     virtual std::unique_ptr<ShellDispatch> CreateShellDispatch() = 0;
 

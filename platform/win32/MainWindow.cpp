@@ -7,6 +7,7 @@
 
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Picture.h"
+#include "platform/win32/ScenePainter.h"
 #include "platform/win32/WinText.h"
 #include "res/resource.h"
 
@@ -464,14 +465,7 @@ void Win32MainWindow::OnPanelPaint() {
 
     unique_hbrush fill(::CreateSolidBrush(ResolveColor(scene_.BackColor())));
     ::FillRect(back, &client, fill.get());
-    scene_.ForEach([&](const platform::ImageElement& element) {
-        if (!element.Visible() || !element.Picture()) return;
-        const auto* picture = dynamic_cast<const Win32Picture*>(element.Picture().get());
-        if (picture == nullptr) return;
-        const int w = element.Stretch() ? element.PixelWidth() : picture->PixelWidth();
-        const int h = element.Stretch() ? element.PixelHeight() : picture->PixelHeight();
-        picture->Draw(back, element.PixelLeft(), element.PixelTop(), w, h);
-    });
+    PaintElements(back, scene_);
     ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
              ps.rcPaint.bottom - ps.rcPaint.top, back, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
 }

@@ -28,15 +28,20 @@ void Win32Picture::Draw(HDC dc, int x, int y, int width, int height) const {
     unique_hdc source(::CreateCompatibleDC(dc));
     if (!source) return;
     select_object selected(source.get(), bitmap_.get());
+    DrawFrom(source.get(), dc, x, y, width, height);
+}
+
+void Win32Picture::DrawFrom(HDC source, HDC dc, int x, int y, int width, int height) const {
+    if (width <= 0 || height <= 0) return;
     if (hasAlpha_) {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::AlphaBlend(dc, x, y, width, height, source.get(), 0, 0, width_, height_, blend);
+        ::AlphaBlend(dc, x, y, width, height, source, 0, 0, width_, height_, blend);
     } else if (width == width_ && height == height_) {
-        ::BitBlt(dc, x, y, width, height, source.get(), 0, 0, SRCCOPY);
+        ::BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
     } else {
         const int previous = ::SetStretchBltMode(dc, HALFTONE);
         ::SetBrushOrgEx(dc, 0, 0, nullptr);
-        ::StretchBlt(dc, x, y, width, height, source.get(), 0, 0, width_, height_, SRCCOPY);
+        ::StretchBlt(dc, x, y, width, height, source, 0, 0, width_, height_, SRCCOPY);
         ::SetStretchBltMode(dc, previous);
     }
 }

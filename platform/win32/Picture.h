@@ -22,6 +22,9 @@ public:
 
     // Draws the picture stretched into the destination rectangle.
     void Draw(HDC dc, int x, int y, int width, int height) const;
+    // The same, from a memory DC that already holds this picture's bitmap (many elements
+    // showing one picture share it).
+    void DrawFrom(HDC source, HDC dc, int x, int y, int width, int height) const;
 
 private:
     Win32Picture(unique_hbitmap bitmap, int width, int height, bool hasAlpha)

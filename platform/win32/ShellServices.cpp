@@ -275,18 +275,6 @@ bool Win32Shell::StartProcess(std::string_view commandLine, std::int32_t show) {
     return true;
 }
 
-std::intptr_t Win32Shell::Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
-                                  std::string_view parameters, std::string_view directory, std::int32_t show) {
-    const std::wstring wideVerb = Widen(verb);
-    const std::wstring wideFile = Widen(file);
-    const std::wstring wideParameters = Widen(parameters);
-    const std::wstring wideDirectory = Widen(directory);
-    HINSTANCE result = ::ShellExecuteW(reinterpret_cast<HWND>(owner), wideVerb.empty() ? nullptr : wideVerb.c_str(),
-                                       wideFile.c_str(), wideParameters.empty() ? nullptr : wideParameters.c_str(),
-                                       wideDirectory.empty() ? nullptr : wideDirectory.c_str(), show);
-    return reinterpret_cast<std::intptr_t>(result);
-}
-
 std::unique_ptr<platform::ShellDispatch> Win32Shell::CreateShellDispatch() {
     ComPtr<IShellDispatch> shell;
     if (FAILED(::CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shell))) || !shell) {

@@ -39,8 +39,6 @@ private:
 class Win32Shell final : public platform::Shell {
 public:
     bool StartProcess(std::string_view commandLine, std::int32_t show) override;
-    std::intptr_t Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
-                          std::string_view parameters, std::string_view directory, std::int32_t show) override;
     std::unique_ptr<platform::ShellDispatch> CreateShellDispatch() override;
     bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
     void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;

@@ -3,20 +3,26 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
+#include "desktop/Composer.h"
 #include "drop/DesktopCommands.h"
+#include "platform/win32/Environment.h"
+#include "platform/win32/FileFacts.h"
 #include "platform/win32/FileSystem.h"
+#include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MenuIcons.h"
 #include "platform/win32/MessageBoxes.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/NotifyIcon.h"
+#include "platform/win32/PictureLoader.h"
 #include "platform/win32/PopupMenu.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/ProgressWindows.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/Settings.h"
 #include "platform/win32/ShellFolder.h"
+#include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellLinks.h"
 #include "platform/win32/ShellServices.h"
 #include "platform/win32/SystemInfo.h"
@@ -38,6 +44,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32ShellLinks shellLinks;
         win32::Win32ProgressWindows progressWindows(window.Hwnd());
         const drop::DropServices fileDrop{shellFolder, fileSystem, messageBoxes, shellLinks, progressWindows};
+        // Made before the form: the wallpaper's folder watch waits in this loop.
+        win32::MessageLoop loop;
+        win32::Win32Environment environment;
+        win32::Win32PictureLoader pictures;
+        win32::Win32FileFacts files;
+        win32::Win32FolderWatch watch(loop);
+        win32::Win32ShellLauncher shell;
+        const desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
 
         // The popup menu's parts. The image list holds the display-properties picture from the
         // start, as the window was designed.
@@ -48,16 +62,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         ilsIcons.Add(icons.ResourceIcon(IDI_DISPLAY_PROPS), "");
         win32::Win32IconCanvas picIcon;
         win32::Win32FileLister glnFile;
-        win32::Win32Shell shell;
-        menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, shell, codePage};
+        win32::Win32Shell menuShell;
+        menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, menuShell, shell, codePage};
 
         app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop,
-                                            &menuServices});
+                                            &wallpaper, &menuServices});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
 
         form.Form_Load();
-        win32::MessageLoop loop;
         return loop.Run();
     } catch (...) {
         return 1;

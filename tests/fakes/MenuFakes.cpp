@@ -288,13 +288,6 @@ bool FakeShell::StartProcess(std::string_view commandLine, std::int32_t show) {
     return true;
 }
 
-std::intptr_t FakeShell::Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
-                                 std::string_view parameters, std::string_view directory, std::int32_t show) {
-    executed.push_back({owner, std::string(verb), std::string(file), std::string(parameters), std::string(directory),
-                        show});
-    return 42;
-}
-
 std::unique_ptr<platform::ShellDispatch> FakeShell::CreateShellDispatch() {
     if (!dispatchAvailable) return nullptr;
     return std::make_unique<FakeDispatch>(*this);

@@ -211,16 +211,11 @@ private:
     std::function<void()> done_;
 };
 
-// The shell: processes, files opened, automation, recycle bins, drives.
+// The shell: processes, automation, recycle bins, drives, special folders.
 class FakeShell final : public platform::Shell {
 public:
     struct Started {
         std::string commandLine;
-        std::int32_t show = 0;
-    };
-    struct Executed {
-        std::uintptr_t owner = 0;
-        std::string verb, file, parameters, directory;
         std::int32_t show = 0;
     };
     // One shell folder as NameSpace gives it: named items, and the folder's own item (by name).
@@ -230,7 +225,6 @@ public:
     };
 
     std::vector<Started> started;
-    std::vector<Executed> executed;
     // What happened through the automation objects ("MinimizeAll", "DoIt Documents &Properties",
     // "InvokeVerb Documents properties", "ParseName ...", ...).
     std::vector<std::string> automation;
@@ -255,8 +249,6 @@ public:
     platform::WindowsVersion version{10, 0};
 
     bool StartProcess(std::string_view commandLine, std::int32_t show) override;
-    std::intptr_t Execute(std::uintptr_t owner, std::string_view verb, std::string_view file,
-                          std::string_view parameters, std::string_view directory, std::int32_t show) override;
     std::unique_ptr<platform::ShellDispatch> CreateShellDispatch() override;
     bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
     void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;

@@ -4,6 +4,7 @@
 
 #include "app/frmMain.h"
 #include "fakes/MenuFakes.h"
+#include "fakes/WallpaperFakes.h"
 #include "fakes/CallLog.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeNotifyIcon.h"
@@ -31,9 +32,11 @@ protected:
     fakes::FakeIconSource icons{&log};
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
+    fakes::FakeShellLauncher launcher;
     fakes::HostCodePage932 cp932;
-    menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, cp932};
-    app::frmMain form{app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, &menuServices}};
+    menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, launcher, cp932};
+    app::frmMain form{
+        app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, nullptr, &menuServices}};
 
     std::size_t Showings() { return factory.Last() ? factory.Last()->Showings().size() : 0; }
 };

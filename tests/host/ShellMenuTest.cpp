@@ -7,6 +7,7 @@
 #include "app/frmMain.h"
 #include "common/MenuCaptionTable.h"
 #include "fakes/MenuFakes.h"
+#include "fakes/WallpaperFakes.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeRegistry.h"
 #include "menu/ShellMenu.h"
@@ -75,13 +76,14 @@ protected:
     fakes::FakeIconSource icons{&log};
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
+    fakes::FakeShellLauncher launcher;
     fakes::HostCodePage932 cp932;
     fakes::FakeRegistry registry;
     fakes::FakeMainWindow window;
     std::array<std::string, 5> clsids;
     std::array<std::string, 5> applets;
     ForwardClicks events;
-    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, cp932},
+    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, launcher, cp932},
                          menu::MenuOwner{registry, window, clsids, applets, events}};
 };
 
@@ -301,11 +303,11 @@ TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
     ShowAndChoose(Find("UserIcon") + 3);
     ShowAndChoose(Find("UserIcon") + 1);
     ShowAndChoose(Find("UserIcon") + 2);
-    ASSERT_EQ(shell.executed.size(), 3u);
-    EXPECT_EQ(shell.executed[0].file, d);
-    EXPECT_EQ(shell.executed[1].file, a);
-    EXPECT_EQ(shell.executed[2].file, b);
-    for (const auto& e : shell.executed) {
+    ASSERT_EQ(launcher.calls.size(), 3u);
+    EXPECT_EQ(launcher.calls[0].file, d);
+    EXPECT_EQ(launcher.calls[1].file, a);
+    EXPECT_EQ(launcher.calls[2].file, b);
+    for (const auto& e : launcher.calls) {
         EXPECT_EQ(e.owner, kOwner);
         EXPECT_EQ(e.verb, "open");
         EXPECT_EQ(e.parameters, "");
@@ -526,16 +528,16 @@ TEST_F(ShellMenuTest, EachSystemFolderOpensInExplorerByItsClassIdentifier) {
     Build();
     const std::string keys[] = {"MyCom", "NetCom", "MyDoc", "INet", "Recycle"};
     for (const std::string& key : keys) ShowAndChoose(Find(key));
-    ASSERT_EQ(shell.executed.size(), 5u);
+    ASSERT_EQ(launcher.calls.size(), 5u);
     for (std::size_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(shell.executed[k].owner, kOwner);
-        EXPECT_EQ(shell.executed[k].verb, "open");
-        EXPECT_EQ(shell.executed[k].file, "explorer.exe");
-        EXPECT_EQ(shell.executed[k].parameters, "::" + std::string(app::kFolderClsids[k]));
-        EXPECT_EQ(shell.executed[k].directory, "");
-        EXPECT_EQ(shell.executed[k].show, 1);
+        EXPECT_EQ(launcher.calls[k].owner, kOwner);
+        EXPECT_EQ(launcher.calls[k].verb, "open");
+        EXPECT_EQ(launcher.calls[k].file, "explorer.exe");
+        EXPECT_EQ(launcher.calls[k].parameters, "::" + std::string(app::kFolderClsids[k]));
+        EXPECT_EQ(launcher.calls[k].directory, "");
+        EXPECT_EQ(launcher.calls[k].show, 1);
     }
-    EXPECT_EQ(shell.executed[4].parameters, "::{645FF040-5081-101B-9F08-00AA002F954E}");
+    EXPECT_EQ(launcher.calls[4].parameters, "::{645FF040-5081-101B-9F08-00AA002F954E}");
     EXPECT_TRUE(shell.started.empty());
 }
 
@@ -648,7 +650,7 @@ TEST_F(ShellMenuTest, EmptyingEmptiesEveryBinWithTheSystemsOwnDialogs) {
     EXPECT_EQ(shell.emptied, std::vector<std::string>({""}));
     EXPECT_EQ(shell.emptiedOwner, kOwner);
     EXPECT_TRUE(shell.started.empty());
-    EXPECT_TRUE(shell.executed.empty());
+    EXPECT_TRUE(launcher.calls.empty());
 }
 
 TEST_F(ShellMenuTest, HeadingsAndTheSubMenuParentRunNothing) {
@@ -659,7 +661,7 @@ TEST_F(ShellMenuTest, HeadingsAndTheSubMenuParentRunNothing) {
     ShowAndChoose(Find("UserIcon"));
     EXPECT_TRUE(events.clicks.empty());
     EXPECT_TRUE(shell.started.empty());
-    EXPECT_TRUE(shell.executed.empty());
+    EXPECT_TRUE(launcher.calls.empty());
     EXPECT_TRUE(shell.automation.empty());
 }
 
@@ -672,9 +674,9 @@ TEST_F(ShellMenuTest, UserIconArithmeticMapsFilesFirstThenFolders) {
     const std::int32_t heading = Find("UserIcon");
     for (int j = 1; j <= 5; ++j) menu.objPMn_Click(heading + j);
     menu.objPMn_Click(heading + 6);  // beyond the entries: nothing
-    ASSERT_EQ(shell.executed.size(), 5u);
+    ASSERT_EQ(launcher.calls.size(), 5u);
     const char* expected[] = {"f1", "f2", "f3", "d1", "d2"};
-    for (int j = 0; j < 5; ++j) EXPECT_EQ(shell.executed[j].file, expected[j]);
+    for (int j = 0; j < 5; ++j) EXPECT_EQ(launcher.calls[j].file, expected[j]);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "menu/RecycleBin.h"
 #include "platform/CommandLine.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellServices.h"
 #include "platform/win32/WinText.h"
 
@@ -160,8 +161,8 @@ TEST(MenuOpenFile, AFileOpensWithTheProgramRegisteredForItsType) {
     ::RegCloseKey(key);
 
     com_apartment com;
-    Win32Shell shell;
-    EXPECT_GT(shell.Execute(0, "open", Narrow(document.wstring()), "", "", platform::kShowNormal), 32);
+    Win32ShellLauncher launcher;
+    launcher.Execute(0, "open", Narrow(document.wstring()), "", "", platform::kShowNormal);
     EXPECT_TRUE(WaitFor([&] { return fs::exists(marker) && fs::file_size(marker) == 8; }));
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".lumbramenutest");
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"LumbraMenuTest.Document");

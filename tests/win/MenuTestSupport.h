@@ -14,6 +14,7 @@
 #include "platform/win32/MenuIcons.h"
 #include "platform/win32/PopupMenu.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellServices.h"
 
 namespace lumbra::wintest {
@@ -112,6 +113,7 @@ public:
     win32::Win32IconCanvas picIcon;
     win32::Win32FileLister glnFile;
     win32::Win32Shell shell;
+    win32::Win32ShellLauncher launcher;
     win32::Win32Registry registry;
     HandleWindow window;
     std::array<std::string, 5> clsids;
