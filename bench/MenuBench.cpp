@@ -93,7 +93,7 @@ struct TimedMenu : platform::PopupMenuEvents {
     wintest::RealMenu real;
     TimedFactory factory{real.codePage};
     menu::ShellMenu shellMenu{menu::MenuServices{factory, real.ilsIcons, real.picIcon, real.icons, real.glnFile,
-                                                 real.shell, real.launcher, real.codePage},
+                                                 real.shell, real.launcher, real.folders, real.codePage},
                               menu::MenuOwner{real.registry, real.window, real.clsids, real.applets, *this}};
 };
 

@@ -175,8 +175,7 @@ void ShellMenu::ShowPopupMenu(float x, float y, platform::MenuAnchor anchor) {
     objPMn_->SetItemIcon(Find(kKeyRecycle), QueryRecycleBinFull() ? kImageRecycleFull : kImageRecycleEmpty);
     objPMn_->SetItemIcon(Find(kKeyTrashProp), QueryRecycleBinFull() ? kImageRecycleFull : kImageRecycleEmpty);
 
-    const std::string folder =
-        desktop::TrimAtNull(s_.shell.FolderPath(owner_.window.Handle(), platform::kFolderDesktopDirectoryCreate));
+    const std::string folder = desktop::TrimAtNull(s_.folders.GetFolderPath(platform::kDesktopDirectoryCreate));
     const std::string files = s_.glnFile.ListFiles(folder, "");
     const std::string folders = s_.glnFile.ListFolders(folder);
     if (!files.empty()) {

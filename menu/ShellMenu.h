@@ -17,6 +17,7 @@
 #include "platform/PopupMenu.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/ShellFolder.h"
 #include "platform/ShellLauncher.h"
 
 namespace lumbra::menu {
@@ -64,6 +65,7 @@ struct MenuServices {
     platform::FileLister& glnFile;
     platform::Shell& shell;
     platform::ShellLauncher& launcher;
+    platform::ShellFolder& folders;
     platform::CodePageCounter& codePage;
 };
 

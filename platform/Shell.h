@@ -1,7 +1,7 @@
 #pragma once
 // The Windows shell as the popup menu's commands use it: starting programs, the shell's
-// automation objects, the recycle bins, drives, special folders. (Files are opened through
-// platform/ShellLauncher.h.)
+// automation objects, the recycle bins, drives, files. (Files are opened through
+// platform/ShellLauncher.h, special folders found through platform/ShellFolder.h.)
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,8 +18,6 @@ enum ShellFolderNumber : std::int32_t {
     kFolderDesktop = 0,
     kFolderMyDocuments = 5,
     kFolderRecycleBin = 10,
-    // The user's own desktop directory, created when missing.
-    kFolderDesktopDirectoryCreate = 0x8010,
 };
 
 enum class DriveType : std::uint32_t {
@@ -98,8 +96,6 @@ public:
     virtual void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) = 0;
     virtual DriveType GetDriveType(std::string_view root) = 0;
 
-    // The path of a special folder (kFolderDesktopDirectoryCreate, ...); "" when unknown.
-    virtual std::string FolderPath(std::uintptr_t owner, std::int32_t folder) = 0;
     // The system folder ("C:\Windows\system32"), without a trailing separator.
     virtual std::string SystemFolder() = 0;
     virtual bool FileExists(std::string_view path) = 0;

@@ -303,12 +303,6 @@ platform::DriveType Win32Shell::GetDriveType(std::string_view root) {
     return static_cast<platform::DriveType>(::GetDriveTypeW(wideRoot.c_str()));
 }
 
-std::string Win32Shell::FolderPath(std::uintptr_t owner, std::int32_t folder) {
-    wchar_t path[MAX_PATH + 1] = {};
-    if (FAILED(::SHGetFolderPathW(reinterpret_cast<HWND>(owner), folder, nullptr, 0, path))) return {};
-    return NarrowZ(path, MAX_PATH + 1);
-}
-
 std::string Win32Shell::SystemFolder() {
     wchar_t path[MAX_PATH + 1] = {};
     const UINT n = ::GetSystemDirectoryW(path, MAX_PATH + 1);

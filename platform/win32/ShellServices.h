@@ -43,7 +43,6 @@ public:
     bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
     void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;
     platform::DriveType GetDriveType(std::string_view root) override;
-    std::string FolderPath(std::uintptr_t owner, std::int32_t folder) override;
     std::string SystemFolder() override;
     bool FileExists(std::string_view path) override;
     std::optional<std::int64_t> LastWriteTime(std::string_view path) override;

@@ -63,7 +63,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32IconCanvas picIcon;
         win32::Win32FileLister glnFile;
         win32::Win32Shell menuShell;
-        menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, menuShell, shell, codePage};
+        menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, menuShell, shell, shellFolder,
+                                        codePage};
 
         app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop,
                                             &wallpaper, &menuServices});

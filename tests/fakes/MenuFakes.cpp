@@ -311,11 +311,6 @@ platform::DriveType FakeShell::GetDriveType(std::string_view root) {
     return found == drives.end() ? platform::DriveType::NoRootDir : found->second;
 }
 
-std::string FakeShell::FolderPath(std::uintptr_t owner, std::int32_t folder) {
-    folderQueries.emplace_back(owner, folder);
-    return folder == platform::kFolderDesktopDirectoryCreate ? desktop : "";
-}
-
 std::optional<std::int64_t> FakeShell::LastWriteTime(std::string_view path) {
     auto found = writeTimes.find(std::string(path));
     if (found == writeTimes.end()) return std::nullopt;

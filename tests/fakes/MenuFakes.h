@@ -211,7 +211,7 @@ private:
     std::function<void()> done_;
 };
 
-// The shell: processes, automation, recycle bins, drives, special folders.
+// The shell: processes, automation, recycle bins, drives, files.
 class FakeShell final : public platform::Shell {
 public:
     struct Started {
@@ -241,8 +241,6 @@ public:
     std::vector<std::string> emptied;  // roots
     std::uintptr_t emptiedOwner = 0;
 
-    std::string desktop = "C:\\Users\\u\\Desktop";
-    std::vector<std::pair<std::uintptr_t, std::int32_t>> folderQueries;
     std::string systemFolder = "C:\\Windows\\system32";
     std::set<std::string> existing;
     std::map<std::string, std::int64_t> writeTimes;
@@ -253,7 +251,6 @@ public:
     bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
     void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;
     platform::DriveType GetDriveType(std::string_view root) override;
-    std::string FolderPath(std::uintptr_t owner, std::int32_t folder) override;
     std::string SystemFolder() override { return systemFolder; }
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
     std::optional<std::int64_t> LastWriteTime(std::string_view path) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frmMain.h"
+#include "fakes/DropFakes.h"
 #include "fakes/MenuFakes.h"
 #include "fakes/WallpaperFakes.h"
 #include "fakes/CallLog.h"
@@ -33,8 +34,9 @@ protected:
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
     fakes::FakeShellLauncher launcher;
+    fakes::DropFakeShellFolder folders;
     fakes::HostCodePage932 cp932;
-    menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, launcher, cp932};
+    menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, launcher, folders, cp932};
     app::frmMain form{
         app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, nullptr, &menuServices}};
 

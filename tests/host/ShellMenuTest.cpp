@@ -6,6 +6,7 @@
 
 #include "app/frmMain.h"
 #include "common/MenuCaptionTable.h"
+#include "fakes/DropFakes.h"
 #include "fakes/MenuFakes.h"
 #include "fakes/WallpaperFakes.h"
 #include "fakes/FakeMainWindow.h"
@@ -44,7 +45,7 @@ protected:
             applets[k] = app::kFolderApplets[k];
         }
         events.target = &menu;
-        shell.desktop = kDesktop;
+        folders.desktop = kDesktop;
         shell.bins[""] = {};
         shell.drives["C:\\"] = platform::DriveType::Fixed;
         shell.bins["C:\\"] = {};
@@ -77,13 +78,14 @@ protected:
     fakes::FakeFileLister lister;
     fakes::FakeShell shell;
     fakes::FakeShellLauncher launcher;
+    fakes::DropFakeShellFolder folders;
     fakes::HostCodePage932 cp932;
     fakes::FakeRegistry registry;
     fakes::FakeMainWindow window;
     std::array<std::string, 5> clsids;
     std::array<std::string, 5> applets;
     ForwardClicks events;
-    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, launcher, cp932},
+    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, launcher, folders, cp932},
                          menu::MenuOwner{registry, window, clsids, applets, events}};
 };
 
@@ -328,20 +330,18 @@ TEST_F(ShellMenuTest, AnEmptyDesktopShowsTheHeadingAlone) {
     EXPECT_EQ(images.Count(), 9);
 }
 
-TEST_F(ShellMenuTest, TheDesktopIsTheUsersOwnDirectoryAskedWithTheOwnerAndListedWithoutFilter) {
-    shell.desktop = std::string(kDesktop) + std::string(1, '\0') + "garbage";
+TEST_F(ShellMenuTest, TheDesktopIsTheUsersOwnDirectoryListedWithoutFilter) {
+    folders.desktop = std::string(kDesktop) + std::string(1, '\0') + "garbage";
     Build();
     menu.ShowPopupMenu(0, 0);
-    ASSERT_EQ(shell.folderQueries.size(), 1u);
-    EXPECT_EQ(shell.folderQueries[0].first, kOwner);
-    EXPECT_EQ(shell.folderQueries[0].second, 0x8010);
+    EXPECT_EQ(folders.asked, std::vector<std::int32_t>({0x8010})) << "the desktop directory, created if missing";
     ASSERT_EQ(lister.fileQueries.size(), 1u);
     EXPECT_EQ(lister.fileQueries[0].first, kDesktop) << "cut at the first NUL";
     EXPECT_EQ(lister.fileQueries[0].second, "");
 }
 
 TEST_F(ShellMenuTest, TheImageCountStaysTheSameFromShowingToShowing) {
-    shell.desktop = "C:\\d";
+    folders.desktop = "C:\\d";
     lister.files["C:\\d"] = {"C:\\d\\1.txt", "C:\\d\\2.txt"};
     lister.folders["C:\\d"] = {"C:\\d\\F"};
     Build();
@@ -402,7 +402,7 @@ TEST_F(ShellMenuTest, IconFallbacksExtractedThenAssociatedThenTheShellsSmallIcon
 }
 
 TEST_F(ShellMenuTest, EveryEntryIsDrawnOnACleanCanvas) {
-    shell.desktop = "C:\\x";
+    folders.desktop = "C:\\x";
     lister.files["C:\\x"] = {"C:\\x\\1", "C:\\x\\2"};
     icons.associated = {"C:\\x\\1", "C:\\x\\2"};
     Build();

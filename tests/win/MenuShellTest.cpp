@@ -13,6 +13,7 @@
 #include "menu/RecycleBin.h"
 #include "platform/CommandLine.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/ShellFolder.h"
 #include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellServices.h"
 #include "platform/win32/WinText.h"
@@ -101,8 +102,8 @@ TEST(MenuDesktopLister, AnEmptyOrMissingFolderListsNothing) {
 }
 
 TEST(MenuDesktopLister, TheDesktopDirectoryIsKnownAndExists) {
-    Win32Shell shell;
-    const std::string desktop = shell.FolderPath(0, platform::kFolderDesktopDirectoryCreate);
+    Win32ShellFolder folders(nullptr);
+    const std::string desktop = folders.GetFolderPath(platform::kDesktopDirectoryCreate);
     ASSERT_FALSE(desktop.empty());
     EXPECT_TRUE(fs::is_directory(fs::path(Widen(desktop))));
 }
@@ -186,7 +187,7 @@ TEST(MenuShellObject, TheRecycleBinAndTheDesktopGiveTheirItemsAndVerbs) {
     for (const auto& verb : verbs) named += !verb->Name().empty();
     EXPECT_GE(named, 2);
 
-    const std::string desktopPath = shell.FolderPath(0, platform::kFolderDesktopDirectoryCreate);
+    const std::string desktopPath = Win32ShellFolder(nullptr).GetFolderPath(platform::kDesktopDirectoryCreate);
     const fs::path onDesktop = fs::path(Widen(desktopPath)) / L"lumbra-parse-name.txt";
     Touch(onDesktop);
     std::unique_ptr<platform::ShellNameSpace> desktop = dispatch->NameSpace(platform::kFolderDesktop);

@@ -91,8 +91,9 @@ std::filesystem::path GeneratedDesktop::AddCopyOf(const std::filesystem::path& f
 }
 
 RealMenu::RealMenu(std::uintptr_t owner)
-    : window(owner),
-      shellMenu(menu::MenuServices{menus, ilsIcons, picIcon, icons, glnFile, shell, launcher, codePage},
+    : folders(reinterpret_cast<HWND>(owner)),
+      window(owner),
+      shellMenu(menu::MenuServices{menus, ilsIcons, picIcon, icons, glnFile, shell, launcher, folders, codePage},
                 menu::MenuOwner{registry, window, clsids, applets, *this}) {
     ilsIcons.Add(icons.ResourceIcon(IDI_DISPLAY_PROPS), "");
     for (std::size_t k = 0; k < 5; ++k) {

@@ -14,6 +14,7 @@
 #include "platform/win32/MenuIcons.h"
 #include "platform/win32/PopupMenu.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/ShellFolder.h"
 #include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellServices.h"
 
@@ -114,6 +115,7 @@ public:
     win32::Win32FileLister glnFile;
     win32::Win32Shell shell;
     win32::Win32ShellLauncher launcher;
+    win32::Win32ShellFolder folders;
     win32::Win32Registry registry;
     HandleWindow window;
     std::array<std::string, 5> clsids;
