@@ -55,6 +55,9 @@ public:
 
 private:
     struct Entry {
+        // Declared, so that std::optional<Entry> can tell it is default-constructible inside
+        // this class (clang otherwise decides before the member initialisers are seen).
+        Entry() {}
         std::string path;
         std::optional<platform::FileStamp> stamp;
         platform::PictureStatus status = platform::PictureStatus::Unreadable;
