@@ -50,7 +50,7 @@ TWIPS_PER_PIXEL = 15       # 96 DPI
 WINDOW_BACKGROUND = (64, 64, 64)
 
 SKIP_EXIT_CODE = 77        # CTest's SKIP_RETURN_CODE for a machine without the tools
-REQUIRED_TOOLS = ("wine", "wineserver", "winepath", "Xvfb", "xdotool", "xdpyinfo", "import", "bash", "flock")
+REQUIRED_TOOLS = ("wine", "wineserver", "Xvfb", "xdotool", "xdpyinfo", "import", "bash", "flock")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -493,8 +493,10 @@ class Session:
         self.set_desktop_colour(None)
 
     def windows_path(self, path: Path) -> str:
-        out = _run(["winepath", "-w", path], env=self.env, timeout=30)
-        return out.stdout.strip().splitlines()[-1]
+        """The Windows form of a Linux path. Every prefix maps drive Z: to the Linux root, so no
+        Wine process is needed (winepath, when the session is busy, now and then fails)."""
+        absolute = str(Path(path).absolute())
+        return "Z:" + absolute.replace("/", "\\")
 
     # -- screen --------------------------------------------------------------------------------
 
