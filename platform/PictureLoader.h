@@ -30,7 +30,7 @@ enum class PictureStatus {
     Ok,
     Unreadable,   // no such file, a folder, no access
     NotAPicture,  // no known format, or damaged data
-    Implausible,  // the stated size fails IsPlausiblePictureSize
+    Implausible,  // the stated size fails IsPlausiblePictureSize, or is more than the file can hold
     Refused,      // the caller asked for no picture at this natural size
 };
 
@@ -46,7 +46,8 @@ public:
     // Decodes the first frame of the file, its format recognised by content (the name's
     // extension does not matter), scaled to sizeFor(natural size) while decoding, so that the
     // memory taken stays near the size asked for. An empty size from sizeFor refuses the
-    // picture. The natural size is checked with IsPlausiblePictureSize before any pixel is read.
+    // picture. The natural size is checked with IsPlausiblePictureSize, and against what the
+    // file's length can describe (PictureBounds.h), before any pixel is read.
     virtual LoadedPicture Load(std::string_view path, const std::function<PixelSize(PixelSize natural)>& sizeFor) = 0;
     // A copy of a picture this loader made, scaled to `size`; null when it cannot be made.
     virtual PictureRef Scale(const PictureRef& picture, PixelSize size) = 0;

@@ -2,9 +2,13 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <climits>
+#include <optional>
+#include <span>
 #include <vector>
 
+#include "platform/PictureBounds.h"
 #include "platform/win32/Picture.h"
 #include "platform/win32/WinText.h"
 
@@ -24,6 +28,32 @@ std::shared_ptr<Win32Picture> ReadPixels(IWICBitmapSource* source, platform::Pix
         return nullptr;
     }
     return Win32Picture::FromPixels(size.width, size.height, pixels.data());
+}
+
+// What the file's header states, read before any decoder is given the stream; the stream is
+// left at its start.
+std::optional<platform::StatedPicture> StatedPictureOf(IStream* stream) {
+    const auto read = [stream](std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(offset, LLONG_MAX));
+        ULONG got = 0;
+        if (FAILED(stream->Seek(at, STREAM_SEEK_SET, nullptr)) ||
+            FAILED(stream->Read(into.data(), static_cast<ULONG>(into.size()), &got))) {
+            return 0;
+        }
+        return got;
+    };
+    std::optional<platform::StatedPicture> stated = platform::ReadStatedPicture(read);
+    if (FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr))) return std::nullopt;
+    return stated;
+}
+
+// Whether the stated size is one to decode at all, and one the file's length can describe.
+bool Believable(const platform::StatedPicture& stated, IStream* stream) {
+    if (!platform::IsPlausiblePictureSize(stated.size)) return false;
+    STATSTG facts{};
+    if (FAILED(stream->Stat(&facts, STATFLAG_NONAME))) return true;
+    return platform::FileCanHoldPicture(stated.format, stated.size, facts.cbSize.QuadPart, stated.bmp);
 }
 
 }  // namespace
@@ -51,6 +81,16 @@ platform::LoadedPicture Win32PictureLoader::Load(std::string_view path,
         return result;
     }
     result.status = PictureStatus::NotAPicture;
+    // The header decides before any decoder sees the file: some decoders read and expand the
+    // whole stated picture as soon as they are created, so a short file stating 16000 x 8000
+    // would cost hundreds of megabytes and seconds of made-up pixels before any check after them.
+    if (const std::optional<platform::StatedPicture> stated = StatedPictureOf(stream.Get())) {
+        if (!Believable(*stated, stream.Get())) {
+            result.status = PictureStatus::Implausible;
+            result.natural = stated->size;
+            return result;
+        }
+    }
     // The decoder is chosen by the file's content, never by its name.
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder))) {
@@ -63,7 +103,7 @@ platform::LoadedPicture Win32PictureLoader::Load(std::string_view path,
     if (FAILED(frame->GetSize(&width, &height))) return result;
     result.natural = {static_cast<int>(std::min<UINT>(width, INT_MAX)), static_cast<int>(std::min<UINT>(height, INT_MAX))};
     // The stated size decides before a single pixel is read: a damaged or hostile header must
-    // not make the decoder reserve gigabytes.
+    // not make the decoder reserve gigabytes (formats not read above are judged here).
     if (!platform::IsPlausiblePictureSize(result.natural)) {
         result.status = PictureStatus::Implausible;
         return result;
