@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "Json.h"
+#include "ProcessProbe.h"
 
 namespace probe {
 namespace {
@@ -851,6 +852,31 @@ JsonObject CmdMetrics(const Args&) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The program as a process (ProcessProbe.cpp)
+
+// ping WINDOW [--class=C] [--timeout=MS]
+JsonObject CmdPing(const Args& a) {
+    return process::Ping(ResolveWindow(a.At(0), a), static_cast<UINT>(a.OptInt(L"timeout", 2000)));
+}
+
+// counters WINDOW [--class=C]
+JsonObject CmdCounters(const Args& a) { return process::Counters(ResolveWindow(a.At(0), a)); }
+
+// burst WINDOW MSG COUNT [WPARAM] [LPARAM] [--class=C] [--timeout=MS]
+JsonObject CmdBurst(const Args& a) {
+    HWND h = ResolveWindow(a.At(0), a);
+    WPARAM wp = a.Count() > 3 ? static_cast<WPARAM>(a.Int(3)) : 0;
+    LPARAM lp = a.Count() > 4 ? static_cast<LPARAM>(a.Int(4)) : 0;
+    return process::Burst(h, ParseMessage(a.At(1)), wp, lp, static_cast<int>(a.Int(2)),
+                          static_cast<UINT>(a.OptInt(L"timeout", 10000)));
+}
+
+// resize WINDOW WIDTH HEIGHT [--class=C]
+JsonObject CmdResize(const Args& a) {
+    return process::Resize(ResolveWindow(a.At(0), a), static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)));
+}
+
+// ---------------------------------------------------------------------------------------------
 // Dispatch
 
 struct Command {
@@ -890,6 +916,11 @@ constexpr Command kCommands[] = {
     {L"syscolor", "[INDEX]", "GetSysColor (default COLOR_DESKTOP)", 0, CmdSysColor},
     {L"wallpaper", "PATH", "SPI_SETDESKWALLPAPER with SPIF_UPDATEINIFILE|SPIF_SENDCHANGE", 1, CmdWallpaper},
     {L"metrics", "", "screen size, DPI, frame and caption sizes", 0, CmdMetrics},
+    {L"ping", "WINDOW [--class=C] [--timeout=MS]", "WM_NULL through SendMessageTimeoutW: answered, ms", 1, CmdPing},
+    {L"counters", "WINDOW [--class=C]", "the window's process: GDI/USER objects, memory, handles", 1, CmdCounters},
+    {L"burst", "WINDOW MSG COUNT [WPARAM] [LPARAM] [--class=C] [--timeout=MS]",
+     "send COUNT messages one after the other (SendMessageTimeoutW): ms, slowestMs", 3, CmdBurst},
+    {L"resize", "WINDOW WIDTH HEIGHT [--class=C]", "SetWindowPos to an outer size in pixels", 3, CmdResize},
 };
 
 void PrintLine(const std::string& line) {

@@ -1,0 +1,27 @@
+#pragma once
+// The probe's looks at the program as a process: whether its window still answers, what it
+// holds (window system objects, memory), and the loads the soak puts on it (bursts of queued
+// messages, resizes from outside).
+#include <windows.h>
+
+#include "Json.h"
+
+namespace probe::process {
+
+// SendMessageTimeoutW(WM_NULL) and the time it took: "answered" false after timeoutMs.
+JsonObject Ping(HWND window, UINT timeoutMs);
+
+// The window's process: its id, GDI and USER objects (GetGuiResources, with the peaks), memory
+// counters (GetProcessMemoryInfo) and kernel handles. Counters the system does not keep read 0.
+JsonObject Counters(HWND window);
+
+// count messages sent one after the other, as the system sends a setting change to every
+// window (one with a pointer cannot be posted to another process): the whole time, the
+// slowest one, and "answered" false when one took longer than timeoutMs.
+JsonObject Burst(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int count, UINT timeoutMs);
+
+// SetWindowPos to a new outer size in pixels, as a user's drag of the frame ends; the window's
+// rectangle afterwards.
+JsonObject Resize(HWND window, int width, int height);
+
+}  // namespace probe::process
