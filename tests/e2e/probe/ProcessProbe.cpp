@@ -1,6 +1,7 @@
 #include "ProcessProbe.h"
 
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -41,6 +42,15 @@ struct ProcessHandle {
 bool Answers(HWND window, UINT timeoutMs) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+// The commit charge on Windows; under Wine, which leaves that at 0, the resident anonymous
+// memory it reports in the page-file field.
+unsigned long long PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 }  // namespace
@@ -108,6 +118,30 @@ JsonObject Resize(HWND window, int width, int height) {
     rect.Num("width", r.right - r.left).Num("height", r.bottom - r.top);
     JsonObject o;
     o.Obj("rect", rect);
+    return o;
+}
+
+JsonObject RecycleBinCost(int count) {
+    auto query = [] {
+        SHQUERYRBINFO info{};
+        info.cbSize = sizeof info;
+        SHQueryRecycleBinW(nullptr, &info);
+    };
+    // The first queries set up what stays anyway.
+    for (int i = 0; i < 50; ++i) query();
+    const unsigned long long before = PrivateBytes();
+    for (int i = 0; i < count; ++i) query();
+    const unsigned long long after = PrivateBytes();
+    int fixed = 0;
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', 0};
+        if (GetDriveTypeW(root) == DRIVE_FIXED) ++fixed;
+    }
+    JsonObject o;
+    o.Num("queries", count).Num("privateBefore", static_cast<long long>(before));
+    o.Num("privateAfter", static_cast<long long>(after));
+    o.Real("bytesPerQuery", after > before && count > 0 ? static_cast<double>(after - before) / count : 0.0);
+    o.Num("fixedDrives", fixed);
     return o;
 }
 

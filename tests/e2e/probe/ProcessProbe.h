@@ -24,4 +24,10 @@ JsonObject Burst(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int co
 // rectangle afterwards.
 JsonObject Resize(HWND window, int width, int height);
 
+// What count recycle-bin queries (SHQueryRecycleBinW for all bins) leave behind in this
+// process's private memory, per query, and how many fixed drives there are (each has a bin of
+// its own to ask). Some systems keep memory for good on every query; the soak takes that share
+// apart from the program's own.
+JsonObject RecycleBinCost(int count);
+
 }  // namespace probe::process

@@ -871,6 +871,11 @@ JsonObject CmdBurst(const Args& a) {
                           static_cast<UINT>(a.OptInt(L"timeout", 10000)));
 }
 
+// recyclebin-cost [COUNT]
+JsonObject CmdRecycleBinCost(const Args& a) {
+    return process::RecycleBinCost(a.Count() ? static_cast<int>(a.Int(0)) : 2000);
+}
+
 // resize WINDOW WIDTH HEIGHT [--class=C]
 JsonObject CmdResize(const Args& a) {
     return process::Resize(ResolveWindow(a.At(0), a), static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)));
@@ -921,6 +926,8 @@ constexpr Command kCommands[] = {
     {L"burst", "WINDOW MSG COUNT [WPARAM] [LPARAM] [--class=C] [--timeout=MS]",
      "send COUNT messages one after the other (SendMessageTimeoutW): ms, slowestMs", 3, CmdBurst},
     {L"resize", "WINDOW WIDTH HEIGHT [--class=C]", "SetWindowPos to an outer size in pixels", 3, CmdResize},
+    {L"recyclebin-cost", "[COUNT]", "private bytes a recycle-bin query leaves in this process; fixed drives", 0,
+     CmdRecycleBinCost},
 };
 
 void PrintLine(const std::string& line) {
