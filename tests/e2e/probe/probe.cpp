@@ -187,20 +187,20 @@ HWND FindTopLevel(const std::wstring& title, const std::wstring& cls) {
     return FindWindowW(cls.empty() ? nullptr : cls.c_str(), title.empty() ? nullptr : title.c_str());
 }
 
-bool LooksLikeHandle(const std::wstring& spec) {
-    if (spec.empty()) return false;
-    if (spec.rfind(L"0x", 0) == 0) return spec.size() > 2;
-    return std::all_of(spec.begin(), spec.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+bool LooksLikeHandle(const std::wstring& which) {
+    if (which.empty()) return false;
+    if (which.rfind(L"0x", 0) == 0) return which.size() > 2;
+    return std::all_of(which.begin(), which.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
 }
 
-HWND ResolveWindow(const std::wstring& spec, const Args& a) {
-    if (LooksLikeHandle(spec)) {
-        HWND h = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseInt(spec)));
-        if (!IsWindow(h)) Fail("no window with handle " + Utf8(spec));
+HWND ResolveWindow(const std::wstring& which, const Args& a) {
+    if (LooksLikeHandle(which)) {
+        HWND h = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseInt(which)));
+        if (!IsWindow(h)) Fail("no window with handle " + Utf8(which));
         return h;
     }
-    HWND h = FindTopLevel(spec, a.Opt(L"class"));
-    if (!h) Fail("no top-level window titled \"" + Utf8(spec) + "\"" +
+    HWND h = FindTopLevel(which, a.Opt(L"class"));
+    if (!h) Fail("no top-level window titled \"" + Utf8(which) + "\"" +
                  (a.Has(L"class") ? " of class " + Utf8(a.Opt(L"class")) : std::string()));
     return h;
 }
