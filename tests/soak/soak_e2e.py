@@ -75,7 +75,7 @@ class ProgramSoak(LumbraTestCase):
         self.small = self.folder / "small.bmp"
         self.small.write_bytes(bmp_bytes(32, 32, quadrants(32, 32)))
         self.photo = self.folder / "photo.jpg"
-        subprocess.run(["convert", "-size", "3840x2160", "-seed", "6", "plasma:fractal", "-quality", "90",
+        subprocess.run(["convert", "-size", "3840x2160", "gradient:#203060-#e0a040", "-swirl", "180", "-quality", "90",
                         str(self.photo)], check=True, timeout=120)
         # Something on the desktop for the menu to list, with icons of several kinds.
         drive_c = self.session.cfg.prefix / "drive_c"
