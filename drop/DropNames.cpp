@@ -27,8 +27,11 @@ std::string_view ParentFolder(std::string_view path) {
     // "C:\x" has the parent "C:\"; the root itself has none.
     if (slash == 2 && path.size() > 3 && path[1] == ':') return path.substr(0, 3);
     if (slash == 2 && path[1] == ':') return {};
-    // "\\server\share" is a root too.
-    if (path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path.find('\\', 2) == slash) return {};
+    // "\\server\share" is a root too, and so is "\\server" on its own: neither lies in a folder.
+    if (path.starts_with("\\\\")) {
+        const std::size_t share = path.find('\\', 2);
+        if (share == std::string_view::npos || share == slash) return {};
+    }
     if (slash == 0) return {};
     return path.substr(0, slash);
 }

@@ -119,4 +119,11 @@ std::size_t Utf16Length(std::string_view utf8) {
     return units;
 }
 
+std::size_t CharacterBytes(std::string_view utf8, std::size_t at) {
+    if (at >= utf8.size()) return 0;
+    std::size_t next = at;
+    DecodeUtf8(utf8, next);
+    return next - at;
+}
+
 }  // namespace lumbra::text

@@ -19,4 +19,9 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // Number of UTF-16 code units the text needs.
 std::size_t Utf16Length(std::string_view utf8);
 
+// Bytes of the character that starts at utf8[at]: its whole sequence, or the maximal invalid
+// subpart that Utf8ToUtf16 turns into one U+FFFD. Text cut at these lengths converts to exactly
+// the units of the whole.
+std::size_t CharacterBytes(std::string_view utf8, std::size_t at);
+
 }  // namespace lumbra::text

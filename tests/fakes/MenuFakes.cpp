@@ -1,13 +1,5 @@
 #include "tests/fakes/MenuFakes.h"
 
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-
-#include "platform/Text.h"
-
 namespace lumbra::fakes {
 
 platform::PictureRef MakeMenuPicture(std::string what, int width, int height) {
@@ -315,35 +307,6 @@ std::optional<std::int64_t> FakeShell::LastWriteTime(std::string_view path) {
     auto found = writeTimes.find(std::string(path));
     if (found == writeTimes.end()) return std::nullopt;
     return found->second;
-}
-
-// ---- code page 932 --------------------------------------------------------------------------
-
-std::size_t HostCodePage932::Cp932ByteCount(std::string_view utf8) {
-    iconv_t cd = ::iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv has no CP932");
-    std::size_t bytes = 0;
-    std::string input(utf8);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    char buffer[64];
-    while (inLeft > 0) {
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t r = ::iconv(cd, &in, &inLeft, &out, &outLeft);
-        bytes += sizeof buffer - outLeft;
-        if (r != static_cast<std::size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        // A character the code page lacks becomes one "?" for each UTF-16 unit it takes.
-        const auto lead = static_cast<unsigned char>(*in);
-        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        length = std::min(length, inLeft);
-        bytes += length == 4 ? 2 : 1;
-        in += length;
-        inLeft -= length;
-    }
-    ::iconv_close(cd);
-    return bytes;
 }
 
 }  // namespace lumbra::fakes

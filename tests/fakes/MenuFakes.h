@@ -1,7 +1,7 @@
 #pragma once
 // In-memory stand-ins for the popup menu's platform: the menu component, the image list, icon
-// sources and the canvas, the desktop lister, the shell, and a real code-page-932 counter
-// (iconv) for the host. Calls go to a shared CallLog when one is given.
+// sources and the canvas, the desktop lister, the shell, and (fakes/HostCodePage932.h) a real
+// code-page-932 counter for the host. Calls go to a shared CallLog when one is given.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fakes/CallLog.h"
+#include "fakes/HostCodePage932.h"
 #include "platform/CodePage.h"
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
@@ -255,12 +256,6 @@ public:
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
     std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
     platform::WindowsVersion Version() override { return version; }
-};
-
-// Code page 932 through the C library's converter.
-class HostCodePage932 final : public platform::CodePageCounter {
-public:
-    std::size_t Cp932ByteCount(std::string_view utf8) override;
 };
 
 }  // namespace lumbra::fakes

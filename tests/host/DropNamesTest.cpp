@@ -57,5 +57,12 @@ TEST(DropParentFolder, WalksUpToTheRootAndStops) {
     EXPECT_EQ(ParentFolder("name"), "");
 }
 
+TEST(DropParentFolder, AServerAloneIsARootOfTheNetworkNotAFolderOfTheCurrentDrive) {
+    EXPECT_EQ(ParentFolder("\\\\server"), "");
+    EXPECT_EQ(ParentFolder("\\\\server\\"), "");
+    EXPECT_EQ(ParentFolder("\\\\server\\share\\"), "");
+    EXPECT_EQ(ParentFolder("\\\\server\\share\\dir\\"), "\\\\server\\share");
+}
+
 }  // namespace
 }  // namespace lumbra::drop

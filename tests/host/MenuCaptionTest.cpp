@@ -85,6 +85,20 @@ TEST(MenuCaptionShown, ABareDashIsAPlainSeparatorAndAShortPaddingCutsWholeCharac
     EXPECT_EQ(platform::VisibleCaption("ab\tCtrl+A", cp932).shortcut, "Ctrl+A");
 }
 
+// The menu counts a caption one character at a time, the padding counts it whole: a broken byte
+// sequence must split the same way both times, or the menu cuts off what follows it.
+TEST(MenuCaptionShown, BrokenByteSequencesKeepEveryCharacterAfterThem) {
+    fakes::HostCodePage932 cp932;
+    // "\xE3\x81" is the start of a three-byte character cut short: one replacement character.
+    for (std::string name : {std::string("\xE3\x81" "A"), std::string("\xE3\x81" "A" "\xF0\x9F"),
+                             std::string("\xE0\x80\x80" "z"), std::string("\xF8\x88\x80\x80\x80" "xy"),
+                             std::string("\xED\xA0\x80" "箱")}) {
+        const std::string caption = menu::PadCaption(name, cp932);
+        EXPECT_EQ(platform::VisibleCaption(caption, cp932).text, name) << caption;
+        EXPECT_EQ(platform::VisibleCaption("-" + name, cp932).text, name) << caption;
+    }
+}
+
 // Names of desktop entries.
 TEST(MenuEntryName, TheNameIsThePartAfterTheLastBackslash) {
     EXPECT_EQ(menu::EntryName("C:\\Users\\u\\Desktop\\memo.txt", true), "memo.txt");

@@ -2,6 +2,7 @@
 // DefaultIcon value, the recycle-bin rule and the icon cache.
 #include <gtest/gtest.h>
 
+#include "common/CommandLineParser.h"
 #include "fakes/MenuFakes.h"
 #include "menu/DefaultIcon.h"
 #include "menu/RecycleBin.h"
@@ -92,6 +93,47 @@ TEST(CommandLineQuoting, QuotesAndTheBackslashesBeforeThemAreEscaped) {
     EXPECT_EQ(platform::QuoteArgument("C:\\a b\\c"), "\"C:\\a b\\c\"");
     // A trailing backslash before the closing quote doubles.
     EXPECT_EQ(platform::QuoteArgument("C:\\a b\\"), "\"C:\\a b\\\\\"");
+}
+
+// The tests' reader of command lines first, on the runtime's own published examples, then the
+// quoting read back through it.
+using Args = std::vector<std::string>;
+
+TEST(CommandLineSplitting, ThePublishedExamplesOfTheRuntime) {
+    using testdata::SplitCommandLine;
+    EXPECT_EQ(SplitCommandLine(R"(p "a b c" d e)"), (Args{"p", "a b c", "d", "e"}));
+    EXPECT_EQ(SplitCommandLine(R"(p "ab\"c" "\\" d)"), (Args{"p", R"(ab"c)", R"(\)", "d"}));
+    EXPECT_EQ(SplitCommandLine(R"(p a\\\b d"e f"g h)"), (Args{"p", R"(a\\\b)", "de fg", "h"}));
+    EXPECT_EQ(SplitCommandLine(R"(p a\\\"b c d)"), (Args{"p", R"(a\"b)", "c", "d"}));
+    EXPECT_EQ(SplitCommandLine(R"(p a\\\\"b c" d e)"), (Args{"p", R"(a\\b c)", "d", "e"}));
+}
+
+TEST(CommandLineSplitting, TheProgramNameTakesQuotesAsGroupingAndBackslashesAsText) {
+    using testdata::SplitCommandLine;
+    EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\x.exe" a)"), (Args{R"(C:\Program Files\x.exe)", "a"}));
+    EXPECT_EQ(SplitCommandLine(R"(C:\dir\"x y".exe)"), (Args{R"(C:\dir\x y.exe)"}));
+    EXPECT_EQ(SplitCommandLine(R"("" a)"), (Args{"", "a"}));
+    EXPECT_EQ(SplitCommandLine(""), (Args{""}));
+}
+
+TEST(CommandLineSplitting, BlanksAndTabsSeparateAndAnUnclosedQuoteRunsToTheEnd) {
+    using testdata::SplitCommandLine;
+    EXPECT_EQ(SplitCommandLine("p \t a\t\tb  "), (Args{"p", "a", "b"}));
+    EXPECT_EQ(SplitCommandLine("p a\nb"), (Args{"p", "a\nb"})) << "a line break separates nothing";
+    EXPECT_EQ(SplitCommandLine(R"(p "a b)"), (Args{"p", "a b"}));
+    EXPECT_EQ(SplitCommandLine(R"(p "")"), (Args{"p", ""}));
+    EXPECT_EQ(SplitCommandLine(R"(p "a""b" c)"), (Args{"p", R"(a"b)", "c"})) << "two quotes inside quotes";
+    EXPECT_EQ(SplitCommandLine(R"(p a\)"), (Args{"p", R"(a\)"})) << "a trailing backslash is text";
+}
+
+TEST(CommandLineQuoting, EveryArgumentReadsBackExactly) {
+    const Args arguments{"rundll32.exe", "shell32.dll,Control_RunDLL", "", " ", "a b", "say \"hi\"", R"(a\"b)",
+                         R"(C:\a b\)", R"(C:\a b\\)", R"(\\server\share\)", "tab\there", "\"", R"(\")",
+                         "x\"", "デスクトップ\\メモ 帳.txt", "😀 \"😀\""};
+    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine(arguments)), arguments);
+    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine({"C:\\Program Files\\x.exe", "a"})),
+              (Args{"C:\\Program Files\\x.exe", "a"}));
+    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine({""})), (Args{""}));
 }
 
 // ---- DefaultIcon values ---------------------------------------------------------------------

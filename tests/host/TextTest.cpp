@@ -111,5 +111,32 @@ TEST(Utf16Length, CountsCodeUnits) {
     EXPECT_EQ(Utf16Length("\x80\x80"), 2u);  // two replacements
 }
 
+TEST(CharacterBytes, WholeSequencesOfEachLength) {
+    const std::string text = "a\xC3\xA9日😀";  // 1, 2, 3 and 4 bytes
+    EXPECT_EQ(CharacterBytes(text, 0), 1u);
+    EXPECT_EQ(CharacterBytes(text, 1), 2u);
+    EXPECT_EQ(CharacterBytes(text, 3), 3u);
+    EXPECT_EQ(CharacterBytes(text, 6), 4u);
+    EXPECT_EQ(CharacterBytes(text, 10), 0u) << "nothing after the end";
+}
+
+TEST(CharacterBytes, ABrokenSequenceIsTheSubpartThatBecomesOneReplacement) {
+    EXPECT_EQ(CharacterBytes("\xE3\x81" "A", 0), 2u) << "a three-byte start cut short before an A";
+    EXPECT_EQ(CharacterBytes("\xF0\x9F", 0), 2u) << "cut short by the end";
+    EXPECT_EQ(CharacterBytes("\xE0\x80\x80", 0), 1u) << "an overlong start stands alone";
+    EXPECT_EQ(CharacterBytes("\xED\xA0\x80", 0), 1u) << "so does an encoded surrogate";
+    EXPECT_EQ(CharacterBytes("\xF8\x88", 0), 1u) << "and a byte no sequence starts with";
+    EXPECT_EQ(CharacterBytes("\x80\x80", 1), 1u);
+}
+
+TEST(CharacterBytes, CuttingAtEveryCharacterGivesTheUnitsOfTheWhole) {
+    const std::string text = "x\xE3\x81" "A\xF0\x9F\x98\x80\xE0\x80\xF4\x90\x80\x80日\xF0\x9F";
+    std::u16string pieces;
+    for (std::size_t at = 0; at < text.size(); at += CharacterBytes(text, at)) {
+        pieces += Utf8ToUtf16(std::string_view(text).substr(at, CharacterBytes(text, at)));
+    }
+    EXPECT_EQ(pieces, Utf8ToUtf16(text));
+}
+
 }  // namespace
 }  // namespace lumbra::text
