@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "fakes/CallLog.h"
+#include "fakes/DropFakes.h"
+#include "fakes/WallpaperFakes.h"
+#include "menu/ShellMenu.h"
 #include "platform/CodePage.h"
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
@@ -261,6 +264,21 @@ public:
 class HostCodePage932 final : public platform::CodePageCounter {
 public:
     std::size_t Cp932ByteCount(std::string_view utf8) override;
+};
+
+// Every fake the popup menu works through, wired into its services, with their calls in one log.
+struct MenuWorld {
+    CallLog log;
+    FakePopupMenuFactory factory{&log};
+    FakeImageList images{&log};
+    FakeIconCanvas canvas{&log};
+    FakeIconSource icons{&log};
+    FakeFileLister lister;
+    FakeShell shell;
+    FakeShellLauncher launcher;
+    DropFakeShellFolder folders;
+    HostCodePage932 cp932;
+    menu::MenuServices services{factory, images, canvas, icons, lister, shell, launcher, folders, cp932};
 };
 
 }  // namespace lumbra::fakes

@@ -6,12 +6,9 @@
 
 #include "app/frmMain.h"
 #include "common/MenuCaptionTable.h"
-#include "fakes/DropFakes.h"
-#include "fakes/MenuFakes.h"
-#include "fakes/WallpaperFakes.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeRegistry.h"
-#include "menu/ShellMenu.h"
+#include "fakes/MenuFakes.h"
 
 namespace lumbra {
 namespace platform {
@@ -37,7 +34,7 @@ public:
     }
 };
 
-class ShellMenuTest : public ::testing::Test {
+class ShellMenuTest : public ::testing::Test, protected fakes::MenuWorld {
 protected:
     ShellMenuTest() {
         for (std::size_t k = 0; k < 5; ++k) {
@@ -70,23 +67,12 @@ protected:
                            valueName, value);
     }
 
-    fakes::CallLog log;
-    fakes::FakePopupMenuFactory factory{&log};
-    fakes::FakeImageList images{&log};
-    fakes::FakeIconCanvas canvas{&log};
-    fakes::FakeIconSource icons{&log};
-    fakes::FakeFileLister lister;
-    fakes::FakeShell shell;
-    fakes::FakeShellLauncher launcher;
-    fakes::DropFakeShellFolder folders;
-    fakes::HostCodePage932 cp932;
     fakes::FakeRegistry registry;
     fakes::FakeMainWindow window;
     std::array<std::string, 5> clsids;
     std::array<std::string, 5> applets;
     ForwardClicks events;
-    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, launcher, folders, cp932},
-                         menu::MenuOwner{registry, window, clsids, applets, events}};
+    menu::ShellMenu menu{services, menu::MenuOwner{registry, window, clsids, applets, events}};
 };
 
 // ---- the fixed items ------------------------------------------------------------------------
