@@ -14,22 +14,16 @@ namespace {
 
 constexpr std::int32_t kTeal = 0x808000;
 
-class Composition : public ::testing::Test {
+class Composition : public ::testing::Test, protected fakes::WallpaperWorld {
 protected:
     // Screen 15360 x 11520 twips = 1024 x 768 pixels; panel 3840 x 2880 twips = 256 x 192 pixels.
-    Composition() : services{env, files, files, watch, shell}, composer(services, [this] { ++fileChanges; }) {
+    Composition() {
         panel.Add("imgWall");
         panel.Add("picWall");
     }
 
     void Compose(const std::string& path, std::int16_t tile, std::int16_t style) {
-        WallpaperInfo info;
-        info.wallpaper = path;
-        info.tileWallpaper = tile;
-        info.wallpaperStyle = style;
-        info.pattern = "-1";
-        info.backColor = kTeal;
-        composer.Compose(panel, info, metrics);
+        composer.Compose(panel, {path, tile, style, "-1", kTeal}, metrics);
     }
 
     const platform::ImageElement& Wall() { return *panel.Find("imgWall"); }
@@ -53,13 +47,7 @@ protected:
         EXPECT_FALSE(Holder().Visible());
     }
 
-    fakes::FakeEnvironment env;
-    fakes::FakePictureFiles files;
-    fakes::FakeFolderWatch watch;
-    fakes::FakeShellLauncher shell;
-    WallpaperServices services;
-    int fileChanges = 0;
-    Composer composer;
+    Composer composer{services, [] {}};
     platform::Scene panel{15.0f, 15.0f};
     PanelMetrics metrics{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
 };

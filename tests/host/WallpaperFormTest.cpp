@@ -114,12 +114,12 @@ TEST(imgWall_DblClick, OpensTheWallpaperWithTheShellsOpenVerb) {
 
 TEST(imgWall_DblClick, PathWithAVariableGoesToTheShellUnexpanded) {
     WallpaperFormHarness h;
-    h.environment.Set("WALLS", "D:\\Walls");
+    h.env.Set("WALLS", "D:\\Walls");
     h.SetWallpaper("%WALLS%\\sea.bmp", "0", "0");
     h.form.imgWall_DblClick();
     ASSERT_EQ(h.shell.calls.size(), 1u);
     EXPECT_EQ(h.shell.calls[0].file, "%WALLS%\\sea.bmp");
-    EXPECT_TRUE(h.environment.Requests().empty());
+    EXPECT_TRUE(h.env.Requests().empty());
 }
 
 TEST(imgWall_DblClick, NoWallpaperOpensNothing) {
