@@ -16,6 +16,9 @@
 #include <map>
 #include <thread>
 
+#include <wrl/client.h>
+
+#include "common/DropDataObject.h"
 #include "drop/DesktopCommands.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/FileSystem.h"
@@ -525,82 +528,17 @@ TEST(FileDropProgress, ShortCommandShowsNoWindow) {
 
 // ---- the dropped data -------------------------------------------------------------------------
 
-// A data object offering one HGLOBAL format.
-class OneFormatData final : public IDataObject {
-public:
-    OneFormatData(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
-    ~OneFormatData() { ::GlobalFree(data_); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
-        if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-        const SIZE_T size = ::GlobalSize(data_);
-        HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(::GlobalLock(copy), ::GlobalLock(data_), size);
-        ::GlobalUnlock(copy);
-        ::GlobalUnlock(data_);
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = copy;
-        m->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
-        return (f->cfFormat == format_ && (f->tymed & TYMED_HGLOBAL)) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    CLIPFORMAT format_;
-    HGLOBAL data_;
-};
-
-HGLOBAL FileList(const std::vector<std::wstring>& paths) {
-    std::wstring chars;
-    for (const auto& p : paths) chars += p + L'\0';
-    chars += L'\0';
-    const SIZE_T size = sizeof(DROPFILES) + chars.size() * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, chars.data(), chars.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
-}
-
-TEST(FileDropData, FileListComesInTheSourcesOrderInAnyUnicode) {
-    OneFormatData data(CF_HDROP, FileList({L"C:\\z.txt", L"C:\\写真\\夏 \U0001F600.jpg", L"D:\\"}));
-    const platform::DropData got = ReadDropData(&data);
+TEST(FileDropData, FileListComesInTheSourcesOrderInAnyUnicodeOtherFormatsCarryNone) {
+    Microsoft::WRL::ComPtr<IDataObject> list, text;
+    list.Attach(new testdata::OneFormatData(
+        CF_HDROP, testdata::FileListMemory({L"C:\\z.txt", L"C:\\写真\\夏 \U0001F600.jpg", L"D:\\"})));
+    text.Attach(new testdata::OneFormatData(CF_UNICODETEXT, testdata::TextMemory(L"just text")));
+    const platform::DropData got = ReadDropData(list.Get());
     EXPECT_TRUE(got.hasFileList);
     EXPECT_EQ(got.files, (std::vector<std::string>{"C:\\z.txt", "C:\\写真\\夏 😀.jpg", "D:\\"}));
-}
-
-TEST(FileDropData, OtherFormatsCarryNoFileList) {
-    const std::wstring text = L"just text";
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    OneFormatData data(CF_UNICODETEXT, memory);
-    const platform::DropData got = ReadDropData(&data);
-    EXPECT_FALSE(got.hasFileList);
-    EXPECT_TRUE(got.files.empty());
+    const platform::DropData none = ReadDropData(text.Get());
+    EXPECT_FALSE(none.hasFileList);
+    EXPECT_TRUE(none.files.empty());
 }
 
 TEST(FileDropData, KeyStateBecomesButtonAndShiftBits) {
