@@ -217,8 +217,8 @@ TEST_F(Composition, TileSmallerThanAPixelTakesOnePixelInThatDirection) {
     Compose("C:\\w\\line.bmp", 1, 0);
     EXPECT_FLOAT_EQ(Wall().Width(), 15.0f);
     EXPECT_FLOAT_EQ(Wall().Height(), 150.0f);
-    EXPECT_EQ(composer.tileColumns, 3840 / 15 + 1);
-    EXPECT_EQ(composer.tileRows, 2880 / 150 + 1);
+    EXPECT_EQ(composer.tileColumns, 257);  // 3840 / 15 = 256 whole columns, and one more
+    EXPECT_EQ(composer.tileRows, 20);      // 2880 / 150 = 19.2
     EXPECT_FLOAT_EQ(Tile(5)->Left(), 75.0f);
     EXPECT_FLOAT_EQ(Tile(5)->Width(), 15.0f);
     EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);

@@ -11,9 +11,6 @@
 #include "fakes/MenuFakes.h"
 
 namespace lumbra {
-namespace platform {
-void PrintTo(const WindowsVersion& v, std::ostream* os) { *os << v.major << "." << v.minor; }
-}  // namespace platform
 namespace {
 
 using fakes::FakePopupMenu;
@@ -94,22 +91,30 @@ void ExpectFixedItems(const platform::MenuTree& tree, bool myNetwork) {
     }
 }
 
-class FixedItemsByVersion : public ShellMenuTest, public ::testing::WithParamInterface<platform::WindowsVersion> {};
+// Windows Me (4.90) and later call the network "マイ ネットワーク"; a failed version query (0.0)
+// gives the older wording.
+struct VersionCase {
+    platform::WindowsVersion version;
+    bool myNetwork;
+    friend void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.version.major << "." << c.version.minor; }
+};
+
+class FixedItemsByVersion : public ShellMenuTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(FixedItemsByVersion, SixteenItemsWithTheWordingOfTheVersion) {
-    shell.version = GetParam();
+    shell.version = GetParam().version;
     Build();
-    const bool myNetwork = GetParam().major * 100 + GetParam().minor >= 490;
-    ExpectFixedItems(Component().Tree(), myNetwork);
+    ExpectFixedItems(Component().Tree(), GetParam().myNetwork);
 }
 
 INSTANTIATE_TEST_SUITE_P(ShellMenu, FixedItemsByVersion,
-                         ::testing::Values(platform::WindowsVersion{4, 0}, platform::WindowsVersion{4, 10},
-                                           platform::WindowsVersion{4, 89}, platform::WindowsVersion{4, 90},
-                                           platform::WindowsVersion{5, 1}, platform::WindowsVersion{10, 0},
-                                           platform::WindowsVersion{0, 0}),
-                         [](const ::testing::TestParamInfo<platform::WindowsVersion>& info) {
-                             return "Version" + std::to_string(info.param.major * 100 + info.param.minor);
+                         ::testing::Values(VersionCase{{4, 0}, false}, VersionCase{{4, 10}, false},
+                                           VersionCase{{4, 89}, false}, VersionCase{{4, 90}, true},
+                                           VersionCase{{5, 1}, true}, VersionCase{{10, 0}, true},
+                                           VersionCase{{0, 0}, false}),
+                         [](const ::testing::TestParamInfo<VersionCase>& info) {
+                             return "Version" + std::to_string(info.param.version.major) + "_" +
+                                    std::to_string(info.param.version.minor);
                          });
 
 TEST_F(ShellMenuTest, VersionValueIsMajorTimesHundredPlusMinor) {
