@@ -29,6 +29,12 @@ protected:
     const platform::ImageElement& Wall() { return *panel.Find("imgWall"); }
     const platform::ImageElement& Holder() { return *panel.Find("picWall"); }
     const platform::ImageElement* Tile(std::size_t i) { return panel.Find(TileName(i)); }
+    // A missing tile fails the test instead of crashing it.
+    const platform::ImageElement& TileAt(std::size_t i) {
+        if (const platform::ImageElement* tile = Tile(i)) return *tile;
+        ADD_FAILURE() << TileName(i) << " is missing";
+        return missing.Add("missing");
+    }
 
     int TilesInScene() {
         int n = 0;
@@ -49,6 +55,7 @@ protected:
 
     Composer composer{services, [] {}};
     platform::Scene panel{15.0f, 15.0f};
+    platform::Scene missing;
     PanelMetrics metrics{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
 };
 
@@ -113,8 +120,8 @@ TEST_F(Composition, TileCoversThePanelWithOneMoreColumnAndRowThanFitExactly) {
     EXPECT_FLOAT_EQ(t37->Width(), 240.0f);
     EXPECT_FLOAT_EQ(t37->Height(), 240.0f);
     // The extra column starts at the panel's right edge.
-    EXPECT_FLOAT_EQ(Tile(16)->Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(Tile(12 * 17)->Top(), 2880.0f);
+    EXPECT_FLOAT_EQ(TileAt(16).Left(), 3840.0f);
+    EXPECT_FLOAT_EQ(TileAt(12 * 17).Top(), 2880.0f);
 
     // imgWall is hidden, sized as the template, not moved.
     EXPECT_FALSE(Wall().Visible());
@@ -168,10 +175,10 @@ TEST_F(Composition, TilingAgainRemovesEveryEarlierTileBeforeCreatingTheNewOnes) 
     EXPECT_EQ(Tile(63), nullptr);
     EXPECT_EQ(Tile(220), nullptr);
     ASSERT_NE(Tile(62), nullptr);
-    EXPECT_FLOAT_EQ(Tile(62)->Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(Tile(62)->Top(), 2880.0f);
-    EXPECT_FLOAT_EQ(Tile(10)->Left(), 480.0f);  // row 1, column 1
-    EXPECT_FLOAT_EQ(Tile(10)->Top(), 480.0f);
+    EXPECT_FLOAT_EQ(TileAt(62).Left(), 3840.0f);
+    EXPECT_FLOAT_EQ(TileAt(62).Top(), 2880.0f);
+    EXPECT_FLOAT_EQ(TileAt(10).Left(), 480.0f);  // row 1, column 1
+    EXPECT_FLOAT_EQ(TileAt(10).Top(), 480.0f);
 
     // The same tiling once more: the same names, created anew.
     Compose("C:\\w\\big.bmp", 1, 0);
@@ -219,8 +226,9 @@ TEST_F(Composition, TileSmallerThanAPixelTakesOnePixelInThatDirection) {
     EXPECT_FLOAT_EQ(Wall().Height(), 150.0f);
     EXPECT_EQ(composer.tileColumns, 257);  // 3840 / 15 = 256 whole columns, and one more
     EXPECT_EQ(composer.tileRows, 20);      // 2880 / 150 = 19.2
-    EXPECT_FLOAT_EQ(Tile(5)->Left(), 75.0f);
-    EXPECT_FLOAT_EQ(Tile(5)->Width(), 15.0f);
+    EXPECT_FLOAT_EQ(TileAt(5).Left(), 75.0f);
+    EXPECT_FLOAT_EQ(TileAt(5).Width(), 15.0f);
+    ASSERT_NE(Wall().Picture(), nullptr);
     EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
     EXPECT_EQ(Wall().Picture()->PixelHeight(), 10);
 }
@@ -232,8 +240,9 @@ TEST_F(Composition, TinyPictureOnATinyPanelTilesInSinglePixels) {
     Compose("C:\\w\\dot.png", 1, 0);
     EXPECT_EQ(composer.tileColumns, 21);
     EXPECT_EQ(composer.tileRows, 11);
-    EXPECT_EQ(Tile(21 * 11 - 1)->PixelLeft(), 20);
-    EXPECT_EQ(Tile(21 * 11 - 1)->PixelTop(), 10);
+    EXPECT_EQ(TileAt(21 * 11 - 1).PixelLeft(), 20);
+    EXPECT_EQ(TileAt(21 * 11 - 1).PixelTop(), 10);
+    ASSERT_NE(Wall().Picture(), nullptr);
     EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
 }
 
