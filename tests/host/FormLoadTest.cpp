@@ -223,89 +223,79 @@ TEST(FormLoad, StoredSizeGoesInUnderTheResizeLock) {
     EXPECT_FALSE(h.form.resizeLock);
 }
 
-TEST(FormLoad, WideStoredSizeBelowHalfTheDefaultComesUpAtHalfHeight) {
-    // Half the default: 1695 x 1485. Stored 1500 x 1200 (100 x 80 px) goes in as stored, picDT
-    // 1185 x 540 (79 x 36 px), proportion 1185 / 540 = 2.1944444. The first showing's pass raises
-    // the width to 1695 and, nested, the height to 1485; that innermost pass has 1380 x 825:
-    // 825 * 2.1944444 = 1810.4166 is not below 1380, 1380 / 2.1944444 = 628.86 is below 825, so the
-    // picture takes the height: 825 high, 1810.4166 wide (120.69 -> 121 px), and the window
-    // 1810.4166 + 315 = 2125.4165 (141.69 -> 142 px = 2130). That width change runs a fourth pass:
-    // picDT reads back 1810.4166 x 825, still 2.1944444, in an available 1815 x 825;
-    // 825 * 2.1944444 = 1810.4166 < 1815, so the picture takes the width: 1815 wide,
-    // 1815 / 2.1944444 = 827.0886 high (55.14 -> 55 px), window 827.0886 + 660 = 1487.0886
-    // (99.14 -> 99 px = 1485, as it was). The two outer passes find the same and set the same.
-    FormHarness h;
-    StoreGeometry(h, "Width", "1500");
-    StoreGeometry(h, "Height", "1200");
-    h.form.Form_Load();
-    EXPECT_FLOAT_EQ(h.window.Width(), 2130.0f);
-    EXPECT_FLOAT_EQ(h.window.Height(), 1485.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1815.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 827.0886f);
-    EXPECT_EQ(h.window.PanelPixelWidth(), 121);
-    EXPECT_EQ(h.window.PanelPixelHeight(), 55);
-    // Four passes: the showing, and the nested ones for width, height and the width again.
-    EXPECT_EQ(h.window.ResizeEvents(), 4);
-    EXPECT_EQ(h.window.RefreshCount(), 0);
+// The window, picDT and picDT's pixels after loading with a stored size, and the resize passes
+// of loading (0 where they do not matter).
+TEST(FormLoad, StoredSizeComesUpInThePicturesProportionsAndAtLeastHalfTheDefault) {
+    const struct {
+        const char *width, *height;
+        float windowWidth, windowHeight, panelWidth, panelHeight;
+        int panelPixelWidth, panelPixelHeight, passes;
+        const char* why;
+    } cases[] = {
+        // Half the default: 1695 x 1485. Stored 1500 x 1200 (100 x 80 px) goes in as stored, picDT
+        // 1185 x 540 (79 x 36 px), proportion 1185 / 540 = 2.1944444. The first showing's pass raises
+        // the width to 1695 and, nested, the height to 1485; that innermost pass has 1380 x 825:
+        // 825 * 2.1944444 = 1810.4166 is not below 1380, 1380 / 2.1944444 = 628.86 is below 825, so the
+        // picture takes the height: 825 high, 1810.4166 wide (120.69 -> 121 px), and the window
+        // 1810.4166 + 315 = 2125.4165 (141.69 -> 142 px = 2130). That width change runs a fourth pass:
+        // picDT reads back 1810.4166 x 825, still 2.1944444, in an available 1815 x 825;
+        // 825 * 2.1944444 = 1810.4166 < 1815, so the picture takes the width: 1815 wide,
+        // 1815 / 2.1944444 = 827.0886 high (55.14 -> 55 px), window 827.0886 + 660 = 1487.0886
+        // (99.14 -> 99 px = 1485, as it was). The two outer passes find the same and set the same.
+        // Four passes: the showing, and the nested ones for width, height and the width again.
+        {"1500", "1200", 2130.0f, 1485.0f, 1815.0f, 827.0886f, 121, 55, 4,
+         "wide, below half the default: comes up at half the height"},
+        // Stored 1200 x 1560: picDT 885 x 900 (59 x 60 px), 885 / 900 = 0.98333335. Raised to 1695
+        // wide, the nested pass has 1380 x 900, wider than the picture (900 * 0.98333335 = 885 < 1380),
+        // so the picture takes the width: 1380 wide, 1380 / 0.98333335 = 1403.3898 high (93.56 -> 94
+        // px), and the window 1403.3898 + 660 = 2063.3896 (137.56 -> 138 px = 2070). Nested again:
+        // 1380 x 1410 available, picDT reads back 1380 x 1403.3898 (0.98333335 still);
+        // 1410 * 0.98333335 = 1386.5 is not below 1380, 1380 / 0.98333335 = 1403.3898 is below 1410,
+        // so the picture takes the height: 1410 high, 1386.5 wide (92.43 -> 92 px), window
+        // 1386.5 + 315 = 1701.5 (113.43 -> 113 px = 1695, as it was). The showing's pass finds the same.
+        {"1200", "1560", 1695.0f, 2070.0f, 1386.5f, 1410.0f, 92, 94, 0,
+         "tall, below half the default: comes up at half the width"},
+        // Stored 150 x 300 asks picDT for 150 - 315 = -165 by 300 - 660 = -360: no pixels, and a panel
+        // without pixels reads back 0 x 0. The showing's pass raises the window to 1695 x 1485 and,
+        // with no picture to measure, takes the default picture's 3075:2310 (1.3311689): available
+        // 1380 x 825, 825 * 1.3311689 = 1098.2 < 1380, so the picture takes the width, 1380 x
+        // 1380 / 1.3311689 = 1036.6829 (69.11 -> 69 px), and the window 1036.6829 + 660 = 1696.6829
+        // (113.11 -> 113 px = 1695) high. That height change runs a fourth pass, which finds picDT
+        // reading back 1380 x 1036.6829 (1.3311689 again) in 1380 x 1035: 1035 * 1.3311689 = 1377.76
+        // < 1380, the same width and height once more, and the window keeps 1695; so do the two outer
+        // passes.
+        {"150", "300", 1695.0f, 1695.0f, 1380.0f, 1036.6829f, 92, 69, 0,
+         "smaller than the frame: the picture comes back in the default proportions"},
+        // Saved under a wider screen: 4815 x 2970 gives picDT 4500 x 2310, which the showing's pass
+        // finds already in proportion.
+        {"4815", "2970", 4815.0f, 2970.0f, 4500.0f, 2310.0f, 300, 154, 0, "other proportions are kept"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        FormHarness h;
+        StoreGeometry(h, "Width", c.width);
+        StoreGeometry(h, "Height", c.height);
+        h.form.Form_Load();
+        EXPECT_FLOAT_EQ(h.window.Width(), c.windowWidth);
+        EXPECT_FLOAT_EQ(h.window.Height(), c.windowHeight);
+        EXPECT_FLOAT_EQ(h.window.PanelWidth(), c.panelWidth);
+        EXPECT_FLOAT_EQ(h.window.PanelHeight(), c.panelHeight);
+        EXPECT_EQ(h.window.PanelPixelWidth(), c.panelPixelWidth);
+        EXPECT_EQ(h.window.PanelPixelHeight(), c.panelPixelHeight);
+        if (c.passes > 0) {
+            EXPECT_EQ(h.window.ResizeEvents(), c.passes);
+        }
+        EXPECT_EQ(h.window.RefreshCount(), 0);
+    }
 }
 
-TEST(FormLoad, TallStoredSizeBelowHalfTheDefaultComesUpAtHalfWidth) {
-    // Stored 1200 x 1560: picDT 885 x 900 (59 x 60 px), 885 / 900 = 0.98333335. Raised to 1695
-    // wide, the nested pass has 1380 x 900, wider than the picture (900 * 0.98333335 = 885 < 1380),
-    // so the picture takes the width: 1380 wide, 1380 / 0.98333335 = 1403.3898 high (93.56 -> 94
-    // px), and the window 1403.3898 + 660 = 2063.3896 (137.56 -> 138 px = 2070). Nested again:
-    // 1380 x 1410 available, picDT reads back 1380 x 1403.3898 (0.98333335 still);
-    // 1410 * 0.98333335 = 1386.5 is not below 1380, 1380 / 0.98333335 = 1403.3898 is below 1410,
-    // so the picture takes the height: 1410 high, 1386.5 wide (92.43 -> 92 px), window
-    // 1386.5 + 315 = 1701.5 (113.43 -> 113 px = 1695, as it was). The showing's pass finds the same.
-    FormHarness h;
-    StoreGeometry(h, "Width", "1200");
-    StoreGeometry(h, "Height", "1560");
-    h.form.Form_Load();
-    EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
-    EXPECT_FLOAT_EQ(h.window.Height(), 2070.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1386.5f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1410.0f);
-    EXPECT_EQ(h.window.PanelPixelWidth(), 92);
-    EXPECT_EQ(h.window.PanelPixelHeight(), 94);
-}
-
-TEST(FormLoad, StoredSizeSmallerThanTheFrameBringsThePictureBackInTheDefaultProportions) {
-    // Stored 150 x 300 asks picDT for 150 - 315 = -165 by 300 - 660 = -360: no pixels, and a panel
-    // without pixels reads back 0 x 0. The showing's pass raises the window to 1695 x 1485 and,
-    // with no picture to measure, takes the default picture's 3075:2310 (1.3311689): available
-    // 1380 x 825, 825 * 1.3311689 = 1098.2 < 1380, so the picture takes the width, 1380 x
-    // 1380 / 1.3311689 = 1036.6829 (69.11 -> 69 px), and the window 1036.6829 + 660 = 1696.6829
-    // (113.11 -> 113 px = 1695) high. That height change runs a fourth pass, which finds picDT
-    // reading back 1380 x 1036.6829 (1.3311689 again) in 1380 x 1035: 1035 * 1.3311689 = 1377.76
-    // < 1380, the same width and height once more, and the window keeps 1695; so do the two outer
-    // passes.
-    FormHarness h;
-    StoreGeometry(h, "Width", "150");
-    StoreGeometry(h, "Height", "300");
-    h.form.Form_Load();
-    EXPECT_FLOAT_EQ(h.window.Width(), 1695.0f);
-    EXPECT_FLOAT_EQ(h.window.Height(), 1695.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 1380.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1036.6829f);
-    EXPECT_EQ(h.window.PanelPixelWidth(), 92);
-    EXPECT_EQ(h.window.PanelPixelHeight(), 69);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth() / h.window.PanelHeight(), kPanelWidth / kPanelHeight);
-}
-
-TEST(FormLoad, StoredSizeWithOtherProportionsKeepsThem) {
-    // Saved under a wider screen: 4815 x 2970 gives picDT 4500 x 2310, which the showing's pass
-    // finds already in proportion.
+TEST(FormLoad, StoredProportionsAreKeptFromThenOn) {
+    // Loaded as 4815 x 2970 with picDT 4500 x 2310 (above): dragging the right edge in by 600
+    // restores the width from the unchanged height.
     FormHarness h;
     StoreGeometry(h, "Width", "4815");
     StoreGeometry(h, "Height", "2970");
     h.form.Form_Load();
-    EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
-    EXPECT_FLOAT_EQ(h.window.Height(), 2970.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 4500.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2310.0f);
-    // From then on the picture keeps 4500:2310: dragging the right edge in by 600 restores the
-    // width from the unchanged height.
     h.window.UserResize(4215.0f, 2970.0f);
     EXPECT_FLOAT_EQ(h.window.Width(), 4815.0f);
     EXPECT_FLOAT_EQ(h.window.PanelWidth(), 4500.0f);
