@@ -8,6 +8,13 @@ std::int32_t MenuTree::Append(MenuItem item) {
     return items_.back().index;
 }
 
+std::int32_t MenuTree::Append(std::string_view caption, std::string_view helpText, std::int32_t itemData,
+                             std::int32_t parent, std::int32_t image, bool checked, bool enabled,
+                             std::string_view key) {
+    return Append(MenuItem{0, std::string(caption), std::string(helpText), itemData, parent, image, checked, enabled,
+                           std::string(key)});
+}
+
 std::int32_t MenuTree::FindByKey(std::string_view key) const {
     if (key.empty()) return -1;
     for (const MenuItem& item : items_) {

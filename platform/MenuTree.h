@@ -24,6 +24,9 @@ struct MenuItem {
 class MenuTree {
 public:
     std::int32_t Append(MenuItem item);
+    // The item of a component's AppendItem call.
+    std::int32_t Append(std::string_view caption, std::string_view helpText, std::int32_t itemData,
+                        std::int32_t parent, std::int32_t image, bool checked, bool enabled, std::string_view key);
     // -1 when no item has the key; an empty key is never found.
     std::int32_t FindByKey(std::string_view key) const;
     void Save(std::string_view name);

@@ -33,9 +33,4 @@ std::string FloatText(float value);
 // ASCII case folding, as Windows compares registry, profile and settings names.
 std::string FoldCase(std::string_view text);
 
-// UTF-8 (assumed valid: it comes from the tests themselves) to UTF-16 code units, written
-// independently of the program's own converter so that the fakes do not lean on the code under test.
-std::u16string WidenForFake(std::string_view utf8);
-std::string NarrowForFake(std::u16string_view utf16);
-
 }  // namespace lumbra::fakes

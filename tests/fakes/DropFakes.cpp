@@ -281,7 +281,10 @@ public:
     void Item(std::string_view from, std::string_view to) override {
         owner_.items.push_back(std::string(from) + " -> " + std::string(to));
     }
-    bool Cancelled() override { return owner_.cancelled; }
+    bool Cancelled() override {
+        const auto announced = static_cast<int>(owner_.items.size());
+        return owner_.cancelled || (owner_.cancelAfterItems >= 0 && announced >= owner_.cancelAfterItems);
+    }
 
 private:
     DropFakeProgressWindows& owner_;

@@ -122,11 +122,12 @@ private:
     DropFakeFileSystem& fs_;
 };
 
-// A progress window whose cancel button is pressed after a number of files, or by hand.
+// A progress window whose cancel button is pressed after a number of announced items, or by hand.
 class DropFakeProgressWindows final : public platform::ProgressWindows {
 public:
     int begun = 0;
     bool cancelled = false;
+    int cancelAfterItems = -1;
     std::vector<std::string> items;  // "from -> to" as announced
     std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind kind) override;
     std::optional<platform::TransferKind> lastKind;

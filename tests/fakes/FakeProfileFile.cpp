@@ -1,6 +1,7 @@
 #include "fakes/FakeProfileFile.h"
 
 #include "fakes/CallLog.h"
+#include "platform/Text.h"
 
 namespace lumbra::fakes {
 
@@ -22,7 +23,7 @@ platform::ProfileRead FakeProfileFile::ReadProfileString(std::string_view sectio
                                                          std::string_view file) {
     calls_.push_back({std::string(section), std::string(key), std::string(defaultValue), size, std::string(file)});
     auto it = values_.find(Id(file, section, key));
-    const std::u16string source = WidenForFake(it == values_.end() ? defaultValue : std::string_view(it->second));
+    const std::u16string source = text::Utf8ToUtf16(it == values_.end() ? defaultValue : std::string_view(it->second));
 
     platform::ProfileRead read;
     if (size == 0) return read;
@@ -33,7 +34,7 @@ platform::ProfileRead FakeProfileFile::ReadProfileString(std::string_view sectio
         --copied;
     }
     read.count = static_cast<std::uint32_t>(copied);
-    read.text = NarrowForFake(std::u16string_view(source).substr(0, copied));
+    read.text = text::Utf16ToUtf8(std::u16string_view(source).substr(0, copied));
     return read;
 }
 

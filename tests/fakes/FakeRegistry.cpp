@@ -1,6 +1,7 @@
 #include "fakes/FakeRegistry.h"
 
 #include "fakes/CallLog.h"
+#include "platform/Text.h"
 
 namespace lumbra::fakes {
 namespace {
@@ -79,7 +80,7 @@ void FakeRegistry::PutValue(platform::RootKey root, std::string_view path, std::
 void FakeRegistry::PutString(platform::RootKey root, std::string_view path, std::string_view name,
                              std::string_view utf8, platform::RegType type) {
     std::vector<std::uint8_t> bytes;
-    for (char16_t unit : WidenForFake(utf8)) {
+    for (char16_t unit : text::Utf8ToUtf16(utf8)) {
         bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
     }

@@ -26,17 +26,8 @@ void FakePopupMenu::SetOwnerWindow(std::uintptr_t window) {
 std::int32_t FakePopupMenu::AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
                                        std::int32_t parent, std::int32_t image, bool checked, bool enabled,
                                        std::string_view key) {
-    platform::MenuItem item;
-    item.caption = std::string(caption);
-    item.helpText = std::string(helpText);
-    item.itemData = itemData;
-    item.parent = parent;
-    item.image = image;
-    item.checked = checked;
-    item.enabled = enabled;
-    item.key = std::string(key);
-    Log("AppendItem " + item.key);
-    return tree_.Append(std::move(item));
+    Log("AppendItem " + std::string(key));
+    return tree_.Append(caption, helpText, itemData, parent, image, checked, enabled, key);
 }
 
 void FakePopupMenu::SaveItems(std::string_view name) {

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "fakes/CallLog.h"
+#include "fakes/DropFakes.h"
 #include "fakes/HostCodePage932.h"
+#include "fakes/WallpaperFakes.h"
+#include "menu/ShellMenu.h"
 #include "platform/CodePage.h"
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
@@ -256,6 +259,21 @@ public:
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
     std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
     platform::WindowsVersion Version() override { return version; }
+};
+
+// Every fake the popup menu works through, wired into its services, with their calls in one log.
+struct MenuWorld {
+    CallLog log;
+    FakePopupMenuFactory factory{&log};
+    FakeImageList images{&log};
+    FakeIconCanvas canvas{&log};
+    FakeIconSource icons{&log};
+    FakeFileLister lister;
+    FakeShell shell;
+    FakeShellLauncher launcher;
+    DropFakeShellFolder folders;
+    HostCodePage932 cp932;
+    menu::MenuServices services{factory, images, canvas, icons, lister, shell, launcher, folders, cp932};
 };
 
 }  // namespace lumbra::fakes

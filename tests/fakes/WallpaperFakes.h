@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/Composer.h"
 #include "platform/Environment.h"
 #include "platform/FileFacts.h"
 #include "platform/FolderWatch.h"
@@ -125,6 +126,15 @@ public:
                          std::string(directory), showCommand});
     }
     std::vector<Call> calls;
+};
+
+// Every fake a composition works through, wired into its services.
+struct WallpaperWorld {
+    FakeEnvironment env;
+    FakePictureFiles files;
+    FakeFolderWatch watch;
+    FakeShellLauncher shell;
+    desktop::WallpaperServices services{env, files, files, watch, shell};
 };
 
 }  // namespace lumbra::fakes

@@ -16,10 +16,9 @@
 
 namespace lumbra::fakes {
 
-struct WallpaperFormHarness {
+struct WallpaperFormHarness : WallpaperWorld {
     explicit WallpaperFormHarness(bool withServices = true)
-        : services{environment, files, files, watch, shell},
-          form(app::FormServices{.settings = settings,
+        : form(app::FormServices{.settings = settings,
                                  .profile = profile,
                                  .registry = registry,
                                  .system = system,
@@ -42,11 +41,6 @@ struct WallpaperFormHarness {
         registry.PutString(platform::RootKey::CurrentUser, desktop::kDesktopGeneralKey, name, value);
     }
 
-    FakeEnvironment environment;
-    FakePictureFiles files;
-    FakeFolderWatch watch;
-    FakeShellLauncher shell;
-    desktop::WallpaperServices services;
     FakeSettingsStore settings;
     FakeProfileFile profile;
     FakeRegistry registry;

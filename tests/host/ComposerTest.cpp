@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "desktop/Composer.h"
 #include "fakes/WallpaperFakes.h"
@@ -13,27 +14,27 @@ namespace {
 
 constexpr std::int32_t kTeal = 0x808000;
 
-class Composition : public ::testing::Test {
+class Composition : public ::testing::Test, protected fakes::WallpaperWorld {
 protected:
     // Screen 15360 x 11520 twips = 1024 x 768 pixels; panel 3840 x 2880 twips = 256 x 192 pixels.
-    Composition() : services{env, files, files, watch, shell}, composer(services, [this] { ++fileChanges; }) {
+    Composition() {
         panel.Add("imgWall");
         panel.Add("picWall");
     }
 
     void Compose(const std::string& path, std::int16_t tile, std::int16_t style) {
-        WallpaperInfo info;
-        info.wallpaper = path;
-        info.tileWallpaper = tile;
-        info.wallpaperStyle = style;
-        info.pattern = "-1";
-        info.backColor = kTeal;
-        composer.Compose(panel, info, metrics);
+        composer.Compose(panel, {path, tile, style, "-1", kTeal}, metrics);
     }
 
     const platform::ImageElement& Wall() { return *panel.Find("imgWall"); }
     const platform::ImageElement& Holder() { return *panel.Find("picWall"); }
     const platform::ImageElement* Tile(std::size_t i) { return panel.Find(TileName(i)); }
+    // A missing tile fails the test instead of crashing it.
+    const platform::ImageElement& TileAt(std::size_t i) {
+        if (const platform::ImageElement* tile = Tile(i)) return *tile;
+        ADD_FAILURE() << TileName(i) << " is missing";
+        return missing.Add("missing");
+    }
 
     int TilesInScene() {
         int n = 0;
@@ -52,37 +53,52 @@ protected:
         EXPECT_FALSE(Holder().Visible());
     }
 
-    fakes::FakeEnvironment env;
-    fakes::FakePictureFiles files;
-    fakes::FakeFolderWatch watch;
-    fakes::FakeShellLauncher shell;
-    WallpaperServices services;
-    int fileChanges = 0;
-    Composer composer;
+    Composer composer{services, [] {}};
     platform::Scene panel{15.0f, 15.0f};
+    platform::Scene missing;
     PanelMetrics metrics{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
 };
 
-TEST_F(Composition, CentreShowsThePictureAtThePanelsScaleInTheMiddle) {
-    files.PutPicture("C:\\w\\photo.bmp", 800, 600);  // 12000 x 9000 twips
-    Compose("C:\\w\\photo.bmp", 0, 0);
-    EXPECT_EQ(panel.BackColor(), kTeal);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3000.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 2250.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 420.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 315.0f);
-    EXPECT_TRUE(Wall().Visible());
-    EXPECT_TRUE(Wall().Stretch());
-    ASSERT_NE(Wall().Picture(), nullptr);
-    // The copy is exactly what the panel shows: 200 x 150 pixels.
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 200);
-    EXPECT_EQ(Wall().Picture()->PixelHeight(), 150);
-    // picWall measured the natural size and holds no picture afterwards.
-    EXPECT_FLOAT_EQ(Holder().Width(), 12000.0f);
-    EXPECT_FLOAT_EQ(Holder().Height(), 9000.0f);
-    EXPECT_EQ(Holder().Picture(), nullptr);
-    EXPECT_FALSE(Holder().Visible());
-    EXPECT_FALSE(composer.tilesShown);
+TEST_F(Composition, EachLayoutPlacesImgWallAndHandsItACopyOfExactlyTheShownSize) {
+    const struct {
+        int width, height;  // the picture's pixels
+        std::int16_t tile, style;
+        float left, top, wallWidth, wallHeight;
+        int copyWidth, copyHeight;
+        const char* why;
+    } cases[] = {
+        {800, 600, 0, 0, 420.0f, 315.0f, 3000.0f, 2250.0f, 200, 150, "centre: the panel's share of 12000 x 9000"},
+        {800, 600, 0, -1, 420.0f, 315.0f, 3000.0f, 2250.0f, 200, 150, "style -1 takes the tile flag 0: centre"},
+        {123, 45, 0, 2, 0.0f, 0.0f, 3840.0f, 2880.0f, 256, 192, "stretch covers the panel from its corner"},
+        {800, 600, 2, -1, 0.0f, 0.0f, 3840.0f, 2880.0f, 256, 192, "style -1 takes the tile flag 2: stretch"},
+        {1200, 600, 0, 6, 0.0f, 480.0f, 3840.0f, 1920.0f, 256, 128, "fit: the whole picture, colour above and below"},
+        {600, 1200, 0, 6, 1200.0f, 0.0f, 1440.0f, 2880.0f, 96, 192, "fit: colour left and right"},
+        {1200, 600, 0, 10, -960.0f, 0.0f, 5760.0f, 2880.0f, 384, 192, "fill: cut evenly at both sides"},
+        {600, 1200, 0, 10, 0.0f, -2400.0f, 3840.0f, 7680.0f, 256, 512, "fill: cut evenly at top and bottom"},
+        {1200, 600, 0, 22, -960.0f, 0.0f, 5760.0f, 2880.0f, 384, 192, "span on one screen composes as fill"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string path = "C:\\w\\" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".jpg";
+        files.PutPicture(path, c.width, c.height);
+        Compose(path, c.tile, c.style);
+        EXPECT_EQ(panel.BackColor(), kTeal);
+        EXPECT_FLOAT_EQ(Wall().Left(), c.left);
+        EXPECT_FLOAT_EQ(Wall().Top(), c.top);
+        EXPECT_FLOAT_EQ(Wall().Width(), c.wallWidth);
+        EXPECT_FLOAT_EQ(Wall().Height(), c.wallHeight);
+        EXPECT_TRUE(Wall().Visible());
+        EXPECT_TRUE(Wall().Stretch());
+        ASSERT_NE(Wall().Picture(), nullptr);
+        EXPECT_EQ(Wall().Picture()->PixelWidth(), c.copyWidth);
+        EXPECT_EQ(Wall().Picture()->PixelHeight(), c.copyHeight);
+        EXPECT_FALSE(composer.tilesShown);
+        // picWall measured the natural size and holds no picture afterwards.
+        EXPECT_FLOAT_EQ(Holder().Width(), c.width * 15.0f);
+        EXPECT_FLOAT_EQ(Holder().Height(), c.height * 15.0f);
+        EXPECT_EQ(Holder().Picture(), nullptr);
+        EXPECT_FALSE(Holder().Visible());
+    }
 }
 
 TEST_F(Composition, TileCoversThePanelWithOneMoreColumnAndRowThanFitExactly) {
@@ -104,8 +120,8 @@ TEST_F(Composition, TileCoversThePanelWithOneMoreColumnAndRowThanFitExactly) {
     EXPECT_FLOAT_EQ(t37->Width(), 240.0f);
     EXPECT_FLOAT_EQ(t37->Height(), 240.0f);
     // The extra column starts at the panel's right edge.
-    EXPECT_FLOAT_EQ(Tile(16)->Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(Tile(12 * 17)->Top(), 2880.0f);
+    EXPECT_FLOAT_EQ(TileAt(16).Left(), 3840.0f);
+    EXPECT_FLOAT_EQ(TileAt(12 * 17).Top(), 2880.0f);
 
     // imgWall is hidden, sized as the template, not moved.
     EXPECT_FALSE(Wall().Visible());
@@ -146,71 +162,6 @@ TEST_F(Composition, TilesMeetWithoutGapsAtWholeMultiplesOfTheReadBackSize) {
     EXPECT_EQ(cells.size(), 88u);
 }
 
-TEST_F(Composition, StretchCoversThePanelFromItsCorner) {
-    files.PutPicture("C:\\w\\photo.bmp", 123, 45);
-    Compose("C:\\w\\photo.bmp", 0, 2);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3840.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 2880.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 0.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 0.0f);
-    EXPECT_TRUE(Wall().Visible());
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 256);
-    EXPECT_EQ(Wall().Picture()->PixelHeight(), 192);
-}
-
-TEST_F(Composition, StyleMinusOneWithTileFlagTwoStretches) {
-    files.PutPicture("C:\\w\\photo.bmp", 800, 600);
-    Compose("C:\\w\\photo.bmp", 2, -1);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3840.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 0.0f);
-    Compose("C:\\w\\photo.bmp", 0, -1);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3000.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 420.0f);
-}
-
-TEST_F(Composition, FitShowsTheWholePictureWithColourAround) {
-    files.PutPicture("C:\\w\\wide.jpg", 1200, 600);
-    Compose("C:\\w\\wide.jpg", 0, 6);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3840.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 1920.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 0.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 480.0f);
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 256);
-    EXPECT_EQ(Wall().Picture()->PixelHeight(), 128);
-
-    files.PutPicture("C:\\w\\tall.jpg", 600, 1200);
-    Compose("C:\\w\\tall.jpg", 0, 6);
-    EXPECT_FLOAT_EQ(Wall().Width(), 1440.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 2880.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 1200.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 0.0f);
-}
-
-TEST_F(Composition, FillCoversThePanelAndIsCutEvenlyAtBothEdges) {
-    files.PutPicture("C:\\w\\wide.jpg", 1200, 600);
-    Compose("C:\\w\\wide.jpg", 0, 10);
-    EXPECT_FLOAT_EQ(Wall().Width(), 5760.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 2880.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), -960.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 0.0f);
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 384);
-    EXPECT_EQ(Wall().Picture()->PixelHeight(), 192);
-
-    files.PutPicture("C:\\w\\tall.jpg", 600, 1200);
-    Compose("C:\\w\\tall.jpg", 0, 10);
-    EXPECT_FLOAT_EQ(Wall().Width(), 3840.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 7680.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 0.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), -2400.0f);
-}
-
-TEST_F(Composition, SpanOnOneScreenComposesAsFill) {
-    files.PutPicture("C:\\w\\wide.jpg", 1200, 600);
-    Compose("C:\\w\\wide.jpg", 0, 22);
-    EXPECT_FLOAT_EQ(Wall().Width(), 5760.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), -960.0f);
-}
-
 TEST_F(Composition, TilingAgainRemovesEveryEarlierTileBeforeCreatingTheNewOnes) {
     files.PutPicture("C:\\w\\small.bmp", 64, 64);
     files.PutPicture("C:\\w\\big.bmp", 128, 128);  // tiles of 480 twips: 9 x 7
@@ -224,10 +175,10 @@ TEST_F(Composition, TilingAgainRemovesEveryEarlierTileBeforeCreatingTheNewOnes) 
     EXPECT_EQ(Tile(63), nullptr);
     EXPECT_EQ(Tile(220), nullptr);
     ASSERT_NE(Tile(62), nullptr);
-    EXPECT_FLOAT_EQ(Tile(62)->Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(Tile(62)->Top(), 2880.0f);
-    EXPECT_FLOAT_EQ(Tile(10)->Left(), 480.0f);  // row 1, column 1
-    EXPECT_FLOAT_EQ(Tile(10)->Top(), 480.0f);
+    EXPECT_FLOAT_EQ(TileAt(62).Left(), 3840.0f);
+    EXPECT_FLOAT_EQ(TileAt(62).Top(), 2880.0f);
+    EXPECT_FLOAT_EQ(TileAt(10).Left(), 480.0f);  // row 1, column 1
+    EXPECT_FLOAT_EQ(TileAt(10).Top(), 480.0f);
 
     // The same tiling once more: the same names, created anew.
     Compose("C:\\w\\big.bmp", 1, 0);
@@ -250,29 +201,21 @@ TEST_F(Composition, TilesStandInIndexOrderAboveTheWindowsOwnElements) {
     }
 }
 
-TEST_F(Composition, SwitchingFromTileToCentreLeavesNoTileAndShowsImgWallCentred) {
+TEST_F(Composition, CentreOrAnUnknownModeAfterTilingLeavesNoTileAndShowsImgWallCentred) {
     files.PutPicture("C:\\w\\tile.bmp", 64, 64);
-    Compose("C:\\w\\tile.bmp", 1, 0);
-    Compose("C:\\w\\tile.bmp", 0, 0);
-    EXPECT_EQ(TilesInScene(), 0);
-    EXPECT_EQ(panel.Count(), 2u);
-    EXPECT_FALSE(composer.tilesShown);
-    EXPECT_TRUE(Wall().Visible());
-    EXPECT_FLOAT_EQ(Wall().Width(), 240.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 1800.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 1320.0f);
-}
-
-TEST_F(Composition, UnknownModeAfterTilingIsCentredAndShowsNoRemovedTile) {
-    files.PutPicture("C:\\w\\tile.bmp", 64, 64);
-    Compose("C:\\w\\tile.bmp", 1, 0);
-    Compose("C:\\w\\tile.bmp", 0, 3);
-    EXPECT_FALSE(composer.tilesShown);
-    EXPECT_EQ(TilesInScene(), 0);
-    EXPECT_TRUE(Wall().Visible());
-    EXPECT_FLOAT_EQ(Wall().Left(), 1800.0f);
-    EXPECT_FLOAT_EQ(Wall().Top(), 1320.0f);
-    ASSERT_NE(Wall().Picture(), nullptr);
+    for (std::int16_t style : {0, 3}) {
+        SCOPED_TRACE(style);
+        Compose("C:\\w\\tile.bmp", 1, 0);
+        Compose("C:\\w\\tile.bmp", 0, style);
+        EXPECT_EQ(TilesInScene(), 0);
+        EXPECT_EQ(panel.Count(), 2u);
+        EXPECT_FALSE(composer.tilesShown);
+        EXPECT_TRUE(Wall().Visible());
+        EXPECT_FLOAT_EQ(Wall().Width(), 240.0f);
+        EXPECT_FLOAT_EQ(Wall().Left(), 1800.0f);
+        EXPECT_FLOAT_EQ(Wall().Top(), 1320.0f);
+        EXPECT_NE(Wall().Picture(), nullptr);
+    }
 }
 
 TEST_F(Composition, TileSmallerThanAPixelTakesOnePixelInThatDirection) {
@@ -281,10 +224,11 @@ TEST_F(Composition, TileSmallerThanAPixelTakesOnePixelInThatDirection) {
     Compose("C:\\w\\line.bmp", 1, 0);
     EXPECT_FLOAT_EQ(Wall().Width(), 15.0f);
     EXPECT_FLOAT_EQ(Wall().Height(), 150.0f);
-    EXPECT_EQ(composer.tileColumns, 3840 / 15 + 1);
-    EXPECT_EQ(composer.tileRows, 2880 / 150 + 1);
-    EXPECT_FLOAT_EQ(Tile(5)->Left(), 75.0f);
-    EXPECT_FLOAT_EQ(Tile(5)->Width(), 15.0f);
+    EXPECT_EQ(composer.tileColumns, 257);  // 3840 / 15 = 256 whole columns, and one more
+    EXPECT_EQ(composer.tileRows, 20);      // 2880 / 150 = 19.2
+    EXPECT_FLOAT_EQ(TileAt(5).Left(), 75.0f);
+    EXPECT_FLOAT_EQ(TileAt(5).Width(), 15.0f);
+    ASSERT_NE(Wall().Picture(), nullptr);
     EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
     EXPECT_EQ(Wall().Picture()->PixelHeight(), 10);
 }
@@ -296,8 +240,9 @@ TEST_F(Composition, TinyPictureOnATinyPanelTilesInSinglePixels) {
     Compose("C:\\w\\dot.png", 1, 0);
     EXPECT_EQ(composer.tileColumns, 21);
     EXPECT_EQ(composer.tileRows, 11);
-    EXPECT_EQ(Tile(21 * 11 - 1)->PixelLeft(), 20);
-    EXPECT_EQ(Tile(21 * 11 - 1)->PixelTop(), 10);
+    EXPECT_EQ(TileAt(21 * 11 - 1).PixelLeft(), 20);
+    EXPECT_EQ(TileAt(21 * 11 - 1).PixelTop(), 10);
+    ASSERT_NE(Wall().Picture(), nullptr);
     EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
 }
 
@@ -309,23 +254,15 @@ TEST_F(Composition, CentredPictureSmallerThanAPixelStillShowsOnePixel) {
     EXPECT_NE(Wall().Picture(), nullptr);
 }
 
-TEST_F(Composition, NoWallpaperShowsTheColourAlone) {
-    Compose("(なし)", 0, 0);
-    ExpectColourAlone();
-    EXPECT_TRUE(Wall().Visible());
+TEST_F(Composition, NoWallpaperShowsTheColourAloneWithTheEmptyImgWallCentredOrOverThePanel) {
+    for (const auto& [tile, style, wallWidth] : {std::tuple{0, 0, 0.0f}, {1, 0, 0.0f}, {0, 2, 3840.0f}}) {
+        SCOPED_TRACE(::testing::Message() << "tile " << tile << ", style " << style);
+        Compose("(なし)", static_cast<std::int16_t>(tile), static_cast<std::int16_t>(style));
+        ExpectColourAlone();
+        EXPECT_TRUE(Wall().Visible());
+        EXPECT_FLOAT_EQ(Wall().Width(), wallWidth);
+    }
     EXPECT_EQ(files.Loads(), 0);
-}
-
-TEST_F(Composition, NoWallpaperInTileModeMakesNoTiles) {
-    Compose("(なし)", 1, 0);
-    ExpectColourAlone();
-}
-
-TEST_F(Composition, NoWallpaperStretchedLeavesTheEmptyImgWallOverThePanel) {
-    Compose("(なし)", 0, 2);
-    ExpectColourAlone();
-    EXPECT_FLOAT_EQ(Wall().Width(), 3840.0f);
-    EXPECT_TRUE(Wall().Visible());
 }
 
 TEST_F(Composition, MissingDamagedFolderAndGiantPicturesShowTheColourAlone) {

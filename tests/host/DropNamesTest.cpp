@@ -6,32 +6,26 @@
 namespace lumbra::drop {
 namespace {
 
-TEST(DropNameRule, FileKeepsItsExtension) {
-    EXPECT_EQ(ItemName("C:\\data\\report.txt"), "report.txt");
-    EXPECT_EQ(ShortcutFileName(ItemName("C:\\data\\report.txt")), "report.txtへのｼｮｰﾄｶｯﾄ.lnk");
+TEST(DropNameRule, TheItemIsNamedByThePartAfterItsLastBackslash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\data\\report.txt", "report.txt"},  // a file keeps its extension
+        {"C:\\data\\Docs", "Docs"},
+        {"\\\\server\\share\\年度 報告", "年度 報告"},
+        {"C:\\写真\\夏 ①.jpg", "夏 ①.jpg"},
+        {"D:\\", ""},                 // a drive's root
+        {"C:\\data\\Docs\\", ""},     // a trailing backslash
+        {"C:\\data\\Docs\\\\", ""},
+        {"report.txt", "report.txt"},
+        {"C:/data/report.txt", "C:/data/report.txt"},  // only a backslash separates
+    };
+    for (const auto& [path, name] : cases) EXPECT_EQ(ItemName(path), name) << path;
 }
 
-TEST(DropNameRule, FolderIsNamedByItsLastPart) {
-    EXPECT_EQ(ItemName("C:\\data\\Docs"), "Docs");
-    EXPECT_EQ(ShortcutFileName("Docs"), "Docsへのｼｮｰﾄｶｯﾄ.lnk");
-    EXPECT_EQ(ItemName("\\\\server\\share\\年度 報告"), "年度 報告");
-}
-
-TEST(DropNameRule, DriveRootHasAnEmptyName) {
-    EXPECT_EQ(ItemName("D:\\"), "");
-    EXPECT_EQ(ShortcutFileName(ItemName("D:\\")), "へのｼｮｰﾄｶｯﾄ.lnk");
-    EXPECT_EQ(InFolder("C:\\Users\\me\\Desktop", ItemName("D:\\")), "C:\\Users\\me\\Desktop\\");
-}
-
-TEST(DropNameRule, TrailingBackslashGivesAnEmptyName) {
-    EXPECT_EQ(ItemName("C:\\data\\Docs\\"), "");
-    EXPECT_EQ(ItemName("C:\\data\\Docs\\\\"), "");
-}
-
-TEST(DropNameRule, OnlyBackslashSeparates) {
-    EXPECT_EQ(ItemName("report.txt"), "report.txt");
-    EXPECT_EQ(ItemName("C:/data/report.txt"), "C:/data/report.txt");
-    EXPECT_EQ(ItemName("C:\\写真\\夏 ①.jpg"), "夏 ①.jpg");
+TEST(DropNameRule, TheShortcutIsTheNameWithTheSuffixInTheDesktopFolder) {
+    EXPECT_EQ(ShortcutFileName("report.txt"), "report.txtへのｼｮｰﾄｶｯﾄ.lnk");
+    EXPECT_EQ(ShortcutFileName(""), "へのｼｮｰﾄｶｯﾄ.lnk");
+    EXPECT_EQ(InFolder("C:\\Users\\me\\Desktop", ""), "C:\\Users\\me\\Desktop\\");
+    EXPECT_EQ(InFolder("C:\\Users\\me\\Desktop", "a.txt"), "C:\\Users\\me\\Desktop\\a.txt");
 }
 
 TEST(DropNameRule, ShortcutSuffixIsHiraganaThenHalfWidthKatakana) {
@@ -48,13 +42,12 @@ TEST(DropNameRule, OverwriteQuestionPutsTheNameFirstAndBreaksTheLineWithCrLf) {
 }
 
 TEST(DropParentFolder, WalksUpToTheRootAndStops) {
-    EXPECT_EQ(ParentFolder("C:\\Users\\me\\Desktop"), "C:\\Users\\me");
-    EXPECT_EQ(ParentFolder("C:\\Users"), "C:\\");
-    EXPECT_EQ(ParentFolder("C:\\"), "");
-    EXPECT_EQ(ParentFolder("C:\\Users\\"), "C:\\");
-    EXPECT_EQ(ParentFolder("\\\\server\\share\\dir"), "\\\\server\\share");
-    EXPECT_EQ(ParentFolder("\\\\server\\share"), "");
-    EXPECT_EQ(ParentFolder("name"), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Users\\me\\Desktop", "C:\\Users\\me"}, {"C:\\Users", "C:\\"},  {"C:\\", ""},
+        {"C:\\Users\\", "C:\\"},   {"\\\\server\\share\\dir", "\\\\server\\share"},
+        {"\\\\server\\share", ""}, {"name", ""},
+    };
+    for (const auto& [path, parent] : cases) EXPECT_EQ(ParentFolder(path), parent) << path;
 }
 
 TEST(DropParentFolder, AServerAloneIsARootOfTheNetworkNotAFolderOfTheCurrentDrive) {

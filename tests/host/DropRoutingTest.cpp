@@ -10,10 +10,11 @@ platform::DropData Files(std::vector<std::string> paths) { return {true, std::mo
 
 class DropRouting : public ::testing::Test {
 protected:
-    void SetUp() override {
-        f.world.fs.AddFile("C:\\src\\a.txt", "A");
-        f.world.fs.AddFile("C:\\src\\b.txt", "B");
-        f.world.fs.AddFolder("C:\\Users\\me\\Desktop");
+    void SetUp() override { Stock(f); }
+    static void Stock(DropForm& form) {
+        form.world.fs.AddFile("C:\\src\\a.txt", "A");
+        form.world.fs.AddFile("C:\\src\\b.txt", "B");
+        form.world.fs.AddFolder("C:\\Users\\me\\Desktop");
     }
     // A drag over the picture with these buttons, then a drop of the two files.
     void DragAndDrop(int buttons) {
@@ -36,9 +37,7 @@ TEST_F(DropRouting, EveryOtherButtonSetLinksAtOnceWithoutAMenu) {
     for (int buttons : {1, 3, 4, 0}) {
         SCOPED_TRACE(buttons);
         DropForm g;
-        g.world.fs.AddFile("C:\\src\\a.txt", "A");
-        g.world.fs.AddFile("C:\\src\\b.txt", "B");
-        g.world.fs.AddFolder("C:\\Users\\me\\Desktop");
+        Stock(g);
         g.form.picDT_OLEDragOver(buttons, 0, 10.0f, 10.0f);
         g.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt", "C:\\src\\b.txt"}), 2, 0, 10.0f, 10.0f);
         EXPECT_EQ(g.window.dropMenus, 0);

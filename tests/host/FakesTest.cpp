@@ -171,14 +171,6 @@ TEST(FakeMainWindow, PanelTakesWholePixelsAndReadsBackTheTwipsSet) {
     EXPECT_FLOAT_EQ(w.PanelWidth(), 0.0f);
 }
 
-TEST(FakeMainWindow, DesignedLayoutIsClientPlusFrame) {
-    FakeMainWindow w(15.0f, 15.0f);
-    EXPECT_FLOAT_EQ(w.Width(), (261 + 16) * 15.0f);
-    EXPECT_FLOAT_EQ(w.Height(), (197 + 39) * 15.0f);
-    EXPECT_FLOAT_EQ(w.PanelWidth(), 3840.0f);
-    EXPECT_FLOAT_EQ(w.PanelHeight(), 2880.0f);
-}
-
 TEST(FakeMainWindow, RaisesResizeOnlyOnceShownAndOnlyForSizeChanges) {
     FakeMainWindow w(15.0f, 15.0f);
     RecordingEvents events(w);

@@ -2,43 +2,22 @@
 // and by the context-menu key.
 #include <gtest/gtest.h>
 
-#include "app/frmMain.h"
-#include "fakes/DropFakes.h"
-#include "fakes/MenuFakes.h"
-#include "fakes/WallpaperFakes.h"
-#include "fakes/CallLog.h"
-#include "fakes/FakeMainWindow.h"
-#include "fakes/FakeNotifyIcon.h"
-#include "fakes/FakeProfileFile.h"
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeSettingsStore.h"
-#include "fakes/FakeSystemInfo.h"
 #include "fakes/FormHarness.h"
+#include "fakes/MenuFakes.h"
 
 namespace lumbra {
 namespace {
 
-class FormPopupMenu : public ::testing::Test {
+class FormPopupMenu : public ::testing::Test, protected fakes::MenuWorld {
 protected:
-    fakes::CallLog log;
     fakes::FakeSettingsStore settings;
     fakes::FakeProfileFile profile;
     fakes::FakeRegistry registry;
     fakes::FakeSystemInfo system;
     fakes::FakeMainWindow window{15.0f, 15.0f, &log};
     fakes::FakeNotifyIcon notifyIcon{&log};
-    fakes::FakePopupMenuFactory factory{&log};
-    fakes::FakeImageList images{&log};
-    fakes::FakeIconCanvas canvas;
-    fakes::FakeIconSource icons{&log};
-    fakes::FakeFileLister lister;
-    fakes::FakeShell shell;
-    fakes::FakeShellLauncher launcher;
-    fakes::DropFakeShellFolder folders;
-    fakes::HostCodePage932 cp932;
-    menu::MenuServices menuServices{factory, images, canvas, icons, lister, shell, launcher, folders, cp932};
     app::frmMain form{
-        app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, nullptr, &menuServices}};
+        app::FormServices{settings, profile, registry, system, window, notifyIcon, nullptr, nullptr, &services}};
 
     std::size_t Showings() { return factory.Last() ? factory.Last()->Showings().size() : 0; }
 };

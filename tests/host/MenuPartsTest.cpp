@@ -13,22 +13,14 @@
 namespace lumbra {
 namespace {
 
-platform::MenuItem Item(std::string caption, std::int32_t parent = 0, std::string key = "") {
-    platform::MenuItem item;
-    item.caption = std::move(caption);
-    item.parent = parent;
-    item.key = std::move(key);
-    return item;
-}
-
 // ---- the item tree --------------------------------------------------------------------------
 
 TEST(MenuTree, IndicesRunOnAcrossLevelsFromOne) {
     platform::MenuTree tree;
-    EXPECT_EQ(tree.Append(Item("a", 0, "A")), 1);
-    EXPECT_EQ(tree.Append(Item("sub", 0, "S")), 2);
-    EXPECT_EQ(tree.Append(Item("child", 2, "C")), 3);
-    EXPECT_EQ(tree.Append(Item("b")), 4);
+    EXPECT_EQ(tree.Append("a", "", 0, 0, -1, false, true, "A"), 1);
+    EXPECT_EQ(tree.Append("sub", "", 0, 0, -1, false, true, "S"), 2);
+    EXPECT_EQ(tree.Append("child", "", 0, 2, -1, false, true, "C"), 3);
+    EXPECT_EQ(tree.Append("b", "", 0, 0, -1, false, true, ""), 4);
     EXPECT_EQ(tree.FindByKey("C"), 3);
     EXPECT_EQ(tree.FindByKey("S"), 2);
     EXPECT_TRUE(tree.HasChildren(2));
@@ -37,7 +29,7 @@ TEST(MenuTree, IndicesRunOnAcrossLevelsFromOne) {
 
 TEST(MenuTree, UnknownAndEmptyKeysAreNotFound) {
     platform::MenuTree tree;
-    tree.Append(Item("-", 0, ""));
+    tree.Append("-", "", 0, 0, -1, false, true, "");
     EXPECT_EQ(tree.FindByKey(""), -1);
     EXPECT_EQ(tree.FindByKey("Nope"), -1);
     EXPECT_EQ(tree.Item(0), nullptr);
@@ -46,11 +38,11 @@ TEST(MenuTree, UnknownAndEmptyKeysAreNotFound) {
 
 TEST(MenuTree, LoadingASavedTreeRestoresItsIndicesAndTheNextIndexFollowsIt) {
     platform::MenuTree tree;
-    tree.Append(Item("a", 0, "A"));
-    tree.Append(Item("b", 0, "B"));
+    tree.Append("a", "", 0, 0, -1, false, true, "A");
+    tree.Append("b", "", 0, 0, -1, false, true, "B");
     tree.Save("saved");
-    tree.Append(Item("extra1"));
-    tree.Append(Item("extra2"));
+    tree.Append("extra1", "", 0, 0, -1, false, true, "");
+    tree.Append("extra2", "", 0, 0, -1, false, true, "");
     tree.Item(1)->enabled = false;
     tree.Reset();
     EXPECT_EQ(tree.Count(), 0);
@@ -59,40 +51,34 @@ TEST(MenuTree, LoadingASavedTreeRestoresItsIndicesAndTheNextIndexFollowsIt) {
     EXPECT_EQ(tree.Count(), 2);
     EXPECT_EQ(tree.FindByKey("B"), 2);
     EXPECT_TRUE(tree.Item(1)->enabled) << "changes after saving are not in the saved copy";
-    EXPECT_EQ(tree.Append(Item("next")), 3);
+    EXPECT_EQ(tree.Append("next", "", 0, 0, -1, false, true, ""), 3);
 }
 
 TEST(MenuTree, LoadingANameNeverSavedChangesNothing) {
     platform::MenuTree tree;
-    tree.Append(Item("a"));
+    tree.Append("a", "", 0, 0, -1, false, true, "");
     EXPECT_FALSE(tree.Load("other"));
     EXPECT_EQ(tree.Count(), 1);
 }
 
 // ---- command lines --------------------------------------------------------------------------
 
-TEST(CommandLineQuoting, PlainArgumentsStayAsTheyAre) {
+TEST(CommandLineQuoting, ArgumentsAreQuotedOnlyWhenTheyMustBe) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\dir\\file.txt", "C:\\dir\\file.txt"},  // plain: as it is
+        {"a b", "\"a b\""},
+        {"tab\there", "\"tab\there\""},
+        {"", "\"\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash before the quote doubles, the quote is escaped
+        {"C:\\a b\\c", "\"C:\\a b\\c\""},      // backslashes not before a quote stay single
+        {"C:\\a b\\", "\"C:\\a b\\\\\""},    // a trailing backslash before the closing quote doubles
+    };
+    for (const auto& [argument, quoted] : cases) EXPECT_EQ(platform::QuoteArgument(argument), quoted) << argument;
     EXPECT_EQ(platform::BuildCommandLine({"rundll32.exe", "shell32.dll,Control_RunDLL", "Desk.cpl"}),
               "rundll32.exe shell32.dll,Control_RunDLL Desk.cpl");
-    EXPECT_EQ(platform::QuoteArgument("C:\\dir\\file.txt"), "C:\\dir\\file.txt");
-}
-
-TEST(CommandLineQuoting, BlanksAndEmptyArgumentsAreQuoted) {
-    EXPECT_EQ(platform::QuoteArgument("a b"), "\"a b\"");
-    EXPECT_EQ(platform::QuoteArgument("tab\there"), "\"tab\there\"");
-    EXPECT_EQ(platform::QuoteArgument(""), "\"\"");
     EXPECT_EQ(platform::BuildCommandLine({"C:\\Program Files\\x.exe", "my file.cpl"}),
               "\"C:\\Program Files\\x.exe\" \"my file.cpl\"");
-}
-
-TEST(CommandLineQuoting, QuotesAndTheBackslashesBeforeThemAreEscaped) {
-    EXPECT_EQ(platform::QuoteArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
-    // a\"b: the backslash before the quote doubles, the quote is escaped.
-    EXPECT_EQ(platform::QuoteArgument("a\\\"b"), "\"a\\\\\\\"b\"");
-    // Backslashes not before a quote stay single.
-    EXPECT_EQ(platform::QuoteArgument("C:\\a b\\c"), "\"C:\\a b\\c\"");
-    // A trailing backslash before the closing quote doubles.
-    EXPECT_EQ(platform::QuoteArgument("C:\\a b\\"), "\"C:\\a b\\\\\"");
 }
 
 // The tests' reader of command lines first, on the runtime's own published examples, then the
@@ -138,49 +124,36 @@ TEST(CommandLineQuoting, EveryArgumentReadsBackExactly) {
 
 // ---- DefaultIcon values ---------------------------------------------------------------------
 
-TEST(DefaultIconSplit, PathCommaIndex) {
-    const menu::IconLocation l = menu::SplitDefaultIcon("C:\\Windows\\system32\\shell32.dll,15");
-    EXPECT_EQ(l.file, "C:\\Windows\\system32\\shell32.dll");
-    EXPECT_EQ(l.index, 15);
-}
-
-TEST(DefaultIconSplit, NoCommaMeansTheWholeValueWithIndexZero) {
-    EXPECT_EQ(menu::SplitDefaultIcon("C:\\icons\\folder.ico").file, "C:\\icons\\folder.ico");
-    EXPECT_EQ(menu::SplitDefaultIcon("C:\\icons\\folder.ico").index, 0);
-    EXPECT_EQ(menu::SplitDefaultIcon("").file, "");
-    EXPECT_EQ(menu::SplitDefaultIcon("").index, 0);
-}
-
-TEST(DefaultIconSplit, OnlyTheLastCommaSeparates) {
-    const menu::IconLocation l = menu::SplitDefaultIcon("C:\\a,b\\c,d.dll,3");
-    EXPECT_EQ(l.file, "C:\\a,b\\c,d.dll");
-    EXPECT_EQ(l.index, 3);
-}
-
-TEST(DefaultIconSplit, ALastPartThatIsNoNumberGivesZeroAndTheFileStillEndsBeforeIt) {
-    const menu::IconLocation l = menu::SplitDefaultIcon("C:\\x.dll,icon");
-    EXPECT_EQ(l.file, "C:\\x.dll");
-    EXPECT_EQ(l.index, 0);
-    EXPECT_EQ(menu::SplitDefaultIcon("C:\\x.dll,").index, 0);
-    EXPECT_EQ(menu::SplitDefaultIcon("C:\\x.dll,").file, "C:\\x.dll");
-}
-
-TEST(DefaultIconSplit, NegativeIndicesPassOnAndBlanksAreSkipped) {
-    EXPECT_EQ(menu::SplitDefaultIcon("%SystemRoot%\\System32\\imageres.dll,-109").index, -109);
-    EXPECT_EQ(menu::SplitDefaultIcon("%SystemRoot%\\System32\\imageres.dll,-109").file,
-              "%SystemRoot%\\System32\\imageres.dll") << "nothing is expanded";
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll, 7").index, 7);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,  -3").index, -3);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,+4").index, 4);
-    EXPECT_EQ(menu::SplitDefaultIcon("\"C:\\q.dll\",2").file, "\"C:\\q.dll\"") << "quotes stay";
-}
-
-TEST(DefaultIconSplit, FractionsRoundToTheNearestAndHalvesToEven) {
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,2.5").index, 2);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,3.5").index, 4);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,2.6").index, 3);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,-1.5").index, -2);
-    EXPECT_EQ(menu::SplitDefaultIcon("x.dll,12abc").index, 12) << "the number at the start of the part";
+TEST(DefaultIconSplit, TheFileBeforeTheLastCommaAndTheNumberAfterIt) {
+    const struct {
+        const char* value;
+        const char* file;
+        std::int32_t index;
+        const char* why;
+    } cases[] = {
+        {"C:\\Windows\\system32\\shell32.dll,15", "C:\\Windows\\system32\\shell32.dll", 15, "path, comma, index"},
+        {"C:\\icons\\folder.ico", "C:\\icons\\folder.ico", 0, "no comma: the whole value, index 0"},
+        {"", "", 0, "nothing"},
+        {"C:\\a,b\\c,d.dll,3", "C:\\a,b\\c,d.dll", 3, "only the last comma separates"},
+        {"C:\\x.dll,icon", "C:\\x.dll", 0, "a last part that is no number gives 0"},
+        {"C:\\x.dll,", "C:\\x.dll", 0, "an empty last part"},
+        {"%SystemRoot%\\System32\\imageres.dll,-109", "%SystemRoot%\\System32\\imageres.dll", -109,
+         "a negative index passes on, nothing is expanded"},
+        {"x.dll, 7", "x.dll", 7, "a blank is skipped"},
+        {"x.dll,  -3", "x.dll", -3, "blanks before a sign"},
+        {"x.dll,+4", "x.dll", 4, "a plus sign"},
+        {"\"C:\\q.dll\",2", "\"C:\\q.dll\"", 2, "quotes stay"},
+        {"x.dll,2.5", "x.dll", 2, "halves round to even"},
+        {"x.dll,3.5", "x.dll", 4, "halves round to even"},
+        {"x.dll,2.6", "x.dll", 3, "fractions to the nearest"},
+        {"x.dll,-1.5", "x.dll", -2, "negative halves to even"},
+        {"x.dll,12abc", "x.dll", 12, "the number at the start of the part"},
+    };
+    for (const auto& c : cases) {
+        const menu::IconLocation location = menu::SplitDefaultIcon(c.value);
+        EXPECT_EQ(location.file, c.file) << c.value << ": " << c.why;
+        EXPECT_EQ(location.index, c.index) << c.value << ": " << c.why;
+    }
 }
 
 // ---- recycle bins ---------------------------------------------------------------------------

@@ -11,17 +11,10 @@
 namespace lumbra::desktop {
 namespace {
 
-class WallpaperCache : public ::testing::Test {
+class WallpaperCache : public ::testing::Test, protected fakes::WallpaperWorld {
 protected:
-    WallpaperCache() : services{env, files, files, watch, shell}, composer(services, [this] { ++fileChanges; }) {}
-
     void Compose(const std::string& path, std::int16_t tile = 0, std::int16_t style = 0) {
-        WallpaperInfo info;
-        info.wallpaper = path;
-        info.tileWallpaper = tile;
-        info.wallpaperStyle = style;
-        info.backColor = 0;
-        composer.Compose(panel, info, metrics);
+        composer.Compose(panel, {path, tile, style, "-1", 0}, metrics);
     }
     const platform::PictureRef& Shown() { return panel.Find("imgWall")->Picture(); }
     int DecodeOfShown() { return dynamic_cast<const fakes::FakePicture&>(*Shown()).Decode(); }
@@ -31,13 +24,7 @@ protected:
         metrics.width = panelWidth;
     }
 
-    fakes::FakeEnvironment env;
-    fakes::FakePictureFiles files;
-    fakes::FakeFolderWatch watch;
-    fakes::FakeShellLauncher shell;
-    WallpaperServices services;
-    int fileChanges = 0;
-    Composer composer;
+    Composer composer{services, [] {}};
     platform::Scene panel{15.0f, 15.0f};
     // A 1024 x 768 screen, the panel a fifth of it: 204.8 x 153.6 pixels, taken as 205 x 154.
     PanelMetrics metrics{3075.0f, 2310.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
@@ -68,8 +55,8 @@ TEST_F(WallpaperCache, TheFullSizePictureIsNeverDecodedForASmallPanel) {
     EXPECT_LE(master.height, 154 * 3 / 2 + 1);
 }
 
-TEST_F(WallpaperCache, RewrittenFileIsDecodedAgain) {
-    files.PutPicture("C:\\w\\slide.jpg", 800, 600);
+TEST_F(WallpaperCache, AFileRewrittenOrOfAnotherLengthIsDecodedAgainOnce) {
+    files.PutPicture("C:\\w\\slide.jpg", 800, 600, 5000);
     Compose("C:\\w\\slide.jpg");
     files.Touch("C:\\w\\slide.jpg");  // same length, later write time
     Compose("C:\\w\\slide.jpg");
@@ -77,14 +64,9 @@ TEST_F(WallpaperCache, RewrittenFileIsDecodedAgain) {
     EXPECT_EQ(DecodeOfShown(), 2);
     Compose("C:\\w\\slide.jpg");
     EXPECT_EQ(files.Loads(), 2);
-}
-
-TEST_F(WallpaperCache, FileOfAnotherLengthIsDecodedAgain) {
-    files.PutPicture("C:\\w\\slide.jpg", 800, 600, 5000);
+    files.Resize("C:\\w\\slide.jpg", 5001);  // another length, the same write time
     Compose("C:\\w\\slide.jpg");
-    files.Resize("C:\\w\\slide.jpg", 5001);
-    Compose("C:\\w\\slide.jpg");
-    EXPECT_EQ(files.Loads(), 2);
+    EXPECT_EQ(files.Loads(), 3);
 }
 
 TEST_F(WallpaperCache, AnotherFileReplacesTheKeptCopies) {

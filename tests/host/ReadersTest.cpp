@@ -16,67 +16,49 @@ using fakes::FakeRegistry;
 using platform::RegType;
 using platform::RootKey;
 
-TEST(TrimAtNull, TextWithoutNulIsUnchanged) {
-    EXPECT_EQ(TrimAtNull("C:\\Windows\\壁紙.bmp"), "C:\\Windows\\壁紙.bmp");
-    EXPECT_EQ(TrimAtNull(""), "");
-}
-
 TEST(TrimAtNull, CutsAtTheFirstNul) {
-    EXPECT_EQ(TrimAtNull(std::string("\0abc", 4)), "");
-    EXPECT_EQ(TrimAtNull(std::string("ab\0cd\0e", 7)), "ab");
-    EXPECT_EQ(TrimAtNull(std::string("abc\0", 4)), "abc");
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Windows\\壁紙.bmp", "C:\\Windows\\壁紙.bmp"}, {"", ""}, {std::string("\0abc", 4), ""},
+        {std::string("ab\0cd\0e", 7), "ab"},                    {std::string("abc\0", 4), "abc"}};
+    for (const auto& [text, trimmed] : cases) EXPECT_EQ(TrimAtNull(text), trimmed) << trimmed;
 }
 
-class ReadIniStringTest : public ::testing::Test {
-protected:
-    std::string Read(std::string_view section, std::string_view key, std::uint32_t size = 261,
-                     std::string_view file = "WIN.INI") {
-        return ReadIniString(profile, section, key, size, file);
-    }
+TEST(ReadIniString, ValueCutToOneLessThanTheSizeOrMinusOneForNothing) {
     FakeProfileFile profile;
-};
-
-TEST_F(ReadIniStringTest, ReturnsTheValue) {
     profile.Put("WIN.INI", "Desktop", "Wallpaper", "C:\\壁紙\\海.bmp");
-    EXPECT_EQ(Read("Desktop", "Wallpaper"), "C:\\壁紙\\海.bmp");
-}
-
-TEST_F(ReadIniStringTest, MissingFileSectionOrKeyGiveMinusOne) {
-    profile.Put("WIN.INI", "Desktop", "Wallpaper", "x.bmp");
-    EXPECT_EQ(Read("Desktop", "Wallpaper", 261, "OTHER.INI"), "-1");
-    EXPECT_EQ(Read("colors", "Wallpaper"), "-1");
-    EXPECT_EQ(Read("Desktop", "Pattern"), "-1");
-}
-
-TEST_F(ReadIniStringTest, EmptyValueGivesMinusOneLikeAMissingKey) {
-    profile.Put("WIN.INI", "Desktop", "Wallpaper", "");
-    EXPECT_EQ(Read("Desktop", "Wallpaper"), "-1");
-}
-
-TEST_F(ReadIniStringTest, LiteralMinusOneCannotBeToldFromMissing) {
+    profile.Put("WIN.INI", "Desktop", "Empty", "");
     profile.Put("WIN.INI", "Desktop", "TileWallpaper", "-1");
-    EXPECT_EQ(Read("Desktop", "TileWallpaper"), "-1");
-}
-
-TEST_F(ReadIniStringTest, CutsAValueToOneLessThanTheSize) {
-    const std::string longValue = std::string(200, 'a') + std::string(100, 'b');  // 300 characters
-    profile.Put("WIN.INI", "Desktop", "Wallpaper", longValue);
-    EXPECT_EQ(Read("Desktop", "Wallpaper", 261), longValue.substr(0, 260));
-
+    profile.Put("WIN.INI", "Desktop", "Long", std::string(200, 'a') + std::string(100, 'b'));
     profile.Put("WIN.INI", "Desktop", "Exact", std::string(260, 'c'));
-    EXPECT_EQ(Read("Desktop", "Exact", 261), std::string(260, 'c'));
     profile.Put("WIN.INI", "Desktop", "OneOver", std::string(261, 'd'));
-    EXPECT_EQ(Read("Desktop", "OneOver", 261), std::string(260, 'd'));
+    const struct {
+        const char* section;
+        const char* key;
+        std::uint32_t size;
+        const char* file;
+        std::string value;
+        const char* why;
+    } cases[] = {
+        {"Desktop", "Wallpaper", 261, "WIN.INI", "C:\\壁紙\\海.bmp", "the value"},
+        {"Desktop", "Wallpaper", 261, "OTHER.INI", "-1", "missing file"},
+        {"colors", "Wallpaper", 261, "WIN.INI", "-1", "missing section"},
+        {"Desktop", "Pattern", 261, "WIN.INI", "-1", "missing key"},
+        {"Desktop", "Empty", 261, "WIN.INI", "-1", "an empty value is like a missing key"},
+        {"Desktop", "TileWallpaper", 261, "WIN.INI", "-1", "a literal -1 cannot be told from missing"},
+        {"Desktop", "Long", 261, "WIN.INI", std::string(200, 'a') + std::string(60, 'b'), "300 characters cut to 260"},
+        {"Desktop", "Exact", 261, "WIN.INI", std::string(260, 'c'), "260 characters fit"},
+        {"Desktop", "OneOver", 261, "WIN.INI", std::string(260, 'd'), "261 characters do not"},
+        {"Desktop", "Wallpaper", 1, "WIN.INI", "-1", "room for the NUL only"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadIniString(profile, c.section, c.key, c.size, c.file), c.value) << c.key << ": " << c.why;
+    }
 }
 
-TEST_F(ReadIniStringTest, ABufferWithRoomOnlyForTheNulReadsNothing) {
+TEST(ReadIniString, AsksWithAnEmptyDefaultAndTheGivenSizeAndFile) {
+    FakeProfileFile profile;
     profile.Put("WIN.INI", "Desktop", "Wallpaper", "x.bmp");
-    EXPECT_EQ(Read("Desktop", "Wallpaper", 1), "-1");
-}
-
-TEST_F(ReadIniStringTest, AsksWithAnEmptyDefaultAndTheGivenSizeAndFile) {
-    profile.Put("WIN.INI", "Desktop", "Wallpaper", "x.bmp");
-    Read("Desktop", "Wallpaper", 77, "WIN.INI");
+    ReadIniString(profile, "Desktop", "Wallpaper", 77, "WIN.INI");
     ASSERT_EQ(profile.Calls().size(), 1u);
     const FakeProfileFile::Call& call = profile.Calls()[0];
     EXPECT_EQ(call.section, "Desktop");
@@ -95,9 +77,48 @@ protected:
     FakeRegistry reg;
 };
 
-TEST_F(ReadRegStringTest, ReadsAStringValue) {
-    reg.PutString(RootKey::CurrentUser, kKey, "Wallpaper", "C:\\壁紙\\海.jpg");
-    EXPECT_EQ(Read("Wallpaper"), "C:\\壁紙\\海.jpg");
+TEST_F(ReadRegStringTest, TextOfEachKindOfValueAndEveryReadClosesItsKey) {
+    reg.PutString(RootKey::CurrentUser, kKey, "Text", "C:\\壁紙\\海.jpg");
+    reg.PutString(RootKey::CurrentUser, kKey, "Empty", "");
+    reg.PutString(RootKey::CurrentUser, kKey, "Blanks", "  x  ");
+    reg.PutValue(RootKey::CurrentUser, kKey, "NoNul", RegType::String, {'x', 0, 'y', 0});
+    reg.PutDword(RootKey::CurrentUser, kKey, "Zero", 0);
+    reg.PutDword(RootKey::CurrentUser, kKey, "Twelve", 0x00003231u);
+    reg.PutDword(RootKey::CurrentUser, kKey, "Full", 0x34333231u);
+    reg.PutDword(RootKey::CurrentUser, kKey, "Two", 2);
+    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin", {'a', 'b', 0, 'c'});
+    reg.PutString(RootKey::CurrentUser, kKey, "Fits", std::string(510, 'w'));
+    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin1023", std::vector<std::uint8_t>(1023, 'b'));
+    reg.PutString(RootKey::CurrentUser, kKey, "Exact", std::string(511, 'w'));
+    reg.PutString(RootKey::CurrentUser, kKey, "Over", std::string(512, 'w'));
+    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin1024", std::vector<std::uint8_t>(1024, 'b'));
+    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin4000", std::vector<std::uint8_t>(4000, 'b'));
+    const struct {
+        const char* name;
+        std::string text;
+        const char* why;
+    } cases[] = {
+        {"Text", "C:\\壁紙\\海.jpg", "a string value"},
+        {"Empty", "", "an empty string"},
+        {"Blanks", "  x  ", "blanks are kept"},
+        {"NoNul", "xy", "a string stored without its NUL is read whole"},
+        // A number or binary value is the text of its raw bytes up to the first zero byte.
+        {"Zero", "", "0 is four zero bytes"},
+        {"Twelve", "12", "0x00003231 is stored 31 32 00 00"},
+        {"Full", "1234", "no zero byte at all: 31 32 33 34"},
+        {"Two", "\x02", "2 is stored 02 00 00 00: a control character, not the digit"},
+        {"Bin", "ab", "binary up to the first zero byte"},
+        // The buffer holds 1024 bytes; a value that fills it leaves no room for the NUL.
+        {"Fits", std::string(510, 'w'), "510 characters and the NUL: 1022 bytes"},
+        {"Bin1023", std::string(1023, 'b'), "1023 bytes"},
+        {"Exact", "", "511 characters and the NUL: exactly 1024 bytes"},
+        {"Over", "", "512 characters and the NUL: 1026 bytes, beyond the buffer"},
+        {"Bin1024", "", "1024 bytes"},
+        {"Bin4000", "", "4000 bytes"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Read(c.name), c.text) << c.name << ": " << c.why;
+    EXPECT_EQ(reg.KeysOpened(), static_cast<int>(std::size(cases)));
+    EXPECT_EQ(reg.KeysClosed(), reg.KeysOpened());
 }
 
 TEST_F(ReadRegStringTest, MissingKeyGivesEmptyTextAndClosesNothing) {
@@ -115,16 +136,6 @@ TEST_F(ReadRegStringTest, MissingValueGivesEmptyTextAndClosesTheKey) {
     EXPECT_EQ(reg.KeysClosed(), 1);
 }
 
-TEST_F(ReadRegStringTest, EveryReadClosesItsKey) {
-    reg.PutString(RootKey::CurrentUser, kKey, "Wallpaper", "a.bmp");
-    reg.PutBinary(RootKey::CurrentUser, kKey, "Big", std::vector<std::uint8_t>(2000, 'x'));
-    Read("Wallpaper");
-    Read("Big");
-    Read("Absent");
-    EXPECT_EQ(reg.KeysOpened(), 3);
-    EXPECT_EQ(reg.KeysClosed(), 3);
-}
-
 TEST_F(ReadRegStringTest, QueriesWithTheGivenNameAndA1024ByteBuffer) {
     reg.PutString(RootKey::CurrentUser, kKey, "Wallpaper", "a.bmp");
     Read("Wallpaper");
@@ -133,73 +144,11 @@ TEST_F(ReadRegStringTest, QueriesWithTheGivenNameAndA1024ByteBuffer) {
     EXPECT_EQ(reg.Queries()[0].bufferBytes, 1024u);
 }
 
-TEST_F(ReadRegStringTest, EmptyNameReadsTheDefaultValue) {
+TEST_F(ReadRegStringTest, EmptyNameReadsTheDefaultValueUnderTheGivenRootOnly) {
     reg.PutString(RootKey::ClassesRoot, "CLSID\\{X}", "", "既定の名前");
     reg.PutString(RootKey::ClassesRoot, "CLSID\\{X}", "LocalizedString", "別の値");
     EXPECT_EQ(Read("", "CLSID\\{X}", RootKey::ClassesRoot), "既定の名前");
-}
-
-TEST_F(ReadRegStringTest, ReadsUnderTheGivenRootOnly) {
-    reg.PutString(RootKey::ClassesRoot, kKey, "Wallpaper", "hkcr.bmp");
-    EXPECT_EQ(Read("Wallpaper", kKey, RootKey::CurrentUser), "");
-    EXPECT_EQ(Read("Wallpaper", kKey, RootKey::ClassesRoot), "hkcr.bmp");
-}
-
-TEST_F(ReadRegStringTest, EmptyStringValueGivesEmptyText) {
-    reg.PutString(RootKey::CurrentUser, kKey, "Wallpaper", "");
-    EXPECT_EQ(Read("Wallpaper"), "");
-}
-
-TEST_F(ReadRegStringTest, BlanksOfAStoredTextAreKept) {
-    reg.PutString(RootKey::CurrentUser, kKey, "Pattern", "  x  ");
-    EXPECT_EQ(Read("Pattern"), "  x  ");
-}
-
-TEST_F(ReadRegStringTest, ANumberIsTheTextOfItsRawBytesUpToTheFirstZeroByte) {
-    // 0 is four zero bytes: nothing before the first zero byte.
-    reg.PutDword(RootKey::CurrentUser, kKey, "Zero", 0);
-    EXPECT_EQ(Read("Zero"), "");
-    // 0x00003231 is stored 31 32 00 00: the characters "1" and "2".
-    reg.PutDword(RootKey::CurrentUser, kKey, "Twelve", 0x00003231u);
-    EXPECT_EQ(Read("Twelve"), "12");
-    // No zero byte at all: all four bytes, 31 32 33 34.
-    reg.PutDword(RootKey::CurrentUser, kKey, "Full", 0x34333231u);
-    EXPECT_EQ(Read("Full"), "1234");
-    // 2 is stored 02 00 00 00: one control character, not the digit.
-    reg.PutDword(RootKey::CurrentUser, kKey, "Two", 2);
-    EXPECT_EQ(Read("Two"), std::string("\x02"));
-}
-
-TEST_F(ReadRegStringTest, BinaryIsTheTextOfItsBytesUpToTheFirstZeroByte) {
-    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin", {'a', 'b', 0, 'c'});
-    EXPECT_EQ(Read("Bin"), "ab");
-}
-
-TEST_F(ReadRegStringTest, AStringStoredWithoutItsNulIsReadWhole) {
-    reg.PutValue(RootKey::CurrentUser, kKey, "NoNul", RegType::String, {'x', 0, 'y', 0});
-    EXPECT_EQ(Read("NoNul"), "xy");
-}
-
-TEST_F(ReadRegStringTest, AValueOf1024BytesOrMoreReadsAsEmptyText) {
-    // 511 characters and the NUL in UTF-16: exactly 1024 bytes.
-    reg.PutString(RootKey::CurrentUser, kKey, "Exact", std::string(511, 'w'));
-    EXPECT_EQ(Read("Exact"), "");
-    // 512 characters and the NUL: 1026 bytes, beyond the buffer.
-    reg.PutString(RootKey::CurrentUser, kKey, "Over", std::string(512, 'w'));
-    EXPECT_EQ(Read("Over"), "");
-    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin1024", std::vector<std::uint8_t>(1024, 'b'));
-    EXPECT_EQ(Read("Bin1024"), "");
-    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin4000", std::vector<std::uint8_t>(4000, 'b'));
-    EXPECT_EQ(Read("Bin4000"), "");
-    EXPECT_EQ(reg.KeysClosed(), reg.KeysOpened());
-}
-
-TEST_F(ReadRegStringTest, AValueJustBelow1024BytesIsRead) {
-    // 510 characters and the NUL: 1022 bytes.
-    reg.PutString(RootKey::CurrentUser, kKey, "Fits", std::string(510, 'w'));
-    EXPECT_EQ(Read("Fits"), std::string(510, 'w'));
-    reg.PutBinary(RootKey::CurrentUser, kKey, "Bin1023", std::vector<std::uint8_t>(1023, 'b'));
-    EXPECT_EQ(Read("Bin1023"), std::string(1023, 'b'));
+    EXPECT_EQ(Read("", "CLSID\\{X}", RootKey::CurrentUser), "");
 }
 
 }  // namespace

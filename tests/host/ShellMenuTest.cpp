@@ -6,17 +6,11 @@
 
 #include "app/frmMain.h"
 #include "common/MenuCaptionTable.h"
-#include "fakes/DropFakes.h"
-#include "fakes/MenuFakes.h"
-#include "fakes/WallpaperFakes.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeRegistry.h"
-#include "menu/ShellMenu.h"
+#include "fakes/MenuFakes.h"
 
 namespace lumbra {
-namespace platform {
-void PrintTo(const WindowsVersion& v, std::ostream* os) { *os << v.major << "." << v.minor; }
-}  // namespace platform
 namespace {
 
 using fakes::FakePopupMenu;
@@ -37,7 +31,7 @@ public:
     }
 };
 
-class ShellMenuTest : public ::testing::Test {
+class ShellMenuTest : public ::testing::Test, protected fakes::MenuWorld {
 protected:
     ShellMenuTest() {
         for (std::size_t k = 0; k < 5; ++k) {
@@ -52,7 +46,6 @@ protected:
     }
 
     FakePopupMenu& Component() { return *factory.Last(); }
-    const MenuItem& ItemAt(std::int32_t index) { return *Component().Tree().Item(index); }
     std::int32_t Find(std::string_view key) { return Component().FindItemByKey(key); }
 
     void Build() { menu.BuildPopupMenu(); }
@@ -70,23 +63,12 @@ protected:
                            valueName, value);
     }
 
-    fakes::CallLog log;
-    fakes::FakePopupMenuFactory factory{&log};
-    fakes::FakeImageList images{&log};
-    fakes::FakeIconCanvas canvas{&log};
-    fakes::FakeIconSource icons{&log};
-    fakes::FakeFileLister lister;
-    fakes::FakeShell shell;
-    fakes::FakeShellLauncher launcher;
-    fakes::DropFakeShellFolder folders;
-    fakes::HostCodePage932 cp932;
     fakes::FakeRegistry registry;
     fakes::FakeMainWindow window;
     std::array<std::string, 5> clsids;
     std::array<std::string, 5> applets;
     ForwardClicks events;
-    menu::ShellMenu menu{menu::MenuServices{factory, images, canvas, icons, lister, shell, launcher, folders, cp932},
-                         menu::MenuOwner{registry, window, clsids, applets, events}};
+    menu::ShellMenu menu{services, menu::MenuOwner{registry, window, clsids, applets, events}};
 };
 
 // ---- the fixed items ------------------------------------------------------------------------
@@ -109,22 +91,30 @@ void ExpectFixedItems(const platform::MenuTree& tree, bool myNetwork) {
     }
 }
 
-class FixedItemsByVersion : public ShellMenuTest, public ::testing::WithParamInterface<platform::WindowsVersion> {};
+// Windows Me (4.90) and later call the network "マイ ネットワーク"; a failed version query (0.0)
+// gives the older wording.
+struct VersionCase {
+    platform::WindowsVersion version;
+    bool myNetwork;
+    friend void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.version.major << "." << c.version.minor; }
+};
+
+class FixedItemsByVersion : public ShellMenuTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(FixedItemsByVersion, SixteenItemsWithTheWordingOfTheVersion) {
-    shell.version = GetParam();
+    shell.version = GetParam().version;
     Build();
-    const bool myNetwork = GetParam().major * 100 + GetParam().minor >= 490;
-    ExpectFixedItems(Component().Tree(), myNetwork);
+    ExpectFixedItems(Component().Tree(), GetParam().myNetwork);
 }
 
 INSTANTIATE_TEST_SUITE_P(ShellMenu, FixedItemsByVersion,
-                         ::testing::Values(platform::WindowsVersion{4, 0}, platform::WindowsVersion{4, 10},
-                                           platform::WindowsVersion{4, 89}, platform::WindowsVersion{4, 90},
-                                           platform::WindowsVersion{5, 1}, platform::WindowsVersion{10, 0},
-                                           platform::WindowsVersion{0, 0}),
-                         [](const ::testing::TestParamInfo<platform::WindowsVersion>& info) {
-                             return "Version" + std::to_string(info.param.major * 100 + info.param.minor);
+                         ::testing::Values(VersionCase{{4, 0}, false}, VersionCase{{4, 10}, false},
+                                           VersionCase{{4, 89}, false}, VersionCase{{4, 90}, true},
+                                           VersionCase{{5, 1}, true}, VersionCase{{10, 0}, true},
+                                           VersionCase{{0, 0}, false}),
+                         [](const ::testing::TestParamInfo<VersionCase>& info) {
+                             return "Version" + std::to_string(info.param.version.major) + "_" +
+                                    std::to_string(info.param.version.minor);
                          });
 
 TEST_F(ShellMenuTest, VersionValueIsMajorTimesHundredPlusMinor) {
@@ -161,21 +151,6 @@ TEST_F(ShellMenuTest, BuildCreatesTheComponentHandsItTheListAndTheOwnerThenLoads
     EXPECT_LT(at("ImageList.Add bitmap:101 key=Last"), at("AppendItem ScreenProp"));
     EXPECT_EQ(log.Entries().back(), "SaveItems Lumbra PopupMenu");
     EXPECT_EQ(Component().SavedNames(), std::vector<std::string>({"Lumbra PopupMenu"}));
-}
-
-TEST_F(ShellMenuTest, SaveResetLoadKeepsTheIndicesOfEveryKey) {
-    Build();
-    std::map<std::string, std::int32_t> before;
-    for (const FixedItemRow& row : testdata::FixedItems(true)) {
-        if (!row.key.empty()) before[std::string(row.key)] = Find(row.key);
-    }
-    Component().AppendItem("extra", "", 0, 0, -1, false, true, "Extra");
-    Component().ResetItems();
-    EXPECT_EQ(Component().Tree().Count(), 0);
-    Component().LoadSavedItems("Lumbra PopupMenu");
-    for (const auto& [key, index] : before) EXPECT_EQ(Find(key), index) << key;
-    EXPECT_EQ(Find("Extra"), -1);
-    EXPECT_EQ(Component().AppendItem("next", "", 0, 0, -1, false, true, ""), 17);
 }
 
 // ---- the system icons -----------------------------------------------------------------------
@@ -296,7 +271,7 @@ TEST_F(ShellMenuTest, TwoFilesAndOneFolderFollowTheUserIconHeadingWithTheirPictu
     EXPECT_EQ(Component().Showings()[0].imageCount, 12);
 }
 
-TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
+TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolderFilesFirst) {
     const std::string a = std::string(kDesktop) + "\\a.txt";
     const std::string b = std::string(kDesktop) + "\\b.txt";
     const std::string d = std::string(kDesktop) + "\\Dir";
@@ -305,6 +280,7 @@ TEST_F(ShellMenuTest, ChoosingAUserIconOpensItsFileOrFolder) {
     ShowAndChoose(Find("UserIcon") + 3);
     ShowAndChoose(Find("UserIcon") + 1);
     ShowAndChoose(Find("UserIcon") + 2);
+    menu.objPMn_Click(Find("UserIcon") + 4);  // beyond the entries: nothing
     ASSERT_EQ(launcher.calls.size(), 3u);
     EXPECT_EQ(launcher.calls[0].file, d);
     EXPECT_EQ(launcher.calls[1].file, a);
@@ -399,15 +375,6 @@ TEST_F(ShellMenuTest, IconFallbacksExtractedThenAssociatedThenTheShellsSmallIcon
     EXPECT_EQ(fakes::MenuIcon::alive, 0);
     EXPECT_EQ(log.Count("ExtractAssociatedIcon " + exe), 0u)
         << "an extracted icon needs no fallback";
-}
-
-TEST_F(ShellMenuTest, EveryEntryIsDrawnOnACleanCanvas) {
-    folders.desktop = "C:\\x";
-    lister.files["C:\\x"] = {"C:\\x\\1", "C:\\x\\2"};
-    icons.associated = {"C:\\x\\1", "C:\\x\\2"};
-    Build();
-    menu.ShowPopupMenu(0, 0);
-    EXPECT_EQ(images.NameAt(11), "associated:C:\\x\\2");
 }
 
 TEST_F(ShellMenuTest, JapaneseNamesArePaddedForTheMenu) {
@@ -570,77 +537,58 @@ protected:
         shell.nameSpaces[10] = {{}, "Recycle Bin"};
         Build();
     }
-    void SetDocumentsName(const std::string& name, const std::string& localized = "") {
-        const std::string key = "CLSID\\" + clsids[2];
-        if (!name.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "", name);
-        if (!localized.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "LocalizedString", localized);
-    }
 };
 
-TEST_F(FolderProperties, MyDocumentsByItsRegisteredNameOnTheDesktopRunsTheJapanesePropertiesVerb) {
-    SetDocumentsName("My Documents");
-    ShowAndChoose(Find("MyDProp"));
-    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 0", "ParseName 0 My Documents",
-                                                          "DoIt My Documents プロパティ(&R)"}));
-    EXPECT_TRUE(shell.started.empty());
-    EXPECT_EQ(shell.dispatchesAlive, 0);
-}
-
-TEST_F(FolderProperties, WithoutTheJapaneseVerbTheLanguageIndependentOneRunsOnTheSameItem) {
-    SetDocumentsName("My Documents");
-    shell.verbs = {"&Open", "&Properties"};
-    ShowAndChoose(Find("MyDProp"));
-    EXPECT_EQ(shell.automation.back(), "InvokeVerb My Documents properties");
-    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
-                            [](const std::string& e) { return e.starts_with("DoIt"); }),
-              0);
-}
-
-TEST_F(FolderProperties, TheFirstVerbOfThatExactNameRunsAndNoOther) {
-    SetDocumentsName("My Documents");
-    shell.verbs = {"プロパティ", "プロパティ(&R)", "プロパティ(&R)"};
-    ShowAndChoose(Find("MyDProp"));
-    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
-                            [](const std::string& e) { return e.starts_with("DoIt"); }),
-              1);
-    EXPECT_EQ(std::count_if(shell.automation.begin(), shell.automation.end(),
-                            [](const std::string& e) { return e.starts_with("InvokeVerb"); }),
-              0);
-}
-
-TEST_F(FolderProperties, ANameFromLocalizedStringIsThePartAfterItsLastComma) {
-    SetDocumentsName("", "@%SystemRoot%\\system32\\shell32.dll,-9227");
-    ShowAndChoose(Find("MyDProp"));
-    // "-9227" names nothing on the desktop: the My Documents folder's own item stands in.
-    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 0", "ParseName 0 -9227", "NameSpace 5",
-                                                          "OwnItem 5", "DoIt Documents プロパティ(&R)"}));
-}
-
-TEST_F(FolderProperties, ALocalizedStringWithoutCommaIsTakenWhole) {
-    SetDocumentsName("", "Recycle Bin");
-    ShowAndChoose(Find("MyDProp"));
-    EXPECT_EQ(shell.automation[1], "ParseName 0 Recycle Bin");
-    EXPECT_EQ(shell.automation.back(), "DoIt Recycle Bin プロパティ(&R)");
-}
-
-TEST_F(FolderProperties, WithoutAnyRegisteredNameTheHalfWidthFallbackIsLookedFor) {
-    ShowAndChoose(Find("MyDProp"));
-    EXPECT_EQ(shell.automation[1], "ParseName 0 ﾏｲ ﾄﾞｷｭﾒﾝﾄ");
-    EXPECT_EQ(shell.automation.back(), "DoIt Documents プロパティ(&R)");
-}
-
-TEST_F(FolderProperties, RecycleBinPropertiesUseTheBinsOwnItem) {
-    ShowAndChoose(Find("TrashProp"));
-    EXPECT_EQ(shell.automation,
-              std::vector<std::string>({"NameSpace 10", "OwnItem 10", "DoIt Recycle Bin プロパティ(&R)"}));
-    EXPECT_TRUE(shell.started.empty());
-    EXPECT_EQ(shell.dispatchesAlive, 0);
-}
-
-TEST_F(FolderProperties, AFolderTheShellDoesNotKnowEndsTheCommandQuietly) {
-    shell.nameSpaces.erase(10);
-    ShowAndChoose(Find("TrashProp"));
-    EXPECT_EQ(shell.automation, std::vector<std::string>({"NameSpace 10"}));
+TEST_F(FolderProperties, TheFoldersItemRunsTheJapanesePropertiesVerbOrTheLanguageIndependentOne) {
+    using Calls = std::vector<std::string>;
+    const std::vector<std::string> japanese = {"開く(&O)", "プロパティ(&R)"};
+    const struct {
+        const char* key;
+        std::string name;       // My Documents' registered name, "" for none
+        std::string localized;  // its LocalizedString, "" for none
+        std::vector<std::string> verbs;
+        bool binKnown;
+        Calls automation;
+        const char* why;
+    } cases[] = {
+        {"MyDProp", "My Documents", "", japanese, true,
+         Calls{"NameSpace 0", "ParseName 0 My Documents", "DoIt My Documents プロパティ(&R)"},
+         "My Documents by its registered name on the desktop"},
+        {"MyDProp", "My Documents", "", {"&Open", "&Properties"}, true,
+         Calls{"NameSpace 0", "ParseName 0 My Documents", "InvokeVerb My Documents properties"},
+         "without the Japanese verb the language-independent one runs on the same item"},
+        {"MyDProp", "My Documents", "", {"プロパティ", "プロパティ(&R)", "プロパティ(&R)"}, true,
+         Calls{"NameSpace 0", "ParseName 0 My Documents", "DoIt My Documents プロパティ(&R)"},
+         "the first verb of that exact name runs and no other"},
+        // "-9227" names nothing on the desktop: the My Documents folder's own item stands in.
+        {"MyDProp", "", "@%SystemRoot%\\system32\\shell32.dll,-9227", japanese, true,
+         Calls{"NameSpace 0", "ParseName 0 -9227", "NameSpace 5", "OwnItem 5", "DoIt Documents プロパティ(&R)"},
+         "a LocalizedString name is the part after its last comma"},
+        {"MyDProp", "", "Recycle Bin", japanese, true,
+         Calls{"NameSpace 0", "ParseName 0 Recycle Bin", "DoIt Recycle Bin プロパティ(&R)"},
+         "a LocalizedString without comma is taken whole"},
+        {"MyDProp", "", "", japanese, true,
+         Calls{"NameSpace 0", "ParseName 0 ﾏｲ ﾄﾞｷｭﾒﾝﾄ", "NameSpace 5", "OwnItem 5", "DoIt Documents プロパティ(&R)"},
+         "without any registered name the half-width fallback is looked for"},
+        {"TrashProp", "", "", japanese, true, Calls{"NameSpace 10", "OwnItem 10", "DoIt Recycle Bin プロパティ(&R)"},
+         "the recycle bin's properties use the bin's own item"},
+        {"TrashProp", "", "", japanese, false, Calls{"NameSpace 10"}, "a folder the shell does not know ends quietly"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        shell.automation.clear();
+        shell.verbs = c.verbs;
+        if (!c.binKnown) shell.nameSpaces.erase(10);
+        const std::string key = "CLSID\\" + clsids[2];
+        registry.RemoveValue(platform::RootKey::ClassesRoot, key, "");
+        registry.RemoveValue(platform::RootKey::ClassesRoot, key, "LocalizedString");
+        if (!c.name.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "", c.name);
+        if (!c.localized.empty()) registry.PutString(platform::RootKey::ClassesRoot, key, "LocalizedString", c.localized);
+        ShowAndChoose(Find(c.key));
+        EXPECT_EQ(shell.automation, c.automation);
+        EXPECT_TRUE(shell.started.empty());
+        EXPECT_EQ(shell.dispatchesAlive, 0);
+    }
 }
 
 TEST_F(ShellMenuTest, EmptyingEmptiesEveryBinWithTheSystemsOwnDialogs) {
@@ -663,20 +611,6 @@ TEST_F(ShellMenuTest, HeadingsAndTheSubMenuParentRunNothing) {
     EXPECT_TRUE(shell.started.empty());
     EXPECT_TRUE(launcher.calls.empty());
     EXPECT_TRUE(shell.automation.empty());
-}
-
-TEST_F(ShellMenuTest, UserIconArithmeticMapsFilesFirstThenFolders) {
-    Build();
-    menu.userFiles = {"f1", "f2", "f3"};
-    menu.userFolders = {"d1", "d2"};
-    menu.userFileCount = 3;
-    menu.userFolderCount = 2;
-    const std::int32_t heading = Find("UserIcon");
-    for (int j = 1; j <= 5; ++j) menu.objPMn_Click(heading + j);
-    menu.objPMn_Click(heading + 6);  // beyond the entries: nothing
-    ASSERT_EQ(launcher.calls.size(), 5u);
-    const char* expected[] = {"f1", "f2", "f3", "d1", "d2"};
-    for (int j = 0; j < 5; ++j) EXPECT_EQ(launcher.calls[j].file, expected[j]);
 }
 
 }  // namespace

@@ -12,91 +12,82 @@ namespace {
 constexpr char16_t kFFFD = u'\xFFFD';
 const std::string kFFFD8 = "\xEF\xBF\xBD";
 
-TEST(Utf8ToUtf16, JapaneseRoundTrips) {
-    const std::string utf8 = "壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)";
-    const std::u16string utf16 = u"壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)";
-    EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
-    EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
+// Readable in a failure message whatever the bytes.
+std::string Hex(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) out += {digits[c >> 4], digits[c & 15], ' '};
+    return out;
 }
 
-TEST(Utf8ToUtf16, EncodingOfEachLength) {
-    // One, two, three and four bytes: U+0041, U+00E9, U+65E5, U+1F600.
-    EXPECT_EQ(Utf8ToUtf16("A"), u"A");
-    EXPECT_EQ(Utf8ToUtf16("\xC3\xA9"), std::u16string(1, u'\x00E9'));
-    EXPECT_EQ(Utf8ToUtf16("\xE6\x97\xA5"), std::u16string(1, u'\x65E5'));
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), (std::u16string{u'\xD83D', u'\xDE00'}));
+TEST(Utf8ToUtf16, ValidTextRoundTrips) {
+    const struct {
+        std::string utf8;
+        std::u16string utf16;
+        const char* why;
+    } cases[] = {
+        {"壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)", u"壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)", "Japanese"},
+        {"A", u"A", "one byte"},
+        {"\x7F", {u'\x007F'}, "the last single byte"},
+        {"\xC2\x80", {u'\x0080'}, "the first of two bytes"},
+        {"\xC3\xA9", {u'\x00E9'}, "two bytes"},
+        {"\xDF\xBF", {u'\x07FF'}, "the last of two bytes"},
+        {"\xE0\xA0\x80", {u'\x0800'}, "the first of three bytes"},
+        {"\xE6\x97\xA5", {u'\x65E5'}, "three bytes"},
+        {"\xED\x9F\xBF", {u'\xD7FF'}, "the last code point before the surrogates"},
+        {"\xEF\xBF\xBF", {u'\xFFFF'}, "the last of three bytes"},
+        // U+1F600 - 0x10000 = 0xF600: high 0xD800 + 0x3D, low 0xDC00 + 0x200.
+        {"\xF0\x9F\x98\x80", {u'\xD83D', u'\xDE00'}, "four bytes: a surrogate pair"},
+        {"a😀b🏯", {u'a', u'\xD83D', u'\xDE00', u'b', u'\xD83C', u'\xDFEF'}, "emoji among letters"},
+        {"\xF4\x8F\xBF\xBF", {u'\xDBFF', u'\xDFFF'}, "U+10FFFF, the last code point there is"},
+        {std::string("a\0b", 3), std::u16string(u"a\0b", 3), "an embedded NUL is kept"},
+        {"", u"", "nothing"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.why;
+        EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.why;
+    }
 }
 
-TEST(Utf8ToUtf16, EmojiBecomeSurrogatePairsAndComeBack) {
-    // U+1F600 - 0x10000 = 0xF600: high 0xD800 + 0x3D, low 0xDC00 + 0x200.
-    const std::string utf8 = "a😀b🏯";
-    const std::u16string utf16 = {u'a', u'\xD83D', u'\xDE00', u'b', u'\xD83C', u'\xDFEF'};
-    EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
-    EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
-    // The last code point there is: U+10FFFF.
-    EXPECT_EQ(Utf8ToUtf16("\xF4\x8F\xBF\xBF"), (std::u16string{u'\xDBFF', u'\xDFFF'}));
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'\xDBFF', u'\xDFFF'}), "\xF4\x8F\xBF\xBF");
-}
-
-TEST(Utf8ToUtf16, EmbeddedNulIsKept) {
-    const std::string utf8("a\0b", 3);
-    const std::u16string utf16(u"a\0b", 3);
-    EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
-    EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
-    EXPECT_EQ(Utf8ToUtf16(""), u"");
-}
-
-TEST(Utf8ToUtf16, StrayContinuationByteIsReplaced) {
-    EXPECT_EQ(Utf8ToUtf16("\x80"), std::u16string(1, kFFFD));
-    EXPECT_EQ(Utf8ToUtf16("a\x80\xBF" "b"), (std::u16string{u'a', kFFFD, kFFFD, u'b'}));
-}
-
-TEST(Utf8ToUtf16, OverlongFormsAreReplaced) {
-    // C0 and C1 never start a character; E0 80..9F and F0 80..8F would be overlong.
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), (std::u16string{kFFFD, kFFFD}));
-    EXPECT_EQ(Utf8ToUtf16("\xC1\xBF"), (std::u16string{kFFFD, kFFFD}));
-    EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), (std::u16string{kFFFD, kFFFD, kFFFD}));
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x80\x80\xAF"), (std::u16string{kFFFD, kFFFD, kFFFD, kFFFD}));
-}
-
-TEST(Utf8ToUtf16, EncodedSurrogatesAreReplaced) {
-    // ED A0 80 would be U+D800.
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), (std::u16string{kFFFD, kFFFD, kFFFD}));
-    // ED 9F BF is U+D7FF, the last code point before them.
-    EXPECT_EQ(Utf8ToUtf16("\xED\x9F\xBF"), std::u16string(1, u'\xD7FF'));
-}
-
-TEST(Utf8ToUtf16, BeyondU10FFFFIsReplaced) {
-    EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), (std::u16string{kFFFD, kFFFD, kFFFD, kFFFD}));
-    EXPECT_EQ(Utf8ToUtf16("\xF5"), std::u16string(1, kFFFD));
-    EXPECT_EQ(Utf8ToUtf16("\xFF\xFE"), (std::u16string{kFFFD, kFFFD}));
-}
-
-TEST(Utf8ToUtf16, TruncatedSequenceIsOneReplacement) {
-    // The first two bytes of 日 (E6 97 A5): one maximal invalid part.
-    EXPECT_EQ(Utf8ToUtf16("\xE6\x97"), std::u16string(1, kFFFD));
-    EXPECT_EQ(Utf8ToUtf16("\xE6\x97" "a"), (std::u16string{kFFFD, u'a'}));
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98"), std::u16string(1, kFFFD));
-    EXPECT_EQ(Utf8ToUtf16("x\xC3"), (std::u16string{u'x', kFFFD}));
-    // A new lead byte ends the broken sequence and starts its own character.
-    EXPECT_EQ(Utf8ToUtf16("\xE6\xE6\x97\xA5"), (std::u16string{kFFFD, u'\x65E5'}));
+TEST(Utf8ToUtf16, EachMaximalInvalidSubpartBecomesOneReplacement) {
+    const struct {
+        std::string utf8;
+        std::u16string utf16;
+        const char* why;
+    } cases[] = {
+        {"\x80", {kFFFD}, "a stray continuation byte"},
+        {"a\x80\xBF" "b", {u'a', kFFFD, kFFFD, u'b'}, "two stray continuation bytes"},
+        // C0 and C1 never start a character; E0 80..9F and F0 80..8F would be overlong.
+        {"\xC0\xAF", {kFFFD, kFFFD}, "overlong C0"},
+        {"\xC1\xBF", {kFFFD, kFFFD}, "overlong C1"},
+        {"\xE0\x80\xAF", {kFFFD, kFFFD, kFFFD}, "overlong E0"},
+        {"\xF0\x80\x80\xAF", {kFFFD, kFFFD, kFFFD, kFFFD}, "overlong F0"},
+        {"\xED\xA0\x80", {kFFFD, kFFFD, kFFFD}, "ED A0 80 would be the surrogate U+D800"},
+        {"\xF4\x90\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}, "beyond U+10FFFF"},
+        {"\xF5", {kFFFD}, "F5 never starts a character"},
+        {"\xFF\xFE", {kFFFD, kFFFD}, "FF and FE neither"},
+        {"\xE6\x97", {kFFFD}, "the first two bytes of 日 (E6 97 A5): one maximal invalid part"},
+        {"\xE6\x97" "a", {kFFFD, u'a'}, "truncated before a letter"},
+        {"\xF0\x9F\x98", {kFFFD}, "three bytes of four"},
+        {"x\xC3", {u'x', kFFFD}, "a lead byte at the end"},
+        {"\xE6\xE6\x97\xA5", {kFFFD, u'\x65E5'}, "a new lead byte ends the broken sequence and starts its own"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << Hex(c.utf8) << ": " << c.why;
 }
 
 TEST(Utf16ToUtf8, UnpairedSurrogatesAreReplaced) {
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), kFFFD8);
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xDC00')), kFFFD8);
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'\xD83D', u'A'}), kFFFD8 + "A");
-    // Low before high: two unpaired halves.
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'\xDE00', u'\xD83D'}), kFFFD8 + kFFFD8);
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', u'\xD83D', u'\xD83D', u'\xDE00'}), "a" + kFFFD8 + "😀");
-}
-
-TEST(Utf16ToUtf8, EncodingOfEachLength) {
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\x007F')), "\x7F");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\x0080')), "\xC2\x80");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\x07FF')), "\xDF\xBF");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\x0800')), "\xE0\xA0\x80");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xFFFF')), "\xEF\xBF\xBF");
+    const struct {
+        std::u16string utf16;
+        std::string utf8;
+        const char* why;
+    } cases[] = {
+        {{u'\xD800'}, kFFFD8, "a high surrogate alone"},
+        {{u'\xDC00'}, kFFFD8, "a low surrogate alone"},
+        {{u'\xD83D', u'A'}, kFFFD8 + "A", "a high surrogate before a letter"},
+        {{u'\xDE00', u'\xD83D'}, kFFFD8 + kFFFD8, "low before high: two unpaired halves"},
+        {{u'a', u'\xD83D', u'\xD83D', u'\xDE00'}, "a" + kFFFD8 + "😀", "two highs, the second paired"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.why;
 }
 
 TEST(Latin1ToUtf8, EachByteIsTheCodePointOfItsValue) {

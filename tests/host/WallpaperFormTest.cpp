@@ -98,45 +98,41 @@ TEST(DrawScreen, WithoutWallpaperServicesTheColourShowsAlone) {
     EXPECT_EQ(h.files.Loads(), 0);
 }
 
-TEST(imgWall_DblClick, OpensTheWallpaperWithTheShellsOpenVerb) {
-    WallpaperFormHarness h;
-    h.SetWallpaper("C:\\w\\photo.jpg", "0", "0");
-    h.form.imgWall_DblClick();
-    ASSERT_EQ(h.shell.calls.size(), 1u);
-    const auto& call = h.shell.calls[0];
-    EXPECT_EQ(call.owner, fakes::FakeMainWindow::kWindowHandle);
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_EQ(call.file, "C:\\w\\photo.jpg");
-    EXPECT_EQ(call.parameters, "");
-    EXPECT_EQ(call.directory, "");
-    EXPECT_EQ(call.show, 1);
-}
-
-TEST(imgWall_DblClick, PathWithAVariableGoesToTheShellUnexpanded) {
-    WallpaperFormHarness h;
-    h.environment.Set("WALLS", "D:\\Walls");
-    h.SetWallpaper("%WALLS%\\sea.bmp", "0", "0");
-    h.form.imgWall_DblClick();
-    ASSERT_EQ(h.shell.calls.size(), 1u);
-    EXPECT_EQ(h.shell.calls[0].file, "%WALLS%\\sea.bmp");
-    EXPECT_TRUE(h.environment.Requests().empty());
-}
-
-TEST(imgWall_DblClick, NoWallpaperOpensNothing) {
-    WallpaperFormHarness h;
-    h.form.imgWall_DblClick();
-    h.SetWallpaper("", "0", "0");  // an empty entry reads as missing
-    h.form.imgWall_DblClick();
-    EXPECT_TRUE(h.shell.calls.empty());
-}
-
-TEST(imgWall_DblClick, HtmlRegistryWallpaperLeavesTheProfilesFileToOpen) {
-    WallpaperFormHarness h;
-    h.SetWallpaper("C:\\w\\photo.jpg", "0", "0");
-    h.SetRegistryWallpaper("Wallpaper", "C:\\web\\page.HTM");
-    h.form.imgWall_DblClick();
-    ASSERT_EQ(h.shell.calls.size(), 1u);
-    EXPECT_EQ(h.shell.calls[0].file, "C:\\w\\photo.jpg");
+TEST(imgWall_DblClick, OpensTheWallpaperAsTheSettingsHoldItWithTheShellsOpenVerb) {
+    const struct {
+        const char* profileWallpaper;  // nullptr for none
+        const char* registryWallpaper;
+        const char* opened;            // nullptr for nothing
+        const char* why;
+    } cases[] = {
+        {"C:\\w\\photo.jpg", nullptr, "C:\\w\\photo.jpg", "the profile's wallpaper"},
+        {"%WALLS%\\sea.bmp", nullptr, "%WALLS%\\sea.bmp", "a path with a variable goes to the shell unexpanded"},
+        {nullptr, nullptr, nullptr, "no wallpaper opens nothing"},
+        {"", nullptr, nullptr, "an empty entry reads as missing"},
+        {"C:\\w\\photo.jpg", "C:\\web\\page.HTM", "C:\\w\\photo.jpg", "an HTML page leaves the profile's file"},
+        {"C:\\w\\photo.jpg", "C:\\w\\reg.jpg", "C:\\w\\reg.jpg", "the registry's picture wins"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        WallpaperFormHarness h;
+        h.env.Set("WALLS", "D:\\Walls");
+        if (c.profileWallpaper) h.SetWallpaper(c.profileWallpaper, "0", "0");
+        if (c.registryWallpaper) h.SetRegistryWallpaper("Wallpaper", c.registryWallpaper);
+        h.form.imgWall_DblClick();
+        if (!c.opened) {
+            EXPECT_TRUE(h.shell.calls.empty());
+            continue;
+        }
+        ASSERT_EQ(h.shell.calls.size(), 1u);
+        const auto& call = h.shell.calls[0];
+        EXPECT_EQ(call.owner, fakes::FakeMainWindow::kWindowHandle);
+        EXPECT_EQ(call.verb, "open");
+        EXPECT_EQ(call.file, c.opened);
+        EXPECT_EQ(call.parameters, "");
+        EXPECT_EQ(call.directory, "");
+        EXPECT_EQ(call.show, 1);
+        EXPECT_TRUE(h.env.Requests().empty());
+    }
 }
 
 TEST(imgWall_DblClick, SettingsAreReadAfreshAtEveryDoubleClick) {

@@ -9,17 +9,11 @@
 namespace lumbra::desktop {
 namespace {
 
-class WallpaperWatch : public ::testing::Test {
+class WallpaperWatch : public ::testing::Test, protected fakes::WallpaperWorld {
 protected:
-    WallpaperWatch() : services{env, files, files, watch, shell}, composer(services, [this] { Recompose(); }) {}
-
     void Compose(const std::string& path) {
         current = path;
-        WallpaperInfo info;
-        info.wallpaper = path;
-        info.tileWallpaper = 0;
-        info.wallpaperStyle = 2;
-        composer.Compose(panel, info, metrics);
+        composer.Compose(panel, {path, 0, 2, "-1", 0}, metrics);
     }
     // What the window does when told the file changed: compose again from the settings.
     void Recompose() {
@@ -27,14 +21,9 @@ protected:
         Compose(current);
     }
 
-    fakes::FakeEnvironment env;
-    fakes::FakePictureFiles files;
-    fakes::FakeFolderWatch watch;
-    fakes::FakeShellLauncher shell;
-    WallpaperServices services;
     std::string current;
     int recompositions = 0;
-    Composer composer;
+    Composer composer{services, [this] { Recompose(); }};
     platform::Scene panel{15.0f, 15.0f};
     PanelMetrics metrics{3075.0f, 2310.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
 };
@@ -119,20 +108,14 @@ TEST_F(WallpaperWatch, FolderThatCannotBeWatchedIsTriedAgainAtTheNextComposition
 }
 
 TEST(WallpaperWatchLifetime, TheWatchEndsWithTheComposer) {
-    fakes::FakeEnvironment env;
-    fakes::FakePictureFiles files;
-    fakes::FakeFolderWatch watch;
-    fakes::FakeShellLauncher shell;
-    WallpaperServices services{env, files, files, watch, shell};
+    fakes::WallpaperWorld world;
     {
-        Composer composer(services, [] {});
+        Composer composer(world.services, [] {});
         platform::Scene panel;
-        WallpaperInfo info;
-        info.wallpaper = "C:\\w\\a.jpg";
-        composer.Compose(panel, info, {3075.0f, 2310.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}});
-        ASSERT_TRUE(watch.Active());
+        composer.Compose(panel, {"C:\\w\\a.jpg", 0, 0, "-1", 0}, {3075.0f, 2310.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}});
+        ASSERT_TRUE(world.watch.Active());
     }
-    EXPECT_FALSE(watch.Active());
+    EXPECT_FALSE(world.watch.Active());
 }
 
 }  // namespace

@@ -61,119 +61,94 @@ protected:
     FormHarness h;
 };
 
+// The sizes one step leaves, whatever the pointer's position.
+struct StepSize {
+    float width, height, panelWidth, panelHeight;
+    int panelPixelWidth, panelPixelHeight;
+};
 // Shrinking by one step: width 3300 - 375 = 2925; height (2925 - 300) * 0.75 + 600 = 2568.75
 // (171.25 -> 171 px = 2565). The resize pass then finds 2625 x 1965 available: 1965 * 1.3333334
 // = 2620.0001, in single precision 2620, < 2625, so picDT becomes 2625 (175 px) x
 // 2625 / 1.3333334 = 1968.75 (131.25 -> 131 px) and the window 1968.75 + 600 = 2568.75 keeps 171 px.
-TEST_F(WheelZoom, AwayWithThePointerOnTheLeftEdgeShrinksFromTheRight) {
-    Wheel(kAway, 100, 80);
-    ExpectWindow(1500.0f, 1200.0f, 2925.0f, 2565.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 2625.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 1968.75f);
-    EXPECT_EQ(h.window.PanelPixelWidth(), 175);
-    EXPECT_EQ(h.window.PanelPixelHeight(), 131);
-    // The right edge moved in by exactly one step.
-    EXPECT_FLOAT_EQ(h.window.Left() + h.window.Width(), 4800.0f - 375.0f);
-}
-
-TEST_F(WheelZoom, AwayWithThePointerOnTheRightEdgeKeepsTheRightEdge) {
-    // Anchors (4800 - 1500) / 3300 = 1 and (4050 - 1200) / 2850 = 1: the left edge moves right by
-    // the whole step and the top down by 25 px.
-    Wheel(kAway, 320, 270);
-    ExpectWindow(1875.0f, 1575.0f, 2925.0f, 2565.0f);
-    EXPECT_FLOAT_EQ(h.window.Left() + h.window.Width(), 4800.0f);
-}
-
-TEST_F(WheelZoom, AwayWithThePointerInTheMiddleMovesBothSidesInByHalfAStep) {
-    // Anchors 1650 / 3300 = 0.5 and 1425 / 2850 = 0.5: each edge moves 12.5 px (187.5 twips); the
-    // window takes 112.5 -> 113 px and 92.5 -> 93 px.
-    Wheel(kAway, 210, 175);
-    EXPECT_FLOAT_EQ(Requested(Geometry::Left), 1687.5f);
-    EXPECT_FLOAT_EQ(Requested(Geometry::Top), 1387.5f);
-    ExpectWindow(1695.0f, 1395.0f, 2925.0f, 2565.0f);
-}
-
+constexpr StepSize kShrunk{2925.0f, 2565.0f, 2625.0f, 1968.75f, 175, 131};
 // Enlarging by one step: width 3675; height (3675 - 300) * 0.75 + 600 = 3131.25 (208.75 -> 209 px
 // = 3135). The pass finds 3375 x 2535: 2535 * 4/3 = 3380 is not below 3375, 3375 * 3/4 = 2531.25
 // is below 2535, so picDT takes the height, 2535 (169 px) x 3380 (225.33 -> 225 px), and the
 // window 3380 + 300 = 3680 (245.33 -> 245 px) keeps its width.
-TEST_F(WheelZoom, TowardWithThePointerOnTheLeftEdgeGrowsToTheRight) {
-    Wheel(kToward, 100, 80);
-    ExpectWindow(1500.0f, 1200.0f, 3675.0f, 3135.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3380.0f);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2535.0f);
-    EXPECT_EQ(h.window.PanelPixelWidth(), 225);
-    EXPECT_EQ(h.window.PanelPixelHeight(), 169);
+constexpr StepSize kGrown{3675.0f, 3135.0f, 3380.0f, 2535.0f, 225, 169};
+
+TEST_F(WheelZoom, OneStepPerMessageAnchoredAtThePointer) {
+    const struct {
+        int rotation;
+        std::uint16_t keys;
+        int x, y;  // the pointer, in pixels
+        float startLeft, startTop;
+        float askedLeft, askedTop, left, top;
+        const StepSize& size;
+        const char* why;
+    } cases[] = {
+        {kAway, 0, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kShrunk,
+         "pointer on the left edge: shrinks from the right, the right edge in by exactly one step"},
+        {kAway, 0, 320, 270, 1500.0f, 1200.0f, 1875.0f, 1575.0f, 1875.0f, 1575.0f, kShrunk,
+         "on the right edge: anchors (4800 - 1500) / 3300 = 1 and (4050 - 1200) / 2850 = 1, the left edge moves "
+         "right by the whole step, the top down by 25 px, the right edge stays"},
+        {kAway, 0, 210, 175, 1500.0f, 1200.0f, 1687.5f, 1387.5f, 1695.0f, 1395.0f, kShrunk,
+         "in the middle: anchors 1650 / 3300 and 1425 / 2850 = 0.5, each edge moves 12.5 px (187.5 twips), "
+         "the window takes 112.5 -> 113 px and 92.5 -> 93 px"},
+        {kToward, 0, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kGrown,
+         "pointer on the left edge: grows to the right"},
+        {kToward, 0, 210, 175, 1500.0f, 1200.0f, 1312.5f, 1012.5f, 1320.0f, 1020.0f, kGrown,
+         "in the middle: both sides move out"},
+        {0, 0, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kGrown, "zero rotation enlarges"},
+        {240, 0, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kShrunk,
+         "two notches in one message make one step"},
+        {-240, 0, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kGrown,
+         "two notches toward the user in one message make one step"},
+        {kAway, 0x0008, 100, 80, 1500.0f, 1200.0f, 1500.0f, 1200.0f, 1500.0f, 1200.0f, kShrunk,
+         "key flags in the low word (MK_CONTROL) do not count"},
+        // The window on a monitor left of and above the primary: -3000, -1500 (-200, -100 px).
+        {kAway, 0, -112, -62, -3000.0f, -1500.0f, -2850.0f, -1425.0f, -2850.0f, -1425.0f, kShrunk,
+         "pointer at (-1680, -930) twips: anchors (3000 - 1680) / 3300 = 0.4 and (1500 - 930) / 2850 = 0.2, "
+         "shifts 150 and 75"},
+        {kToward, 0, -112, -62, -3000.0f, -1500.0f, -3150.0f, -1575.0f, -3150.0f, -1575.0f, kGrown,
+         "negative pointer coordinates when enlarging"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        Settle(c.startLeft, c.startTop, 3300.0f, 2850.0f, 3000.0f, 2250.0f);
+        const std::size_t sets = h.window.Sets().size();
+        std::int32_t delta = WheelDelta(c.rotation, c.keys);
+        std::int32_t xy = PointerXY(c.x, c.y);
+        h.form.WheelScr(delta, xy);
+        ASSERT_GE(h.window.Sets().size(), sets + 3);
+        EXPECT_EQ(h.window.Sets()[sets + 1].what, Geometry::Left);
+        EXPECT_FLOAT_EQ(h.window.Sets()[sets + 1].requested, c.askedLeft);
+        EXPECT_EQ(h.window.Sets()[sets + 2].what, Geometry::Top);
+        EXPECT_FLOAT_EQ(h.window.Sets()[sets + 2].requested, c.askedTop);
+        ExpectWindow(c.left, c.top, c.size.width, c.size.height);
+        EXPECT_FLOAT_EQ(h.window.PanelWidth(), c.size.panelWidth);
+        EXPECT_FLOAT_EQ(h.window.PanelHeight(), c.size.panelHeight);
+        EXPECT_EQ(h.window.PanelPixelWidth(), c.size.panelPixelWidth);
+        EXPECT_EQ(h.window.PanelPixelHeight(), c.size.panelPixelHeight);
+    }
 }
 
-TEST_F(WheelZoom, TowardWithThePointerInTheMiddleMovesBothSidesOut) {
-    Wheel(kToward, 210, 175);
-    EXPECT_FLOAT_EQ(Requested(Geometry::Left), 1312.5f);
-    EXPECT_FLOAT_EQ(Requested(Geometry::Top), 1012.5f);
-    ExpectWindow(1320.0f, 1020.0f, 3675.0f, 3135.0f);
-}
-
-TEST_F(WheelZoom, ZeroRotationEnlarges) {
-    Wheel(0, 100, 80);
-    ExpectWindow(1500.0f, 1200.0f, 3675.0f, 3135.0f);
-}
-
-TEST_F(WheelZoom, TwoNotchesInOneMessageMakeOneStep) {
-    Wheel(240, 100, 80);
-    ExpectWindow(1500.0f, 1200.0f, 2925.0f, 2565.0f);
-}
-
-TEST_F(WheelZoom, TwoNotchesTowardInOneMessageMakeOneStep) {
-    Wheel(-240, 100, 80);
-    ExpectWindow(1500.0f, 1200.0f, 3675.0f, 3135.0f);
-}
-
-TEST_F(WheelZoom, KeyFlagsInTheLowWordDoNotCount) {
-    // Ctrl held (MK_CONTROL 0x0008) with one notch away: still one shrinking step.
-    std::int32_t delta = WheelDelta(kAway, 0x0008);
-    std::int32_t xy = PointerXY(100, 80);
-    h.form.WheelScr(delta, xy);
-    EXPECT_FLOAT_EQ(h.window.Width(), 2925.0f);
-}
-
-TEST_F(WheelZoom, NegativePointerCoordinatesGiveAnchorsLikeAnyOther) {
-    // The window on a monitor left of and above the primary: -3000, -1500 (-200, -100 px).
-    // Pointer at (-112, -62) px = (-1680, -930) twips: anchors (3000 - 1680) / 3300 = 0.4 and
-    // (1500 - 930) / 2850 = 0.2, shifts 150 and 75.
-    Settle(-3000.0f, -1500.0f, 3300.0f, 2850.0f, 3000.0f, 2250.0f);
-    Wheel(kAway, -112, -62);
-    ExpectWindow(-2850.0f, -1425.0f, 2925.0f, 2565.0f);
-}
-
-TEST_F(WheelZoom, NegativePointerCoordinatesWhenEnlarging) {
-    Settle(-3000.0f, -1500.0f, 3300.0f, 2850.0f, 3000.0f, 2250.0f);
-    Wheel(kToward, -112, -62);
-    ExpectWindow(-3150.0f, -1575.0f, 3675.0f, 3135.0f);
-}
-
-TEST_F(WheelZoom, HeightFollowsThePicturesProportionsNotTheScreens) {
-    // picDT 3000 x 1800 (height / width 0.6), window 3300 x 2400. Enlarging:
-    // (3675 - 300) * 0.6 + 600 = 2625; shrinking: (2925 - 300) * 0.6 + 600 = 2175.
+TEST_F(WheelZoom, HeightFollowsThePicturesProportionsNotTheScreensAndThePictureFollowsTheStep) {
+    // picDT 3000 x 1800 (5:3, height / width 0.6), frame 300 x 600, window 3300 x 2400. One notch
+    // toward the user: (3675 - 300) * 0.6 + 600 = 2625, leaving exactly 3375 x 2025 = 5:3 for the
+    // picture. The pass finds the proportions right and the picture must take that area, not
+    // stay at 3000 x 1800 with a gap around it.
     Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
     Wheel(kToward, 100, 80);
     EXPECT_FLOAT_EQ(Requested(Geometry::Height), 2625.0f);
-    EXPECT_FLOAT_EQ(h.window.Height(), 2625.0f);
-
-    Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
-    Wheel(kAway, 100, 80);
-    EXPECT_FLOAT_EQ(h.window.Height(), 2175.0f);
-}
-
-TEST_F(WheelZoom, PictureFollowsAStepThatLandsExactlyOnItsProportions) {
-    // picDT 3000 x 1800 (5:3), frame 300 x 600. One notch toward the user: window 3675 x 2625,
-    // leaving exactly 3375 x 2025 = 5:3 for the picture. The pass finds the proportions right
-    // and the picture must take that area, not stay at 3000 x 1800 with a gap around it.
-    Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
-    Wheel(kToward, 100, 80);
     EXPECT_FLOAT_EQ(h.window.Width(), 3675.0f);
     EXPECT_FLOAT_EQ(h.window.Height(), 2625.0f);
     EXPECT_FLOAT_EQ(h.window.PanelWidth(), 3375.0f);
     EXPECT_FLOAT_EQ(h.window.PanelHeight(), 2025.0f);
+    // Shrinking: (2925 - 300) * 0.6 + 600 = 2175.
+    Settle(1500.0f, 1200.0f, 3300.0f, 2400.0f, 3000.0f, 1800.0f);
+    Wheel(kAway, 100, 80);
+    EXPECT_FLOAT_EQ(h.window.Height(), 2175.0f);
 }
 
 TEST_F(WheelZoom, AtTheMinimumFurtherNotchesOnlyMoveTheWindow) {

@@ -16,7 +16,11 @@
 #include <map>
 #include <thread>
 
+#include <wrl/client.h>
+
+#include "common/DropDataObject.h"
 #include "drop/DesktopCommands.h"
+#include "fakes/DropFakes.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/FileSystem.h"
 #include "platform/win32/Handles.h"
@@ -74,55 +78,6 @@ void RemoveAll(const fs::path& root) {
     fs::remove_all(root, ec);
 }
 
-// ---- stand-ins for the user -----------------------------------------------------------------
-
-class ScriptedBoxes final : public platform::MessageBoxes {
-public:
-    struct Box {
-        std::string prompt;
-        int style;
-        std::string title;
-    };
-    std::vector<Box> shown;
-    std::vector<int> answers;
-    int MsgBox(std::string_view prompt, int style, std::string_view title) override {
-        shown.push_back({std::string(prompt), style, std::string(title)});
-        if ((style & 0xF) != MB_YESNO) return IDOK;
-        return next_ < answers.size() ? answers[next_++] : IDYES;
-    }
-
-private:
-    std::size_t next_ = 0;
-};
-
-class FixedFolder final : public platform::ShellFolder {
-public:
-    std::string path;
-    std::string GetFolderPath(std::int32_t) override { return path; }
-};
-
-// Records the files as they start; presses cancel once `cancelAfter` files have started.
-class ScriptedProgress final : public platform::ProgressWindows {
-public:
-    int cancelAfter = -1;
-    std::vector<std::string> started;
-    std::unique_ptr<platform::TransferProgress> Begin(TransferKind) override {
-        class P final : public platform::TransferProgress {
-        public:
-            explicit P(ScriptedProgress& o) : o_(o) {}
-            void Bytes(std::uint64_t, std::uint64_t) override {}
-            void Item(std::string_view from, std::string_view) override { o_.started.emplace_back(from); }
-            bool Cancelled() override {
-                return o_.cancelAfter >= 0 && static_cast<int>(o_.started.size()) >= o_.cancelAfter;
-            }
-
-        private:
-            ScriptedProgress& o_;
-        };
-        return std::make_unique<P>(*this);
-    }
-};
-
 // ---- the fixture: a source tree, a second volume and a desktop folder per test ----------------
 
 class FileDrop : public ::testing::Test {
@@ -137,7 +92,7 @@ protected:
         src = root / L"src";
         fs::create_directories(desk);
         fs::create_directories(src);
-        folder.path = U8(desk);
+        folder.desktop = U8(desk);
     }
     void TearDown() override {
         RemoveAll(root);
@@ -181,11 +136,12 @@ protected:
     }
 
     fs::path root, other, desk, src;
-    FixedFolder folder;
+    // The user's side: scripted answers, a cancel button pressed after a number of started items.
+    fakes::DropFakeShellFolder folder;
     Win32FileSystem files;
-    ScriptedBoxes boxes;
+    fakes::DropFakeMessageBoxes boxes;
     Win32ShellLinks links;
-    ScriptedProgress progress;
+    fakes::DropFakeProgressWindows progress;
     drop::DropServices services{folder, files, boxes, links, progress};
     com_apartment com;
 };
@@ -310,7 +266,7 @@ TEST_F(FileDrop, SourceEqualToDestinationIsAnErrorAndTheFileStaysWhole) {
 TEST_F(FileDrop, SameItemSpeltDifferentlyIsStillTheSame) {
     Write(desk / L"Case.txt", "x");
     // The desktop folder given in another case and with a short detour.
-    folder.path = U8(root) + "\\SRC\\..\\DESKTOP";
+    folder.desktop = U8(root) + "\\SRC\\..\\DESKTOP";
     Copy({desk / L"Case.txt"});
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Lumbra|48"}));
     EXPECT_EQ(Read(desk / L"Case.txt"), "x");
@@ -343,7 +299,7 @@ TEST_F(FileDrop, MoveFolderToAnotherVolumeThatFailsPartWayKeepsTheSourceAndRemov
     lock.reset();
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Lumbra|48"}));
     // Part-way: files before the locked one had been copied when it failed.
-    EXPECT_GE(progress.started.size(), 3u);
+    EXPECT_GE(progress.items.size(), 3u);
     EXPECT_FALSE(fs::exists(desk / L"Docs"));
     EXPECT_FALSE(fs::exists(desk / L"after.txt"));
     EXPECT_EQ(Take(other), before);
@@ -355,7 +311,7 @@ TEST_F(FileDrop, MoveFolderToAnotherVolumeCancelledKeepsTheSourceAndSaysNothing)
     Write(other / L"Docs" / L"2.txt", "two");
     Write(other / L"Docs" / L"3.txt", "three");
     const Snapshot before = Take(other);
-    progress.cancelAfter = 3;  // the folder and its first two files have started
+    progress.cancelAfterItems = 3;  // the folder and its first two files have started
     Move({other / L"Docs"});
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(fs::exists(desk / L"Docs"));
@@ -368,7 +324,7 @@ TEST_F(FileDrop, CopyCancelledStopsAfterTheCurrentFileAndKeepsWhatIsDone) {
     Write(src / L"Docs" / L"3.txt", "three");
     Write(src / L"next.txt", "next");
     const Snapshot before = Take(src);
-    progress.cancelAfter = 3;
+    progress.cancelAfterItems = 3;
     Copy({src / L"Docs", src / L"next.txt"});
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Read(desk / L"Docs" / L"1.txt"), "one");
@@ -525,82 +481,17 @@ TEST(FileDropProgress, ShortCommandShowsNoWindow) {
 
 // ---- the dropped data -------------------------------------------------------------------------
 
-// A data object offering one HGLOBAL format.
-class OneFormatData final : public IDataObject {
-public:
-    OneFormatData(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
-    ~OneFormatData() { ::GlobalFree(data_); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
-        if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-        const SIZE_T size = ::GlobalSize(data_);
-        HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(::GlobalLock(copy), ::GlobalLock(data_), size);
-        ::GlobalUnlock(copy);
-        ::GlobalUnlock(data_);
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = copy;
-        m->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
-        return (f->cfFormat == format_ && (f->tymed & TYMED_HGLOBAL)) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    CLIPFORMAT format_;
-    HGLOBAL data_;
-};
-
-HGLOBAL FileList(const std::vector<std::wstring>& paths) {
-    std::wstring chars;
-    for (const auto& p : paths) chars += p + L'\0';
-    chars += L'\0';
-    const SIZE_T size = sizeof(DROPFILES) + chars.size() * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, chars.data(), chars.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
-}
-
-TEST(FileDropData, FileListComesInTheSourcesOrderInAnyUnicode) {
-    OneFormatData data(CF_HDROP, FileList({L"C:\\z.txt", L"C:\\写真\\夏 \U0001F600.jpg", L"D:\\"}));
-    const platform::DropData got = ReadDropData(&data);
+TEST(FileDropData, FileListComesInTheSourcesOrderInAnyUnicodeOtherFormatsCarryNone) {
+    Microsoft::WRL::ComPtr<IDataObject> list, text;
+    list.Attach(new testdata::OneFormatData(
+        CF_HDROP, testdata::FileListMemory({L"C:\\z.txt", L"C:\\写真\\夏 \U0001F600.jpg", L"D:\\"})));
+    text.Attach(new testdata::OneFormatData(CF_UNICODETEXT, testdata::TextMemory(L"just text")));
+    const platform::DropData got = ReadDropData(list.Get());
     EXPECT_TRUE(got.hasFileList);
     EXPECT_EQ(got.files, (std::vector<std::string>{"C:\\z.txt", "C:\\写真\\夏 😀.jpg", "D:\\"}));
-}
-
-TEST(FileDropData, OtherFormatsCarryNoFileList) {
-    const std::wstring text = L"just text";
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    OneFormatData data(CF_UNICODETEXT, memory);
-    const platform::DropData got = ReadDropData(&data);
-    EXPECT_FALSE(got.hasFileList);
-    EXPECT_TRUE(got.files.empty());
+    const platform::DropData none = ReadDropData(text.Get());
+    EXPECT_FALSE(none.hasFileList);
+    EXPECT_TRUE(none.files.empty());
 }
 
 TEST(FileDropData, KeyStateBecomesButtonAndShiftBits) {

@@ -21,6 +21,8 @@ public:
     void objPMn_Click(std::int32_t index) override { indices.push_back(index); }
 };
 
+using wintest::MenuInfo;
+using wintest::MenuText;
 using wintest::OwnerWindow;
 
 // A letter arrives as the character it types (a key press would be translated into one only
@@ -52,6 +54,17 @@ struct MenuFixture : ::testing::Test {
         };
         return ShowGuarded();
     }
+    // Where the menu opened: it is closed again at once.
+    RECT ShownAt() {
+        RECT shownAt{};
+        menu.onOpen = [&](HWND ownerWindow) {
+            HWND popup = ::FindWindowW(L"#32768", nullptr);
+            if (popup) ::GetWindowRect(popup, &shownAt);
+            PostKey(ownerWindow, VK_ESCAPE);
+        };
+        ShowGuarded();
+        return shownAt;
+    }
     // A menu still open after a few seconds is closed, so that a failing test cannot hang.
     std::int32_t ShowGuarded() {
         const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
@@ -66,44 +79,6 @@ struct MenuFixture : ::testing::Test {
     Win32ImageList images;
     Win32PopupMenu menu{clicks, codePage};
 };
-
-std::wstring MenuText(HMENU menu, UINT position) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = 255;
-    ::GetMenuItemInfoW(menu, position, TRUE, &info);
-    return text;
-}
-
-MENUITEMINFOW MenuInfo(HMENU menu, UINT position) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
-    ::GetMenuItemInfoW(menu, position, TRUE, &info);
-    return info;
-}
-
-// ---- the tree -------------------------------------------------------------------------------
-
-TEST_F(MenuFixture, IndicesKeysAndSavedCopies) {
-    EXPECT_EQ(Add("a", 0, "A"), 1);
-    EXPECT_EQ(Add("sub", 0, "S"), 2);
-    EXPECT_EQ(Add("child", 2, "C"), 3);
-    EXPECT_EQ(menu.FindItemByKey("C"), 3);
-    EXPECT_EQ(menu.FindItemByKey("none"), -1);
-    menu.SaveItems("Lumbra PopupMenu");
-    Add("extra");
-    menu.SetItemEnabled(1, false);
-    menu.ResetItems();
-    EXPECT_EQ(menu.FindItemByKey("A"), -1);
-    menu.LoadSavedItems("Lumbra PopupMenu");
-    EXPECT_EQ(menu.FindItemByKey("S"), 2);
-    EXPECT_TRUE(menu.Tree().Item(1)->enabled);
-    EXPECT_EQ(Add("next"), 4);
-}
 
 // ---- the native menu ------------------------------------------------------------------------
 
@@ -199,14 +174,8 @@ TEST_F(MenuFixture, GreyedItemsAndHeadingsCannotBeChosen) {
 
 TEST_F(MenuFixture, FromTheKeyboardTheMenuOpensAtTheOwnersClientCorner) {
     Add("&Alpha");
-    RECT shownAt{};
-    menu.onOpen = [&](HWND ownerWindow) {
-        HWND popup = ::FindWindowW(L"#32768", nullptr);
-        if (popup) ::GetWindowRect(popup, &shownAt);
-        PostKey(ownerWindow, VK_ESCAPE);
-    };
     menu.SetAnchor(platform::MenuAnchor::OwnerTopLeft);
-    ShowGuarded();
+    const RECT shownAt = ShownAt();
     POINT corner{0, 0};
     ::ClientToScreen(owner.get(), &corner);
     EXPECT_EQ(shownAt.left, corner.x);
@@ -221,13 +190,7 @@ TEST_F(MenuFixture, FromTheMouseTheMenuOpensWhereThePointerWasAtTheInput) {
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, owner.get(), WM_USER + 7, WM_USER + 7, PM_REMOVE));
     ::SetCursorPos(10, 10);  // where the pointer is now does not count
-    RECT shownAt{};
-    menu.onOpen = [&](HWND ownerWindow) {
-        HWND popup = ::FindWindowW(L"#32768", nullptr);
-        if (popup) ::GetWindowRect(popup, &shownAt);
-        PostKey(ownerWindow, VK_ESCAPE);
-    };
-    ShowGuarded();
+    const RECT shownAt = ShownAt();
     EXPECT_EQ(shownAt.left, 400);
     EXPECT_EQ(shownAt.top, 300);
 }

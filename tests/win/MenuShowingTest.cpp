@@ -22,17 +22,6 @@ std::filesystem::path TestExe() {
     return path;
 }
 
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = 255;
-    ::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
-    return text;
-}
-
 // The texts of the open menu's top level, read from inside its modal loop.
 std::vector<std::wstring> OpenMenuTexts() {
     std::vector<std::wstring> texts;

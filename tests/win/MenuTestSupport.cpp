@@ -9,6 +9,25 @@
 
 namespace lumbra::wintest {
 
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 255;
+    ::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+    return text;
+}
+
+MENUITEMINFOW MenuInfo(HMENU menu, int position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
+    ::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+    return info;
+}
+
 OwnerWindow::OwnerWindow() {
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof cls;

@@ -35,6 +35,10 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// The text and the other facts of a native menu's item at a position.
+std::wstring MenuText(HMENU menu, int position);
+MENUITEMINFOW MenuInfo(HMENU menu, int position);
+
 struct GuiObjects {
     long gdi = 0;   // bitmaps, DCs, fonts, brushes, ...
     long user = 0;  // icons, menus, windows, ...

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "PictureFiles.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Picture.h"
@@ -67,51 +69,36 @@ protected:
     std::vector<PixelSize> asked;
 };
 
-TEST_F(PictureLoading, BmpLoadsAtItsNaturalSizeAndScaled) {
-    WriteFile(folder / L"q.bmp", BmpBytes(Quadrants(64, 48)));
-    auto whole = Load(folder / L"q.bmp");
-    EXPECT_EQ(whole.natural, (PixelSize{64, 48}));
-    ExpectQuadrants(whole, {64, 48}, 0);
-    ExpectQuadrants(Load(folder / L"q.bmp", {16, 12}), {16, 12}, 8);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0], (PixelSize{64, 48}));
-}
-
-TEST_F(PictureLoading, PngLoads) {
-    WriteFile(folder / L"q.png", PngBytes(Quadrants(40, 30)));
-    ExpectQuadrants(Load(folder / L"q.png"), {40, 30}, 0);
-    ExpectQuadrants(Load(folder / L"q.png", {80, 60}), {80, 60}, 8);
-}
-
-TEST_F(PictureLoading, JpegLoads) {
-    const auto jpeg = Encode(GUID_ContainerFormatJpeg, {Quadrants(64, 48)});
-    ASSERT_FALSE(jpeg.empty());
-    WriteFile(folder / L"q.jpg", jpeg);
-    ExpectQuadrants(Load(folder / L"q.jpg"), {64, 48}, 24);
-    ExpectQuadrants(Load(folder / L"q.jpg", {32, 24}), {32, 24}, 24);
-}
-
-TEST_F(PictureLoading, TiffLoads) {
-    const auto tiff = Encode(GUID_ContainerFormatTiff, {Quadrants(32, 32)});
-    ASSERT_FALSE(tiff.empty());
-    WriteFile(folder / L"q.tif", tiff);
-    ExpectQuadrants(Load(folder / L"q.tif"), {32, 32}, 0);
-}
-
-TEST_F(PictureLoading, GifShowsItsFirstFrame) {
-    const auto gif = Encode(GUID_ContainerFormatGif,
-                            {Quadrants(32, 32), Fill(32, 32, [](int, int) { return Rgba{255, 255, 0}; })});
-    ASSERT_FALSE(gif.empty());
-    WriteFile(folder / L"anim.gif", gif);
-    // Colours pass through a palette on the way in.
-    ExpectQuadrants(Load(folder / L"anim.gif"), {32, 32}, 8);
-}
-
-TEST_F(PictureLoading, IconShowsItsFirstImage) {
-    WriteFile(folder / L"two.ico", IcoBytes(Quadrants(16, 16), Fill(32, 32, [](int, int) { return Rgba{0, 0, 0}; })));
-    auto icon = Load(folder / L"two.ico");
-    EXPECT_EQ(icon.natural, (PixelSize{16, 16}));
-    ExpectQuadrants(icon, {16, 16}, 0);
+TEST_F(PictureLoading, EveryFormatLoadsAtItsNaturalSizeAndScaled) {
+    const auto black = [](int, int) { return Rgba{0, 0, 0}; };
+    const auto yellow = [](int, int) { return Rgba{255, 255, 0}; };
+    const struct {
+        const wchar_t* name;
+        std::vector<std::uint8_t> bytes;
+        PixelSize natural;
+        PixelSize scaled;  // {} for none
+        int tolerance;     // of the colours, at the natural size and scaled
+    } cases[] = {
+        {L"q.bmp", BmpBytes(Quadrants(64, 48)), {64, 48}, {16, 12}, 0},
+        {L"q.png", PngBytes(Quadrants(40, 30)), {40, 30}, {80, 60}, 0},
+        {L"q.jpg", Encode(GUID_ContainerFormatJpeg, {Quadrants(64, 48)}), {64, 48}, {32, 24}, 24},
+        {L"q.tif", Encode(GUID_ContainerFormatTiff, {Quadrants(32, 32)}), {32, 32}, {}, 0},
+        // The first frame; colours pass through a palette on the way in.
+        {L"anim.gif", Encode(GUID_ContainerFormatGif, {Quadrants(32, 32), Fill(32, 32, yellow)}), {32, 32}, {}, 8},
+        // The first image, not the larger one.
+        {L"two.ico", IcoBytes(Quadrants(16, 16), Fill(32, 32, black)), {16, 16}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        ASSERT_FALSE(c.bytes.empty()) << "no encoder";
+        WriteFile(folder / c.name, c.bytes);
+        auto whole = Load(folder / c.name);
+        EXPECT_EQ(whole.natural, c.natural);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0], c.natural) << "the size is asked for with the natural size";
+        ExpectQuadrants(whole, c.natural, c.tolerance);
+        if (!c.scaled.Empty()) ExpectQuadrants(Load(folder / c.name, c.scaled), c.scaled, std::max(c.tolerance, 8));
+    }
 }
 
 TEST_F(PictureLoading, TransparencyIsKeptPremultiplied) {

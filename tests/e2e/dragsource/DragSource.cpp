@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "common/DropDataObject.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& w) {
@@ -49,113 +51,16 @@ void Print(const std::string& line) {
     std::fflush(stdout);
 }
 
-// ---- a data object with one HGLOBAL format ------------------------------------------------------
-
-class DataObject final : public IDataObject {
+class DropSource final : public lumbra::testdata::ComObject<IDropSource> {
 public:
-    DataObject(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
-    ~DataObject() { ::GlobalFree(data_); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
-        if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-        const SIZE_T size = ::GlobalSize(data_);
-        HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(::GlobalLock(copy), ::GlobalLock(data_), size);
-        ::GlobalUnlock(copy);
-        ::GlobalUnlock(data_);
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = copy;
-        m->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
-        if (f == nullptr) return E_INVALIDARG;
-        return (f->cfFormat == format_ && (f->tymed & TYMED_HGLOBAL) && f->dwAspect == DVASPECT_CONTENT) ? S_OK
-                                                                                                        : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out) out->ptd = nullptr;
-        return DATA_S_SAMEFORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-        if (direction != DATADIR_GET) return E_NOTIMPL;
-        FORMATETC f{format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        return ::SHCreateStdEnumFmtEtc(1, &f, out);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    ULONG refs_ = 1;
-    CLIPFORMAT format_;
-    HGLOBAL data_;
-};
-
-class DropSource final : public IDropSource {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDropSource) {
-            *object = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    DropSource() : ComObject(IID_IDropSource) {}
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
         if (escape) return DRAGDROP_S_CANCEL;
         if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) return DRAGDROP_S_DROP;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    ULONG refs_ = 1;
 };
-
-HGLOBAL FileList(const std::vector<std::wstring>& paths) {
-    std::wstring chars;
-    for (const auto& p : paths) chars += p + L'\0';
-    chars += L'\0';
-    const SIZE_T size = sizeof(DROPFILES) + chars.size() * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, chars.data(), chars.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
-}
-
-HGLOBAL Text(const std::wstring& text) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
-}
 
 // ---- drag ---------------------------------------------------------------------------------------
 
@@ -168,8 +73,9 @@ struct DragState {
 DragState g_drag;
 
 void StartDrag(HWND window) {
-    IDataObject* data = g_drag.text ? new DataObject(CF_UNICODETEXT, Text(L"not a file list"))
-                                    : new DataObject(CF_HDROP, FileList(g_drag.paths));
+    using lumbra::testdata::OneFormatData;
+    IDataObject* data = g_drag.text ? new OneFormatData(CF_UNICODETEXT, lumbra::testdata::TextMemory(L"not a file list"))
+                                    : new OneFormatData(CF_HDROP, lumbra::testdata::FileListMemory(g_drag.paths));
     IDropSource* source = new DropSource;
     DWORD effect = 0;
     const HRESULT hr = ::DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
