@@ -35,6 +35,18 @@ lumbra_display_alive() {
     [ -n "${1:-}" ] && xdpyinfo -display "$1" >/dev/null 2>&1
 }
 
+# A display number is free unless a server answers on it or its lock names a live process. A
+# lock left by a server that was killed outright (a session ended, a machine reset) is stale:
+# Xvfb itself takes the number over, removing the old lock and socket.
+lumbra_display_free() {
+    local n=$1 pid
+    if [ -e "/tmp/.X$n-lock" ]; then
+        pid=$(tr -dc '0-9' <"/tmp/.X$n-lock" 2>/dev/null || true)
+        [ -n "$pid" ] && [ -d "/proc/$pid" ] && return 1
+    fi
+    ! lumbra_display_alive ":$n"
+}
+
 lumbra_ensure_display() {
     local state=${1:-/tmp/lumbra-x}
     if lumbra_display_alive "${DISPLAY:-}"; then
@@ -46,9 +58,9 @@ lumbra_ensure_display() {
         return 0
     fi
     local n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    for n in $(seq 91 190); do
+        lumbra_display_free "$n" || continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
         local pid=$!
         local i
         for i in $(seq 1 50); do
@@ -64,7 +76,8 @@ lumbra_ensure_display() {
         done
         kill "$pid" 2>/dev/null
     done
-    echo "wine-env: could not start Xvfb" >&2
+    echo "wine-env: could not start Xvfb; the last attempt said:" >&2
+    tail -n 20 "$state/xvfb.log" >&2 2>/dev/null || true
     return 1
 }
 
