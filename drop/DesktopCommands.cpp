@@ -80,18 +80,34 @@ private:
     }
 
     bool Ask(std::string_view name) {
-        return s_.boxes.MsgBox(OverwriteQuestion(name), platform::kMsgBoxYesNo | platform::kMsgBoxQuestion,
-                               kOverwriteTitle) == platform::kMsgBoxYes;
+        const int answer = s_.boxes.MsgBox(OverwriteQuestion(name), platform::kMsgBoxYesNo | platform::kMsgBoxQuestion,
+                                           kOverwriteTitle);
+        progress_.Answered();
+        return answer == platform::kMsgBoxYes;
     }
 
+    // What already stands at `to`: nothing, an item of the same kind (which the copy may replace
+    // or merge into, once the user agrees), or one of the other kind, which it can never replace.
+    enum class InTheWay { Nothing, SameKind, OtherKind };
+    InTheWay Occupant(const std::string& to, bool folder) {
+        std::uint32_t attributes = 0;
+        if (!fs_.GetAttributes(to, attributes).ok()) return InTheWay::Nothing;
+        const bool isFolder = (attributes & platform::kAttrDirectory) != 0;
+        return isFolder == folder ? InTheWay::SameKind : InTheWay::OtherKind;
+    }
+
+    // A file copies over a file of the same name once the user agrees; a folder in its way makes
+    // the copy fail with the system's own reason, without a question no answer could satisfy.
     Step CopyFileItem(const std::string& from, const std::string& to, std::string_view name) {
-        const bool replace = fs_.Exists(to);
+        const bool replace = Occupant(to, false) == InTheWay::SameKind;
         if (replace && !Ask(name)) return {Outcome::Skipped, {}};
         return Step::From(fs_.CopyFileTo(from, to, replace, &progress_));
     }
 
+    // A folder merges into a folder of the same name once the user agrees; a file in its way
+    // makes creating the folder fail, which is reported, even for an empty folder.
     Step CopyFolderItem(const std::string& from, const std::string& to, std::string_view name) {
-        const bool merge = fs_.Exists(to);
+        const bool merge = Occupant(to, true) == InTheWay::SameKind;
         if (merge && !Ask(name)) return {Outcome::Skipped, {}};
         if (!merge) {
             Step made = Step::From(fs_.CreateFolder(to, from));

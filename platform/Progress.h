@@ -15,6 +15,8 @@ public:
     virtual void Item(std::string_view from, std::string_view to) = 0;
     // The user asked to stop.
     virtual bool Cancelled() = 0;
+    // The user has just answered a question; the time it stood open is not time the command ran.
+    virtual void Answered() = 0;
 };
 
 class ProgressWindows {

@@ -34,6 +34,10 @@ public:
 
     bool Cancelled() override { return ShowWhenDue() && dialog_->HasUserCancelled(); }
 
+    void Answered() override {
+        if (!dialog_) start_ = ::GetTickCount64();
+    }
+
 private:
     // The window appears only for a command that is still running after the delay; a short one
     // finishes without it.

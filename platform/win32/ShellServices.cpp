@@ -27,7 +27,9 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
 }
 
 // Entries of folder matching the pattern, directories or files, as full paths sorted by name.
+// No folder lists nothing: a bare pattern would list the current directory instead.
 std::string List(std::string_view folder, std::string_view pattern, bool directories) {
+    if (folder.empty()) return {};
     const std::wstring wideFolder = Widen(folder);
     const std::wstring search = JoinPath(wideFolder, pattern.empty() ? std::wstring(L"*") : Widen(pattern));
     WIN32_FIND_DATAW data{};

@@ -285,6 +285,7 @@ public:
         const auto announced = static_cast<int>(owner_.items.size());
         return owner_.cancelled || (owner_.cancelAfterItems >= 0 && announced >= owner_.cancelAfterItems);
     }
+    void Answered() override { ++owner_.answered; }
 
 private:
     DropFakeProgressWindows& owner_;

@@ -128,6 +128,7 @@ public:
     int begun = 0;
     bool cancelled = false;
     int cancelAfterItems = -1;
+    int answered = 0;  // questions the user answered while a command ran
     std::vector<std::string> items;  // "from -> to" as announced
     std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind kind) override;
     std::optional<platform::TransferKind> lastKind;

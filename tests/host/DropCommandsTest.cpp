@@ -113,6 +113,7 @@ TEST_F(DropCommands, CopyOntoAnExistingNameWithNoSkipsThatItemOnly) {
     w.boxes.answers = {platform::kMsgBoxNo};
     Copy({"D:\\in\\a.txt", "D:\\in\\b.txt", "D:\\in\\c.txt"});
     EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("b.txt")}));
+    EXPECT_EQ(w.progress.answered, 1) << "the time the question stood open does not count towards the progress window";
     EXPECT_EQ(w.fs.Content(OnDesk("a.txt")), "new-a");
     EXPECT_EQ(w.fs.Content(OnDesk("b.txt")), "old-b");
     EXPECT_EQ(w.fs.Content(OnDesk("c.txt")), "new-c");
@@ -156,13 +157,22 @@ TEST_F(DropCommands, CopyFolderOntoAnExistingFolderWithNoTouchesNothing) {
     EXPECT_TRUE(w.fs.log.empty());
 }
 
-TEST_F(DropCommands, CopyFileOntoAFolderOfTheSameNameFailsAfterYesAndKeepsTheFolder) {
+// An item of the other kind in the way can be neither replaced nor merged into: no question, the
+// system's error, and the run ends there with both items as they were.
+TEST_F(DropCommands, CopyOntoAnItemOfTheOtherKindIsAnErrorWithoutAQuestion) {
     w.fs.AddFile("D:\\in\\x", "file");
     w.fs.AddFile(OnDesk("x\\inside.txt"), "inside");
-    w.boxes.answers = {platform::kMsgBoxYes};
+    w.fs.AddFolder("D:\\in\\empty");
+    w.fs.AddFile(OnDesk("empty"), "a file");
+    w.fs.AddFile("D:\\in\\later.txt", "later");
     Copy({"D:\\in\\x"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("x"), Error("Access is denied.")}));
+    Copy({"D:\\in\\empty", "D:\\in\\later.txt"});
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Access is denied."),
+                                                 Error("Cannot create a file when that file already exists.")}));
     EXPECT_EQ(w.fs.Content(OnDesk("x\\inside.txt")), "inside");
+    EXPECT_EQ(w.fs.Content(OnDesk("empty")), "a file");
+    EXPECT_EQ(w.fs.Content("D:\\in\\x"), "file");
+    EXPECT_FALSE(w.fs.Exists(OnDesk("later.txt"))) << "the first error ends the command";
 }
 
 TEST_F(DropCommands, ItemOnItselfIsAnErrorForCopyAndMove) {

@@ -479,6 +479,28 @@ TEST(FileDropProgress, ShortCommandShowsNoWindow) {
     EXPECT_EQ(::FindWindowW(nullptr, Widen("移動しています - Lumbra").c_str()), nullptr);
 }
 
+TEST(FileDropProgress, TimeSpentOnAQuestionDoesNotBringTheWindow) {
+    com_apartment com;
+    Win32ProgressWindows windows(nullptr, 400);
+    auto progress = windows.Begin(TransferKind::Copy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // the user reads the question
+    progress->Answered();
+    progress->Item("L:\\a.txt", "C:\\Desktop\\a.txt");
+    progress->Bytes(10, 10);
+    EXPECT_FALSE(progress->Cancelled());
+    EXPECT_EQ(::FindWindowW(nullptr, Widen("コピーしています - Lumbra").c_str()), nullptr);
+    // Once the command itself has run past the delay, the window comes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    progress->Item("L:\\b.txt", "C:\\Desktop\\b.txt");
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && dialog == nullptr; ++i) {
+        dialog = ::FindWindowW(nullptr, Widen("コピーしています - Lumbra").c_str());
+        if (dialog == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(dialog, nullptr);
+    progress.reset();
+}
+
 // ---- the dropped data -------------------------------------------------------------------------
 
 TEST(FileDropData, FileListComesInTheSourcesOrderInAnyUnicodeOtherFormatsCarryNone) {

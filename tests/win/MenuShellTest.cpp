@@ -98,6 +98,15 @@ TEST(MenuDesktopLister, AnEmptyOrMissingFolderListsNothing) {
     EXPECT_EQ(lister.ListFiles(Narrow(folder.wstring()), ""), "");
     EXPECT_EQ(lister.ListFolders(Narrow(folder.wstring())), "");
     EXPECT_EQ(lister.ListFiles(Narrow((folder / L"missing").wstring()), ""), "");
+
+    // No folder at all (the desktop folder could not be found) is not the current directory.
+    fs::create_directory(folder / L"sub");
+    std::ofstream(folder / L"here.txt") << "x";
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    EXPECT_EQ(lister.ListFiles("", ""), "");
+    EXPECT_EQ(lister.ListFolders(""), "");
+    fs::current_path(previous);
     fs::remove_all(folder);
 }
 
