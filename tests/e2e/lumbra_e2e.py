@@ -289,6 +289,12 @@ class ProbeError(RuntimeError):
     pass
 
 
+def empty_folder(folder: Path) -> None:
+    """Removes everything inside the folder; links are removed as links."""
+    for item in folder.iterdir():
+        shutil.rmtree(item) if item.is_dir() and not item.is_symlink() else item.unlink()
+
+
 class Session:
     """One Xvfb display, one Wine prefix and its wineserver, for one test run."""
 
@@ -497,6 +503,14 @@ class Session:
         Wine process is needed (winepath, when the session is busy, now and then fails)."""
         absolute = str(Path(path).absolute())
         return "Z:" + absolute.replace("/", "\\")
+
+    def desktop_folder(self) -> Path:
+        """The prefix user's real Desktop folder (created when missing)."""
+        users = self.cfg.prefix / "drive_c" / "users"
+        user = next(d for d in sorted(users.iterdir()) if d.is_dir() and d.name != "Public")
+        desk = user / "Desktop"
+        desk.mkdir(exist_ok=True)
+        return desk
 
     # -- screen --------------------------------------------------------------------------------
 

@@ -57,18 +57,14 @@ class DocsScreenshots(WallpaperTestCase):
 
     def setUp(self) -> None:
         super().setUp()
-        drive_c = self.session.cfg.prefix / "drive_c"
-        users = [d for d in (drive_c / "users").iterdir() if d.is_dir() and d.name != "Public"]
-        self.desk = users[0] / "Desktop"
-        self.desk.mkdir(exist_ok=True)
+        self.desk = self.session.desktop_folder()
         self.clear_desktop()
         self.addCleanup(self.clear_desktop)
         self.source: subprocess.Popen | None = None
         self.addCleanup(self.stop_source)
 
     def clear_desktop(self) -> None:
-        for item in self.desk.iterdir():
-            shutil.rmtree(item) if item.is_dir() and not item.is_symlink() else item.unlink()
+        lumbra_e2e.empty_folder(self.desk)
 
     def stop_source(self) -> None:
         if self.source is not None and self.source.poll() is None:

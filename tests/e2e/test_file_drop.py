@@ -37,12 +37,9 @@ class FileDropTests(LumbraTestCase):
     def setUp(self) -> None:
         super().setUp()
         drive_c = self.session.cfg.prefix / "drive_c"
-        users = [d for d in (drive_c / "users").iterdir() if d.is_dir() and d.name != "Public"]
-        self.user = users[0].name
-        self.desk = users[0] / "Desktop"
-        self.desk.mkdir(exist_ok=True)
-        for item in self.desk.iterdir():
-            shutil.rmtree(item) if item.is_dir() and not item.is_symlink() else item.unlink()
+        self.desk = self.session.desktop_folder()
+        self.user = self.desk.parent.name
+        lumbra_e2e.empty_folder(self.desk)
         self.src = drive_c / "lumbra-drop-src"
         shutil.rmtree(self.src, ignore_errors=True)
         self.src.mkdir()

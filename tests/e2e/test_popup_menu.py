@@ -9,7 +9,6 @@ from __future__ import annotations
 
 import json
 import os
-import shutil
 import subprocess
 from pathlib import Path
 
@@ -34,10 +33,7 @@ class PopupMenuTests(LumbraTestCase):
 
     def setUp(self) -> None:
         super().setUp()
-        drive_c = self.session.cfg.prefix / "drive_c"
-        users = [d for d in (drive_c / "users").iterdir() if d.is_dir() and d.name != "Public"]
-        self.desk = users[0] / "Desktop"
-        self.desk.mkdir(exist_ok=True)
+        self.desk = self.session.desktop_folder()
         self.clear_desktop()
         self.addCleanup(self.clear_desktop)
         self.helper("empty-bin")
@@ -46,8 +42,7 @@ class PopupMenuTests(LumbraTestCase):
     # -- helpers ---------------------------------------------------------------------------------
 
     def clear_desktop(self) -> None:
-        for item in self.desk.iterdir():
-            shutil.rmtree(item) if item.is_dir() and not item.is_symlink() else item.unlink()
+        lumbra_e2e.empty_folder(self.desk)
 
     def helper(self, *args: str) -> dict:
         out = subprocess.run(["wine", str(menuhelper_exe()), *args], env=self.session.env, timeout=60,

@@ -78,10 +78,7 @@ class ProgramSoak(LumbraTestCase):
         subprocess.run(["convert", "-size", "3840x2160", "gradient:#203060-#e0a040", "-swirl", "180", "-quality", "90",
                         str(self.photo)], check=True, timeout=120)
         # Something on the desktop for the menu to list, with icons of several kinds.
-        drive_c = self.session.cfg.prefix / "drive_c"
-        users = [d for d in (drive_c / "users").iterdir() if d.is_dir() and d.name != "Public"]
-        self.desktop = users[0] / "Desktop"
-        self.desktop.mkdir(exist_ok=True)
+        self.desktop = self.session.desktop_folder()
         self.made = [self.desktop / f"soak {i}.txt" for i in range(6)] + [self.desktop / "soak tool.exe",
                                                                           self.desktop / "soak folder"]
         for path in self.made[:6]:
