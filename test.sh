@@ -2,9 +2,11 @@
 # Builds every preset and runs every test through CTest:
 #   host       - unit tests of the portable logic (native build)
 #   host-asan  - the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
-#   fuzz       - libFuzzer targets over every reader of outside text, ~30 s each
+#   fuzz       - libFuzzer targets over every reader of outside text: the committed corpus and a
+#                few seconds of fuzzing each (LUMBRA_FUZZ_SECONDS at configure time sets how many)
 #   win        - LumbraPanel.exe, the Windows-built tests of the platform layer and the end-to-end
 #                tests, all run in Wine on a private Xvfb display (no display needed)
+# At the end it prints how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -12,30 +14,38 @@ root=$PWD
 tools/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+steps=()
+step() {  # step NAME command...: runs the command and notes its time
+    local start=$SECONDS status=0
+    "${@:2}" || status=$?
+    steps+=("$(printf '%-12s %5d s%s' "$1" $((SECONDS - start)) "$([ $status -eq 0 ] || echo '  FAILED')")")
+    return $status
+}
 
 for preset in host host-asan fuzz win; do
-    cmake --preset "$preset"
-    cmake --build --preset "$preset" -j"$jobs"
+    step "build $preset" bash -c "cmake --preset $preset && cmake --build --preset $preset -j$jobs"
 done
 
-# The Windows tests get a display of their own, whatever DISPLAY says.
+# The Windows tests get a display of their own, whatever DISPLAY says, and every Wine prefix of
+# the run starts as a copy of one made once.
 source cmake/wine-env.sh
 unset DISPLAY
+export LUMBRA_PREFIX_TEMPLATE=$root/build/win/wine/template
 state=$root/build/xvfb
 cleanup() {
     for p in "$root"/build/win/wine/* "$root"/build/win/e2e/prefix; do
         [ -d "$p/drive_c" ] && WINEPREFIX=$p wineserver -k 2>/dev/null || true
     done
-    [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid" "$state/display"
+    lumbra_stop_display "$state"
+    printf '%s\n' "${steps[@]}"
 }
 trap cleanup EXIT
 lumbra_ensure_display "$state"
 export DISPLAY
 
 status=0
-ctest --preset host -j"$jobs" || status=1
-ctest --preset host-asan -j"$jobs" || status=1
-ctest --preset fuzz -j"$jobs" || status=1
-ctest --preset win -j"$jobs" || status=1
+step "test host" ctest --preset host -j"$jobs" || status=1
+step "test asan" ctest --preset host-asan -j"$jobs" || status=1
+step "test fuzz" ctest --preset fuzz -j"$jobs" || status=1
+step "test win" ctest --preset win -j"$jobs" || status=1
 exit $status

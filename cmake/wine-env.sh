@@ -4,9 +4,14 @@
 #   wine-env.sh display <state-dir>          print a DISPLAY that answers (starts Xvfb when needed)
 #   wine-env.sh prefix <prefix-dir>          create the prefix once (idempotent, safe in parallel)
 #   wine-env.sh exec <prefix-dir> cmd...     run cmd with the prefix's environment and a display
+#   wine-env.sh session <work-dir> [fresh]   an end-to-end session: a display of its own (<work>/x, or
+#                                            LUMBRA_E2E_DISPLAY), the prefix <work>/prefix (made anew
+#                                            with "fresh"), a wineserver that stays; the environment
+#                                            for Wine, NUL-separated, into <work>/session.env
+#   wine-env.sh end <work-dir>               ends the session's Wine processes and display
 #
 # Sourced, it defines lumbra_env <prefix-dir> (exports WINEPREFIX, HOME, XDG_DATA_HOME, ...),
-# lumbra_ensure_display <state-dir> and lumbra_ensure_prefix <prefix-dir>.
+# lumbra_ensure_display <state-dir>, lumbra_stop_display <state-dir> and lumbra_ensure_prefix <prefix-dir>.
 #
 # Every prefix gets: a 1024x768 virtual desktop with a task bar (so the notification area exists)
 # that every plain `wine prog.exe` joins, Wine's own fonts plus a CJK font linked behind the UI
@@ -21,8 +26,9 @@ lumbra_env() {
     prefix=$(realpath -m "$1")
     export WINEPREFIX="$prefix"
     export WINEDEBUG=${WINEDEBUG:--all}
-    # No Mono/Gecko download dialogs: neither is needed.
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # No Mono/Gecko download dialogs (neither is needed), no Linux menu entries or .desktop files for
+    # shortcuts made in the prefix.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
     export HOME="$prefix.home"
     export XDG_DATA_HOME="$prefix.home/.local/share"
     export XDG_CONFIG_HOME="$prefix.home/.config"
@@ -53,7 +59,9 @@ lumbra_ensure_display() {
         return 0
     fi
     mkdir -p "$state"
-    if [ -f "$state/display" ] && lumbra_display_alive "$(cat "$state/display")"; then
+    # A display remembered from an earlier run counts only while our own Xvfb still serves it: its
+    # number may since have gone to somebody else's server.
+    if lumbra_own_display "$state" && lumbra_display_alive "$(cat "$state/display")"; then
         export DISPLAY=$(cat "$state/display")
         return 0
     fi
@@ -81,6 +89,18 @@ lumbra_ensure_display() {
     return 1
 }
 
+lumbra_own_display() {
+    local pid
+    pid=$(cat "$1/xvfb.pid" 2>/dev/null) && [ -f "$1/display" ] &&
+        tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q "^Xvfb $(cat "$1/display") "
+}
+
+# Ends the Xvfb that lumbra_ensure_display started for this state directory, if it still runs.
+lumbra_stop_display() {
+    if lumbra_own_display "$1"; then kill "$(cat "$1/xvfb.pid")" 2>/dev/null || true; fi
+    rm -f "$1/xvfb.pid" "$1/display"
+}
+
 lumbra_find_cjk_font() {
     local f
     for f in /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
@@ -92,7 +112,24 @@ lumbra_find_cjk_font() {
     return 1
 }
 
+# With LUMBRA_PREFIX_TEMPLATE set, a new prefix is a copy of that one (made first when missing):
+# a copy takes seconds, wineboot a minute.
 lumbra_ensure_prefix() {
+    local template=${LUMBRA_PREFIX_TEMPLATE:+$(realpath -m "$LUMBRA_PREFIX_TEMPLATE")}
+    if [ -n "$template" ] && [ "$template" != "$(realpath -m "$1")" ] && [ ! -f "$1/.lumbra-ready" ]; then
+        (unset LUMBRA_PREFIX_TEMPLATE; lumbra_ensure_prefix "$template")
+        lumbra_env "$1"
+        (
+            flock 9
+            [ -f "$WINEPREFIX/.lumbra-ready" ] && exit 0
+            rm -rf "$WINEPREFIX"
+            cp -a "$template" "$WINEPREFIX"
+            # The links to the user's own folders lead to this prefix's home.
+            find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -lname "$template.home" -exec ln -sfn "$WINEPREFIX.home" {} \;
+        ) 9>"$WINEPREFIX.lock"
+        lumbra_ensure_second_drive "$WINEPREFIX"
+        return
+    fi
     lumbra_env "$1"
     local prefix=$WINEPREFIX
     mkdir -p "$(dirname "$prefix")"
@@ -166,6 +203,9 @@ lumbra_ensure_second_drive() {
 # the session ends. The server stays a minute after its last client, so short test processes
 # in a row reuse one warm session.
 lumbra_warm_session() {
+    # Nothing to do while the prefix's wineserver runs: its socket is there.
+    compgen -G "/tmp/wine-*/server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))/socket" >/dev/null && return 0
+    compgen -G "/tmp/.wine-$(id -u)/server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))/socket" >/dev/null && return 0
     wineserver -p60 </dev/null >/dev/null 2>&1 || true
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
@@ -189,6 +229,39 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             lumbra_env "$2"
             lumbra_warm_session
             ;;
+        session)
+            work=$(realpath -m "$2")
+            if [ -n "${LUMBRA_E2E_DISPLAY:-}" ]; then
+                export DISPLAY=$LUMBRA_E2E_DISPLAY
+            else
+                # Never the caller's display: the tests move the pointer and click.
+                unset DISPLAY
+                lumbra_ensure_display "$work/x"
+            fi
+            if [ "${3:-}" = fresh ]; then
+                if [ -d "$work/prefix" ]; then
+                    lumbra_env "$work/prefix"
+                    wineserver -k 2>/dev/null || true
+                    wineserver -w 2>/dev/null || true
+                fi
+                rm -rf "$work/prefix" "$work/prefix.home"
+            fi
+            lumbra_ensure_prefix "$work/prefix"
+            lumbra_env "$work/prefix"
+            # One wineserver for the whole session, so that no program start pays for a new one.
+            wineserver -p </dev/null >/dev/null 2>&1 || true
+            lumbra_warm_session
+            env -0 >"$work/session.env"
+            ;;
+        end)
+            work=$(realpath -m "$2")
+            if [ -d "$work/prefix" ]; then
+                lumbra_env "$work/prefix"
+                wineserver -k 2>/dev/null || true
+                wineserver -w 2>/dev/null || true
+            fi
+            [ -n "${LUMBRA_E2E_DISPLAY:-}" ] || lumbra_stop_display "$work/x"
+            ;;
         exec)
             prefix=$2
             shift 2
@@ -199,7 +272,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             exec "$@"
             ;;
         *)
-            echo "usage: wine-env.sh display <state-dir> | prefix <dir> | exec <dir> cmd..." >&2
+            echo "usage: wine-env.sh display <state-dir> | prefix <dir> | exec <dir> cmd... | session <work> [fresh] | end <work>" >&2
             exit 2
             ;;
     esac

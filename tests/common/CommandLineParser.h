@@ -23,64 +23,36 @@
 
 namespace lumbra::testdata {
 
-inline bool IsArgumentBlank(char c) { return c == ' ' || c == '\t'; }
-
 inline std::vector<std::string> SplitCommandLine(std::string_view line) {
-    std::vector<std::string> arguments;
+    std::vector<std::string> arguments(1);
     std::size_t i = 0;
-
-    // The program name.
-    std::string name;
-    bool quoted = false;
-    while (i < line.size() && (quoted || !IsArgumentBlank(line[i]))) {
-        if (line[i] == '"') {
+    const auto endsArgument = [&](bool quoted) { return i >= line.size() || (!quoted && (line[i] == ' ' || line[i] == '\t')); };
+    for (bool quoted = false; !endsArgument(quoted); ++i) {
+        if (line[i] == '"')
             quoted = !quoted;
-        } else {
-            name.push_back(line[i]);
-        }
-        ++i;
+        else
+            arguments[0] += line[i];
     }
-    arguments.push_back(std::move(name));
-
-    while (true) {
-        while (i < line.size() && IsArgumentBlank(line[i])) ++i;
-        if (i >= line.size()) break;
-
-        std::string argument;
-        quoted = false;
-        while (i < line.size() && (quoted || !IsArgumentBlank(line[i]))) {
-            if (line[i] == '\\') {
-                std::size_t backslashes = 0;
-                while (i < line.size() && line[i] == '\\') {
-                    ++backslashes;
-                    ++i;
-                }
-                if (i < line.size() && line[i] == '"') {
-                    argument.append(backslashes / 2, '\\');
-                    if (backslashes % 2 == 1) {
-                        argument.push_back('"');
-                        ++i;
-                    }
-                    // With an even count the quote is handled as a delimiter below.
-                } else {
-                    argument.append(backslashes, '\\');
-                }
-                continue;
-            }
-            if (line[i] == '"') {
-                if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                    argument.push_back('"');
-                    i += 2;
-                    continue;
-                }
-                quoted = !quoted;
-                ++i;
-                continue;
-            }
-            argument.push_back(line[i]);
+    for (bool quoted = false; i < line.size(); quoted = false) {
+        if (line[i] == ' ' || line[i] == '\t') {
             ++i;
+            continue;
         }
-        arguments.push_back(std::move(argument));
+        std::string& argument = arguments.emplace_back();
+        while (!endsArgument(quoted)) {
+            std::size_t backslashes = 0;
+            for (; i < line.size() && line[i] == '\\'; ++i) ++backslashes;
+            const bool quote = i < line.size() && line[i] == '"';
+            argument.append(quote ? backslashes / 2 : backslashes, '\\');
+            if (quote && (backslashes % 2 == 1 || (quoted && i + 1 < line.size() && line[i + 1] == '"'))) {
+                argument += '"';  // an escaped quote, or two in a row inside quotes
+                i += backslashes % 2 == 1 ? 1 : 2;
+            } else if (quote) {
+                quoted = !quoted, ++i;
+            } else if (backslashes == 0) {
+                argument += line[i++];
+            }
+        }
     }
     return arguments;
 }

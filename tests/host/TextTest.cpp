@@ -1,133 +1,92 @@
-// UTF-8 inside the program, UTF-16 at the boundary: round trips and the replacement of invalid
-// sequences.
+// UTF-8 inside the program, UTF-16 at the boundary: valid text both ways at every length's edges,
+// and each invalid sequence replaced, with the reason it is invalid.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "platform/Text.h"
 
 namespace lumbra::text {
 namespace {
 
-constexpr char16_t kFFFD = u'\xFFFD';
-const std::string kFFFD8 = "\xEF\xBF\xBD";
+struct Case {
+    std::string utf8;
+    std::u16string utf16;
+    const char* why;
+};
 
-// Readable in a failure message whatever the bytes.
-std::string Hex(std::string_view bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) out += {digits[c >> 4], digits[c & 15], ' '};
+// Each character of the text by CharacterBytes, converted on its own: one unit, or a surrogate pair.
+std::u16string ByCharacters(std::string_view text) {
+    std::u16string out;
+    for (std::size_t at = 0, n = 0; at < text.size(); at += n) {
+        const std::u16string one = Utf8ToUtf16(text.substr(at, n = CharacterBytes(text, at)));
+        EXPECT_TRUE(one.size() == 1 || (one.size() == 2 && one[0] >= 0xD800 && one[0] <= 0xDBFF)) << "at " << at;
+        out += one;
+    }
     return out;
 }
 
-TEST(Utf8ToUtf16, ValidTextRoundTrips) {
-    const struct {
-        std::string utf8;
-        std::u16string utf16;
-        const char* why;
-    } cases[] = {
-        {"壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)", u"壁紙の設定 ｼｮｰﾄｶｯﾄ へのｼｮｰﾄｶｯﾄ.lnk (なし)", "Japanese"},
-        {"A", u"A", "one byte"},
-        {"\x7F", {u'\x007F'}, "the last single byte"},
-        {"\xC2\x80", {u'\x0080'}, "the first of two bytes"},
-        {"\xC3\xA9", {u'\x00E9'}, "two bytes"},
-        {"\xDF\xBF", {u'\x07FF'}, "the last of two bytes"},
-        {"\xE0\xA0\x80", {u'\x0800'}, "the first of three bytes"},
-        {"\xE6\x97\xA5", {u'\x65E5'}, "three bytes"},
-        {"\xED\x9F\xBF", {u'\xD7FF'}, "the last code point before the surrogates"},
-        {"\xEF\xBF\xBF", {u'\xFFFF'}, "the last of three bytes"},
-        // U+1F600 - 0x10000 = 0xF600: high 0xD800 + 0x3D, low 0xDC00 + 0x200.
-        {"\xF0\x9F\x98\x80", {u'\xD83D', u'\xDE00'}, "four bytes: a surrogate pair"},
-        {"a😀b🏯", {u'a', u'\xD83D', u'\xDE00', u'b', u'\xD83C', u'\xDFEF'}, "emoji among letters"},
-        {"\xF4\x8F\xBF\xBF", {u'\xDBFF', u'\xDFFF'}, "U+10FFFF, the last code point there is"},
+TEST(Text, ValidTextGoesBothWays) {
+    const Case cases[] = {
+        {"壁紙の設定 ｼｮｰﾄｶｯﾄ.lnk (なし)", u"壁紙の設定 ｼｮｰﾄｶｯﾄ.lnk (なし)", "Japanese, full and half width"},
+        {"\x7F", u"\x7F", "the last of one byte"},
+        {"\xC2\x80", u"\x80", "the first of two bytes"},
+        {"\xDF\xBF", u"\x7FF", "the last of two bytes"},
+        {"\xE0\xA0\x80", u"\x800", "the first of three bytes"},
+        {"\xED\x9F\xBF", u"\xD7FF", "the last before the surrogates"},
+        {"\xEE\x80\x80", u"\xE000", "the first after them"},
+        {"\xEF\xBF\xBF", u"\xFFFF", "the last of three bytes"},
+        {"\xF0\x90\x80\x80", u"\xD800\xDC00", "U+10000, the first of four bytes: the first surrogate pair"},
+        {"\xF0\x90\x8F\xBF", u"\xD800\xDFFF", "U+103FF, the last with the first high surrogate"},
+        {"\xF0\x90\x90\x80", u"\xD801\xDC00", "U+10400, the first with the second"},
+        {"a\xF0\x9F\x98\x80" "b", u"a\xD83D\xDE00" "b", "an emoji among letters"},
+        {"\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF", "U+10FFFF, the last there is"},
         {std::string("a\0b", 3), std::u16string(u"a\0b", 3), "an embedded NUL is kept"},
         {"", u"", "nothing"},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.why;
         EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.why;
+        EXPECT_EQ(Utf16Length(c.utf8), c.utf16.size()) << c.why;
+        EXPECT_EQ(ByCharacters(c.utf8), c.utf16) << c.why;
+    }
+    EXPECT_EQ(CharacterBytes("a", 1), 0u) << "nothing after the end";
+}
+
+TEST(Text, EachMaximalInvalidPartOfUtf8BecomesOneReplacement) {
+    const Case cases[] = {
+        {"\x80", u"\xFFFD", "a continuation byte alone"},
+        {"a\x80\xBF" "b", u"a\xFFFD\xFFFD" "b", "two continuation bytes alone"},
+        {"\xC0\xAF", u"\xFFFD\xFFFD", "C0 never starts a character: it would be overlong"},
+        {"\xC1\xBF", u"\xFFFD\xFFFD", "nor C1"},
+        {"\xE0\x9F\xBF", u"\xFFFD\xFFFD\xFFFD", "E0 80..9F would be overlong"},
+        {"\xF0\x8F\xBF\xBF", u"\xFFFD\xFFFD\xFFFD\xFFFD", "F0 80..8F would be overlong"},
+        {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD", "ED A0..BF would be a surrogate"},
+        {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD", "F4 90..BF would be beyond U+10FFFF"},
+        {"\xF5\xFE\xFF", u"\xFFFD\xFFFD\xFFFD", "F5 to FF never start a character"},
+        {"\xE6\x97", u"\xFFFD", "two bytes of three (日 is E6 97 A5): one maximal part"},
+        {"\xE6\x97" "a\xF0\x9F\x98", u"\xFFFD" "a\xFFFD", "cut short before a letter, and three bytes of four at the end"},
+        {"x\xC3", u"x\xFFFD", "a lead byte at the end"},
+        {"\xE6\xE6\x97\xA5", u"\xFFFD\x65E5", "a lead byte ends the broken sequence and starts its own"},
+        {"\xE3\x81\xF4\x8F\xBF", u"\xFFFD\xFFFD", "each cut-short sequence is one part"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.why;
+        EXPECT_EQ(Utf16Length(c.utf8), c.utf16.size()) << c.why;
+        EXPECT_EQ(ByCharacters(c.utf8), c.utf16) << c.why;
     }
 }
 
-TEST(Utf8ToUtf16, EachMaximalInvalidSubpartBecomesOneReplacement) {
-    const struct {
-        std::string utf8;
-        std::u16string utf16;
-        const char* why;
-    } cases[] = {
-        {"\x80", {kFFFD}, "a stray continuation byte"},
-        {"a\x80\xBF" "b", {u'a', kFFFD, kFFFD, u'b'}, "two stray continuation bytes"},
-        // C0 and C1 never start a character; E0 80..9F and F0 80..8F would be overlong.
-        {"\xC0\xAF", {kFFFD, kFFFD}, "overlong C0"},
-        {"\xC1\xBF", {kFFFD, kFFFD}, "overlong C1"},
-        {"\xE0\x80\xAF", {kFFFD, kFFFD, kFFFD}, "overlong E0"},
-        {"\xF0\x80\x80\xAF", {kFFFD, kFFFD, kFFFD, kFFFD}, "overlong F0"},
-        {"\xED\xA0\x80", {kFFFD, kFFFD, kFFFD}, "ED A0 80 would be the surrogate U+D800"},
-        {"\xF4\x90\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}, "beyond U+10FFFF"},
-        {"\xF5", {kFFFD}, "F5 never starts a character"},
-        {"\xFF\xFE", {kFFFD, kFFFD}, "FF and FE neither"},
-        {"\xE6\x97", {kFFFD}, "the first two bytes of 日 (E6 97 A5): one maximal invalid part"},
-        {"\xE6\x97" "a", {kFFFD, u'a'}, "truncated before a letter"},
-        {"\xF0\x9F\x98", {kFFFD}, "three bytes of four"},
-        {"x\xC3", {u'x', kFFFD}, "a lead byte at the end"},
-        {"\xE6\xE6\x97\xA5", {kFFFD, u'\x65E5'}, "a new lead byte ends the broken sequence and starts its own"},
+TEST(Text, UnpairedSurrogatesOfUtf16BecomeReplacements) {
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"\xD800", r}, {u"\xDBFF", r}, {u"\xDC00", r}, {u"\xDFFF", r},  // each half alone
+        {u"\xD83D" "A", r + "A"},                                       // a high half before a letter
+        {u"\xDE00\xD83D", r + r},                                         // low before high
+        {u"a\xD83D\xD83D\xDE00", "a" + r + "\xF0\x9F\x98\x80"},           // two highs, the second paired
     };
-    for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << Hex(c.utf8) << ": " << c.why;
+    for (const auto& [utf16, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
 }
 
-TEST(Utf16ToUtf8, UnpairedSurrogatesAreReplaced) {
-    const struct {
-        std::u16string utf16;
-        std::string utf8;
-        const char* why;
-    } cases[] = {
-        {{u'\xD800'}, kFFFD8, "a high surrogate alone"},
-        {{u'\xDC00'}, kFFFD8, "a low surrogate alone"},
-        {{u'\xD83D', u'A'}, kFFFD8 + "A", "a high surrogate before a letter"},
-        {{u'\xDE00', u'\xD83D'}, kFFFD8 + kFFFD8, "low before high: two unpaired halves"},
-        {{u'a', u'\xD83D', u'\xD83D', u'\xDE00'}, "a" + kFFFD8 + "😀", "two highs, the second paired"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.why;
-}
-
-TEST(Latin1ToUtf8, EachByteIsTheCodePointOfItsValue) {
-    EXPECT_EQ(Latin1ToUtf8("abc"), "abc");
-    EXPECT_EQ(Latin1ToUtf8("\xE9\xFF"), "\xC3\xA9\xC3\xBF");
-    EXPECT_EQ(Latin1ToUtf8("\x80"), "\xC2\x80");
-}
-
-TEST(Utf16Length, CountsCodeUnits) {
-    EXPECT_EQ(Utf16Length("a😀日"), 4u);  // 1 + 2 + 1
-    EXPECT_EQ(Utf16Length(""), 0u);
-    EXPECT_EQ(Utf16Length("\x80\x80"), 2u);  // two replacements
-}
-
-TEST(CharacterBytes, WholeSequencesOfEachLength) {
-    const std::string text = "a\xC3\xA9日😀";  // 1, 2, 3 and 4 bytes
-    EXPECT_EQ(CharacterBytes(text, 0), 1u);
-    EXPECT_EQ(CharacterBytes(text, 1), 2u);
-    EXPECT_EQ(CharacterBytes(text, 3), 3u);
-    EXPECT_EQ(CharacterBytes(text, 6), 4u);
-    EXPECT_EQ(CharacterBytes(text, 10), 0u) << "nothing after the end";
-}
-
-TEST(CharacterBytes, ABrokenSequenceIsTheSubpartThatBecomesOneReplacement) {
-    EXPECT_EQ(CharacterBytes("\xE3\x81" "A", 0), 2u) << "a three-byte start cut short before an A";
-    EXPECT_EQ(CharacterBytes("\xF0\x9F", 0), 2u) << "cut short by the end";
-    EXPECT_EQ(CharacterBytes("\xE0\x80\x80", 0), 1u) << "an overlong start stands alone";
-    EXPECT_EQ(CharacterBytes("\xED\xA0\x80", 0), 1u) << "so does an encoded surrogate";
-    EXPECT_EQ(CharacterBytes("\xF8\x88", 0), 1u) << "and a byte no sequence starts with";
-    EXPECT_EQ(CharacterBytes("\x80\x80", 1), 1u);
-}
-
-TEST(CharacterBytes, CuttingAtEveryCharacterGivesTheUnitsOfTheWhole) {
-    const std::string text = "x\xE3\x81" "A\xF0\x9F\x98\x80\xE0\x80\xF4\x90\x80\x80日\xF0\x9F";
-    std::u16string pieces;
-    for (std::size_t at = 0; at < text.size(); at += CharacterBytes(text, at)) {
-        pieces += Utf8ToUtf16(std::string_view(text).substr(at, CharacterBytes(text, at)));
-    }
-    EXPECT_EQ(pieces, Utf8ToUtf16(text));
-}
+TEST(Text, Latin1BytesAreTheirCodePoints) { EXPECT_EQ(Latin1ToUtf8("a\x7F\x80\xE9\xFF"), "a\x7F\xC2\x80\xC3\xA9\xC3\xBF"); }
 
 }  // namespace
 }  // namespace lumbra::text
