@@ -231,6 +231,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             ;;
         session)
             work=$(realpath -m "$2")
+            mkdir -p "$work/logs" "$work/shots"
             if [ -n "${LUMBRA_E2E_DISPLAY:-}" ]; then
                 export DISPLAY=$LUMBRA_E2E_DISPLAY
             else

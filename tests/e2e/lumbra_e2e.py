@@ -24,23 +24,18 @@ HIT_CODES = {"HTCAPTION": 2, "HTRIGHT": 11, "HTBOTTOM": 15, "HTBOTTOMRIGHT": 17,
 _config = _session = None
 
 
-class Config:
-    def __init__(self, exe, probe, source, work):
-        self.exe, self.probe, self.source, self.work = (Path(p).absolute() for p in (exe, probe, source, work))
-        self.prefix, self.shots, self.logs = self.work / "prefix", self.work / "shots", self.work / "logs"
-
-
-# (Config, the options, what is left for unittest); without options, the paths of the `win` build tree.
+# (the paths and options, what is left for unittest); without options, the paths of the `win` build tree.
 def _arguments(argv):
     build, parser = Path(__file__).resolve().parents[2] / "build" / "win", argparse.ArgumentParser(add_help=False)
     for name, default in (("exe", "LumbraPanel.exe"), ("probe", "tests/lumbra_probe.exe"), ("source", "../.."), ("work", "e2e"),
                           ("setup", None), ("cleanup", None)):
-        parser.add_argument("--" + name, **({"default": build / default} if default else {"action": "store_true"}))
-    args, rest = parser.parse_known_args(argv)
-    return Config(args.exe, args.probe, Path(args.source).resolve(), args.work), args, rest
+        parser.add_argument("--" + name, **({"default": build / default, "type": lambda p: Path(p).resolve()} if default else {"action": "store_true"}))
+    cfg, rest = parser.parse_known_args(argv)
+    cfg.prefix, cfg.shots, cfg.logs = cfg.work / "prefix", cfg.work / "shots", cfg.work / "logs"
+    return cfg, rest
 
 
-def config() -> Config:
+def config():
     global _config
     _config = _config or _arguments([])[0]
     return _config
@@ -80,8 +75,7 @@ class Rect:
     def contains(self, o): return self.left <= o.left and self.top <= o.top and o.right <= self.right and o.bottom <= self.bottom
 
     def sample_points(self, inset=3):  # the centre and the four corners, inset pixels inwards
-        r = self.inset(inset)
-        return [self.center, (r.left, r.top), (r.right - 1, r.top), (r.left, r.bottom - 1), (r.right - 1, r.bottom - 1)]
+        return [self.center] + [(x, y) for r in [self.inset(inset)] for y in (r.top, r.bottom - 1) for x in (r.left, r.right - 1)]
 
 
 SCREEN = Rect(0, 0, DESKTOP_WIDTH, DESKTOP_HEIGHT)
@@ -109,20 +103,18 @@ class WindowInfo:
         return panels[0]
 
 
-class ProbeError(RuntimeError):
-    pass
+class ProbeError(RuntimeError): pass  # noqa: E701
 
 
 # One Xvfb display, one Wine prefix and its wineserver, one probe server.
 class Session:
-    def __init__(self, cfg: Config): self.cfg, self.env, self._server = cfg, None, None
+    def __init__(self, cfg): self.cfg, self.env, self._server = cfg, None, None
 
     # cmake/wine-env.sh's session (display, prefix, a wineserver that stays) or its end. Its output
     # goes to a file: the Wine processes started there must not hold a pipe of ours.
     def _wine_env(self, *args):
-        for folder in (self.cfg.logs, self.cfg.shots):
-            folder.mkdir(parents=True, exist_ok=True)
-        with open(self.cfg.logs / "session.log", "ab") as log:
+        self.cfg.work.mkdir(parents=True, exist_ok=True)
+        with open(self.cfg.work / "session.log", "ab") as log:
             subprocess.run(["bash", self.cfg.source / "cmake" / "wine-env.sh", args[0], self.cfg.work, *args[1:]],
                            stdout=log, stderr=log, stdin=subprocess.DEVNULL, timeout=300, check=args[0] == "session")
 
@@ -163,9 +155,8 @@ class Session:
             time.sleep(0.05)
         return bool(matched), w
 
-    def metrics(self) -> dict:  # what the tests ask of GetSystemMetrics
-        m = [self.probe("metric", i)["value"] for i in (0, 1, 34, 35)]  # SM_CXSCREEN, SM_CYSCREEN, SM_CXMINTRACK, SM_CYMINTRACK
-        return {"screen": {"x": m[0], "y": m[1]}, "minTrack": {"x": m[2], "y": m[3]}}
+    def metrics(self) -> dict:  # what the tests ask of GetSystemMetrics: SM_CXSCREEN, SM_CYSCREEN; SM_CXMINTRACK, SM_CYMINTRACK
+        return {name: {"x": self.probe("metric", x)["value"], "y": self.probe("metric", y)["value"]} for name, x, y in (("screen", 0, 1), ("minTrack", 34, 35))}
 
     # Values of a registry key: name -> [type ("REG_SZ", "REG_DWORD", ...), data], or None without the key.
     def reg_values_typed(self, key): return a["values"] if (a := self.probe("reg-list", key))["keyExists"] else None
@@ -176,8 +167,7 @@ class Session:
     def stored_geometry(self): return self.reg_values(SETTING_SECTION)
 
     def store_geometry(self, **values):  # store_geometry(Left="3375", ...): twips as text, as the program stores them
-        for name, value in values.items():
-            self.reg_set(SETTING_SECTION, name, value)
+        [self.reg_set(SETTING_SECTION, name, value) for name, value in values.items()]
 
     def profile_set(self, file, section, key, value): self.probe("profile-set", file, section, key, value)
 
@@ -191,15 +181,12 @@ class Session:
     def system_desktop_colour(self): return tuple(self.probe("syscolor")["rgb"])
 
     def reset_state(self):  # what a test may change and the next one must not see
-        self.probe("reg-delete", SETTINGS_KEY)
-        self.set_desktop_colour(None)
+        self.probe("reg-delete", SETTINGS_KEY), self.set_desktop_colour(None)
 
     def windows_path(self, path) -> str: return "Z:" + str(Path(path).absolute()).replace("/", "\\")  # Z: is the Linux root
 
     def desktop_folder(self) -> Path:  # the prefix user's real Desktop folder
-        user = next(d for d in sorted((self.cfg.prefix / "drive_c" / "users").iterdir()) if d.name != "Public")
-        (user / "Desktop").mkdir(exist_ok=True)
-        return user / "Desktop"
+        return next(d for d in sorted((self.cfg.prefix / "drive_c" / "users").iterdir()) if d.name != "Public") / "Desktop"
 
     def pixels(self, points): return [tuple(p["rgb"]) for p in self.probe("pixels", *(f"{x},{y}" for x, y in points))["pixels"]]
     def pixel(self, x, y): return self.pixels([(x, y)])[0]
@@ -214,8 +201,7 @@ class Session:
 
     def screenshot(self, name) -> Path:  # the virtual desktop as X shows it, as <work>/shots/<name>.png
         path = self.cfg.shots / (re.sub(r"[^A-Za-z0-9_.-]+", "_", name) + ".png")
-        subprocess.run(["import", "-window", "root", "-crop", f"{DESKTOP_WIDTH}x{DESKTOP_HEIGHT}+0+0", "+repage", path],
-                       env=self.env, check=True, timeout=60)
+        subprocess.run(["import", "-window", "root", "-crop", f"{DESKTOP_WIDTH}x{DESKTOP_HEIGHT}+0+0", "+repage", path], env=self.env, check=True)
         return path
 
     def xdotool(self, *args): subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=60)
@@ -227,9 +213,10 @@ class Session:
 
     # Press at start, move in steps (so that the window system's move loop follows), release at end.
     def drag(self, start, end, button=1, steps=12, step_delay=0.03):
-        path = [a for i in range(1, steps + 1) for a in ("mousemove", *(round(s + (e - s) * i / steps) for s, e in zip(start, end)),
-                                                         "sleep", step_delay)]
-        self.xdotool("mousemove", *start, "mousedown", button, "sleep", 0.1, *path, "sleep", 0.1, "mouseup", button)
+        self.xdotool("mousemove", *start, "mousedown", button, "sleep", 0.1)
+        for i in range(1, steps + 1):
+            self.xdotool("mousemove", *(round(s + (e - s) * i / steps) for s, e in zip(start, end)), "sleep", step_delay)
+        self.xdotool("sleep", 0.1, "mouseup", button)
 
 
 # One LumbraPanel.exe started through plain `wine` (it joins the virtual desktop); its output goes to logs/<log_name>.log.
@@ -288,13 +275,7 @@ class LumbraTestCase(unittest.TestCase):
             if not self.session.wait_window("gone")[0]:
                 raise AssertionError(f"a {TITLE} window from before this test does not go away")
         self.session.reset_state()
-        self.addCleanup(self._finish)
-
-    def _finish(self):
-        if not self._shot_taken:
-            self.shot()
-        for p in self.programs:
-            p.stop()
+        self.addCleanup(lambda: (self._shot_taken or self.shot(), [p.stop() for p in self.programs]))  # the last shot, then the end
 
     short_id = property(lambda t: ".".join(t.id().split(".")[-2:]))
 
@@ -365,15 +346,15 @@ class LumbraTestCase(unittest.TestCase):
 # Runs the calling module's tests in one session, then ends every process of it.
 def main():
     global _config
-    _config, args, rest = _arguments(sys.argv[1:])
+    _config, rest = _arguments(sys.argv[1:])
     if missing := [t for t in ("wine", "wineserver", "Xvfb", "xdotool", "xdpyinfo", "import") if not shutil.which(t)]:
         print(f"end-to-end tests skipped: missing {', '.join(missing)}", file=sys.stderr)
         sys.exit(77)  # CTest's SKIP_RETURN_CODE
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))  # CTest's timeout: still clean up
     try:
-        if args.setup:
+        if _config.setup:
             Session(_config).start(fresh_prefix=True)
-        if not (args.setup or args.cleanup):
+        if not (_config.setup or _config.cleanup):
             sys.exit(not unittest.main(module="__main__", argv=[sys.argv[0], *rest], exit=False, verbosity=2).result.wasSuccessful())
     finally:
         (_session or Session(_config)).stop()

@@ -1,6 +1,4 @@
-# ProbeServer(session) for modules that ask thousands of questions: every probe question of a
-# session already goes through its one `lumbra_probe serve`, so this is the session itself.
-import contextlib
-
-
-def ProbeServer(session, timeout=30.0): return contextlib.nullcontext(session)  # noqa: N802
+# ProbeServer(session), for modules that ask thousands of questions: `with ProbeServer(session) as
+# probe: probe.call(...)`. Every probe question of a session already goes through its one
+# `lumbra_probe serve`, so this is the session itself (Session.call is Session.probe).
+from contextlib import nullcontext as ProbeServer  # noqa: F401, N812

@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -44,11 +45,7 @@ Text Obj(std::initializer_list<std::pair<const wchar_t*, Text>> members) {
     return List(items, L"{}");
 }
 
-long long Int(const Text& text) {
-    std::size_t used = 0;
-    const long long v = std::stoll(text, &used, 0);
-    return used == text.size() ? v : throw std::invalid_argument("not a number");
-}
+long long Int(const Text& text) { return std::stoll(text, nullptr, 0); }
 UINT Timeout(const Options& opt, UINT fallback) { return opt.count(L"timeout") ? static_cast<UINT>(Int(opt.at(L"timeout"))) : fallback; }
 Text Done(BOOL ok) { return ok ? L"{}" : throw std::runtime_error("failed with error " + std::to_string(GetLastError())); }
 Text RectJson(RECT r) { return Obj({{L"left", N(r.left)}, {L"top", N(r.top)}, {L"right", N(r.right)}, {L"bottom", N(r.bottom)}}); }
@@ -64,10 +61,7 @@ HWND Window(const Args& a, const Options& opt) {
 // A window with its children down to depth; "inParent" is its place in its parent's client area.
 Text WindowJson(HWND h, int depth) {
     wchar_t title[512] = {}, cls[256] = {};
-    DWORD_PTR copied = 0;  // a hung window cannot hang the probe
-    if (!SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 1000, &copied))
-        InternalGetWindowText(h, title, 512);
-    GetClassNameW(h, cls, 256);
+    InternalGetWindowText(h, title, 512), GetClassNameW(h, cls, 256);  // no message: a hung window cannot hang the probe
     RECT r{}, c{}, in{};
     GetWindowRect(h, &r), GetClientRect(h, &c), in = r;
     MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&c), 2);
@@ -101,74 +95,59 @@ Text Message(const Args& a, const Options& opt, bool send) {
 
 // A registry key written HKCU\..., HKLM\... or HKCR\...: its root, and the path under it.
 std::pair<HKEY, Text> Key(const Text& path) {
-    const HKEY root = path.starts_with(L"HKLM") ? HKEY_LOCAL_MACHINE : path.starts_with(L"HKCR") ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
-    return {root, path.substr(std::min<std::size_t>(path.size(), 5))};
+    return {path.starts_with(L"HKLM") ? HKEY_LOCAL_MACHINE : path.starts_with(L"HKCR") ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path.substr(std::min<std::size_t>(path.size(), 5))};
 }
 
 // reg-list KEY: every value, name: [type, data]: the text up to its NUL for the string types, a
-// number for REG_DWORD, hex digits for the rest.
+// number for REG_DWORD, null for the rest.
 Text RegList(const Args& a) {
     const auto [root, sub] = Key(a.at(0));
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return Obj({{L"keyExists", L"false"}});
+    if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &key)) return Obj({{L"keyExists", L"false"}});
     const wchar_t* types[] = {L"REG_NONE", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY", L"REG_DWORD", L"", L"", L"REG_MULTI_SZ"};
     std::vector<Text> values;
     std::vector<BYTE> data(1 << 20);
     wchar_t name[16384];
-    for (DWORD i = 0, length = 16384, type = 0, size = static_cast<DWORD>(data.size() - 2);
-         !RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size); ++i, length = 16384, size = static_cast<DWORD>(data.size() - 2)) {
-        Text hex, text(reinterpret_cast<const wchar_t*>(data.data()), size / 2);
-        for (DWORD b = 0; b < size; ++b) hex += {L"0123456789abcdef"[data[b] >> 4], L"0123456789abcdef"[data[b] & 15]};
-        const Text value = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? Q(text.c_str())
-                           : type == REG_DWORD && size == 4 ? N(*reinterpret_cast<const DWORD*>(data.data())) : Q(hex);
+    DWORD length = 16384, type = 0, size = 1 << 20;
+    for (DWORD i = 0; !RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size); ++i, length = 16384, size = 1 << 20) {
+        const Text text(reinterpret_cast<const wchar_t*>(data.data()), size / 2);
+        const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+        const Text value = isText ? Q(text.c_str()) : type == REG_DWORD ? N(*reinterpret_cast<const DWORD*>(data.data())) : L"null";
         values.push_back(Q({name, length}) + L":" + List({Q(type < 8 ? types[type] : L"other"), value}));
     }
     RegCloseKey(key);
     return Obj({{L"keyExists", L"true"}, {L"values", List(values, L"{}")}});
 }
 
-// reg-set KEY NAME DATA [--type=sz|expand|dword]
+// reg-set KEY NAME DATA [--type=sz|dword]
 Text RegSet(const Args& a, const Options& opt) {
     const auto [root, sub] = Key(a.at(0));
-    const Text type = opt.count(L"type") ? opt.at(L"type") : L"sz";
-    const DWORD kind = type == L"dword" ? REG_DWORD : type == L"expand" ? REG_EXPAND_SZ : REG_SZ;
-    const DWORD number = kind == REG_DWORD ? static_cast<DWORD>(Int(a.at(2))) : 0;
-    const auto* bytes = kind == REG_DWORD ? reinterpret_cast<const BYTE*>(&number) : reinterpret_cast<const BYTE*>(a.at(2).c_str());
+    const bool dword = opt.count(L"type") && opt.at(L"type") == L"dword";
+    const DWORD number = dword ? static_cast<DWORD>(Int(a.at(2))) : 0, bytes = dword ? 4 : static_cast<DWORD>(a.at(2).size() * 2 + 2);
     HKEY key = nullptr;
     LSTATUS status = RegCreateKeyExW(root, sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (!status) status = RegSetValueExW(key, a.at(1).c_str(), 0, kind, bytes, kind == REG_DWORD ? 4 : static_cast<DWORD>(a[2].size() * 2 + 2));
+    if (!status) status = RegSetValueExW(key, a.at(1).c_str(), 0, dword ? REG_DWORD : REG_SZ, dword ? reinterpret_cast<const BYTE*>(&number)
+                                         : reinterpret_cast<const BYTE*>(a[2].c_str()), bytes);
     return key && RegCloseKey(key), SetLastError(static_cast<DWORD>(status)), Done(!status);
 }
 
-// The colours of a screen rectangle, 0xXXRRGGBB row by row: one BitBlt into a 32-bit DIB.
-std::vector<DWORD> Capture(RECT r) {
-    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    const BOOL ok = dib && BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY | CAPTUREBLT) && GdiFlush();
-    const auto* first = static_cast<const DWORD*>(ok ? bits : nullptr);
-    std::vector<DWORD> pixels(first, first ? first + (r.right - r.left) * (r.bottom - r.top) : nullptr);
-    SelectObject(memory, old), DeleteObject(dib), DeleteDC(memory), ReleaseDC(nullptr, screen), Done(ok);
-    return pixels;
-}
+Text Rgb(COLORREF c) { return List({N(GetRValue(c)), N(GetGValue(c)), N(GetBValue(c))}); }
 
-// pixels X,Y ...: [r,g,b] of each point, from one capture of the box around them
+// pixels X,Y ...: [r,g,b] of each point, from one BitBlt of the box around them into a bitmap of ours
 Text Pixels(const Args& a) {
-    std::vector<POINT> points;
+    std::vector<POINT> points(a.size());
     RECT box{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-    for (const Text& p : a) {
-        const POINT at{static_cast<LONG>(Int(p.substr(0, p.find(L',')))), static_cast<LONG>(Int(p.substr(p.find(L',') + 1)))};
-        points.push_back(at);
-        box = {std::min(box.left, at.x), std::min(box.top, at.y), std::max(box.right, at.x + 1), std::max(box.bottom, at.y + 1)};
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (swscanf(a[i].c_str(), L"%ld,%ld", &points[i].x, &points[i].y) != 2) throw std::invalid_argument("not X,Y");
+        box = {std::min(box.left, points[i].x), std::min(box.top, points[i].y), std::max(box.right, points[i].x + 1), std::max(box.bottom, points[i].y + 1)};
     }
-    const std::vector<DWORD> colours = Capture(box);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, box.right - box.left, box.bottom - box.top);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const BOOL ok = bitmap && BitBlt(memory, 0, 0, box.right - box.left, box.bottom - box.top, screen, box.left, box.top, SRCCOPY | CAPTUREBLT);
     std::vector<Text> list;
-    for (const POINT p : points) {
-        const DWORD c = colours.at(static_cast<std::size_t>((p.y - box.top) * (box.right - box.left) + p.x - box.left));
-        list.push_back(Obj({{L"x", N(p.x)}, {L"y", N(p.y)}, {L"rgb", List({N(c >> 16 & 255), N(c >> 8 & 255), N(c & 255)})}}));
-    }
+    for (const POINT p : points) list.push_back(Obj({{L"x", N(p.x)}, {L"y", N(p.y)}, {L"rgb", Rgb(GetPixel(memory, p.x - box.left, p.y - box.top))}}));
+    SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen), Done(ok);
     return Obj({{L"pixels", List(list)}});
 }
 
@@ -179,9 +158,8 @@ Text Counters(const Args& a, const Options& opt) {
     HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     PROCESS_MEMORY_COUNTERS_EX m{};
     const BOOL ok = p && GetProcessMemoryInfo(p, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m) && GetProcessHandleCount(p, &handles);
-    const Text out = Obj({{L"gdi", N(GetGuiResources(p, GR_GDIOBJECTS))}, {L"user", N(GetGuiResources(p, GR_USEROBJECTS))},
-                          {L"handles", N(handles)}, {L"workingSet", N(static_cast<long long>(m.WorkingSetSize))},
-                          {L"privateBytes", N(static_cast<long long>(m.PrivateUsage))}});
+    const Text out = Obj({{L"gdi", N(GetGuiResources(p, GR_GDIOBJECTS))}, {L"user", N(GetGuiResources(p, GR_USEROBJECTS))}, {L"handles", N(handles)},
+                          {L"workingSet", N(m.WorkingSetSize)}, {L"peakWorkingSet", N(m.PeakWorkingSetSize)}, {L"privateBytes", N(m.PrivateUsage)}});
     return p && CloseHandle(p), Done(ok), out;
 }
 
@@ -193,8 +171,7 @@ const std::map<Text, Text (*)(const Args&, const Options&)> kCommands = {
     }},
     COMMAND("windows") {  // every visible top-level window
         std::vector<Text> list;
-        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-            if (IsWindowVisible(h)) list.push_back(WindowJson(h, 0));
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) IsWindowVisible(h) ? list.push_back(WindowJson(h, 0)) : void();
         return Obj({{L"windows", List(list)}});
     }},
     COMMAND("post") { return Message(a, opt, false); }},
@@ -202,8 +179,9 @@ const std::map<Text, Text (*)(const Args&, const Options&)> kCommands = {
     COMMAND("close") { return Done(PostMessageW(Window(a, opt), WM_CLOSE, 0, 0)); }},
     COMMAND("redraw") { return Done(RedrawWindow(Window(a, opt), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN)); }},
     COMMAND("wheel") {  // WINDOW DELTA X Y: WM_MOUSEWHEEL as the system posts it
-        return Done(PostMessageW(Window(a, opt), WM_MOUSEWHEEL, MAKEWPARAM(0, Int(a.at(1))), MAKELPARAM(Int(a.at(2)), Int(a.at(3)))));
-    }},
+        return Done(PostMessageW(Window(a, opt), WM_MOUSEWHEEL, MAKEWPARAM(0, Int(a.at(1))), MAKELPARAM(Int(a.at(2)), Int(a.at(3))))); }},
+    COMMAND("resize") {  // WINDOW WIDTH HEIGHT: the outer size, as a drag of the frame leaves it
+        return Done(SetWindowPos(Window(a, opt), nullptr, 0, 0, int(Int(a.at(1))), int(Int(a.at(2))), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)); }},
     COMMAND("settingchange") { return Message({L"65535", L"WM_SETTINGCHANGE"}, opt, true); }},  // sent to every window, as the system does
     COMMAND("reg-list") { return RegList(a); }},
     COMMAND("reg-set") { return RegSet(a, opt); }},
@@ -213,46 +191,33 @@ const std::map<Text, Text (*)(const Args&, const Options&)> kCommands = {
         const bool deleted = !sub.empty() && !RegDeleteTreeW(root, sub.c_str());
         return deleted && RegDeleteKeyW(root, sub.c_str()), Obj({{L"deleted", B(deleted)}});
     }},
-    COMMAND("profile-set") {  // FILE SECTION KEY VALUE
-        return Done(WritePrivateProfileStringW(a.at(1).c_str(), a.at(2).c_str(), a.at(3).c_str(), a[0].c_str()));
-    }},
+    COMMAND("profile-set") { return Done(WritePrivateProfileStringW(a.at(1).c_str(), a.at(2).c_str(), a.at(3).c_str(), a[0].c_str())); }},
     COMMAND("profile-delete") {  // FILE SECTION [KEY]: the key, or the whole section
-        return Done(WritePrivateProfileStringW(a.at(1).c_str(), a.size() > 2 ? a[2].c_str() : nullptr, nullptr, a[0].c_str()));
-    }},
+        return Done(WritePrivateProfileStringW(a.at(1).c_str(), a.size() > 2 ? a[2].c_str() : nullptr, nullptr, a[0].c_str())); }},
     COMMAND("pixels") { return Pixels(a); }},
-    COMMAND("syscolor") {  // the desktop's system colour
-        const COLORREF c = GetSysColor(COLOR_DESKTOP);
-        return Obj({{L"rgb", List({N(GetRValue(c)), N(GetGValue(c)), N(GetBValue(c))})}});
-    }},
+    COMMAND("syscolor") { return Obj({{L"rgb", Rgb(GetSysColor(COLOR_DESKTOP))}}); }},  // the desktop's system colour
     COMMAND("wallpaper") {  // PATH: as the display settings set it
-        Text path = a.at(0);
-        return Done(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path.data(), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
-    }},
+        return Done(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(a.at(0).c_str()), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)); }},
     COMMAND("metric") { return Obj({{L"value", N(GetSystemMetrics(static_cast<int>(Int(a.at(0)))))}}); }},  // GetSystemMetrics(INDEX)
     COMMAND("ping") {  // WINDOW [--timeout=MS]: whether WM_NULL, behind everything queued, is answered in time
         DWORD_PTR r = 0;
-        return Obj({{L"answered", B(SendMessageTimeoutW(Window(a, opt), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, Timeout(opt, 2000), &r))}});
-    }},
+        return Obj({{L"answered", B(SendMessageTimeoutW(Window(a, opt), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, Timeout(opt, 2000), &r))}}); }},
     COMMAND("counters") { return Counters(a, opt); }},
 };
 
 bool Run(const Args& tokens) {  // whether it went well
     Args at;
     Options opt;
-    for (std::size_t i = 1; i < tokens.size(); ++i) {
+    for (std::size_t i = 1; i < tokens.size(); ++i) {  // --name=value is an option
         const std::size_t equals = std::min(tokens[i].find(L'='), tokens[i].size());
-        if (tokens[i].starts_with(L"--"))
-            opt[tokens[i].substr(2, equals - 2)] = tokens[i].substr(std::min(equals + 1, tokens[i].size()));
-        else
-            at.push_back(tokens[i]);
+        tokens[i].starts_with(L"--") ? void(opt[tokens[i].substr(2, equals - 2)] = tokens[i].substr(std::min(equals + 1, tokens[i].size()))) : at.push_back(tokens[i]);
     }
     Text out;
     try {
         const Text answer = kCommands.at(tokens.at(0))(at, opt);
         out = L"{\"ok\":true,\"command\":" + Q(tokens[0]) + (answer.size() > 2 ? L"," + answer.substr(1) : L"}");
     } catch (const std::exception& e) {
-        const std::string what = e.what();
-        out = Obj({{L"ok", L"false"}, {L"error", Q(Text(what.begin(), what.end()))}});
+        out = Obj({{L"ok", L"false"}, {L"error", Q(Text(e.what(), e.what() + std::strlen(e.what())))}});
     }
     std::fwprintf(stdout, L"%ls\n", out.c_str());
     return std::fflush(stdout), out.starts_with(L"{\"ok\":true");
