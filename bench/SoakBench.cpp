@@ -232,7 +232,7 @@ LUMBRA_BENCHMARK(SoakBenchmark, "soak", "ten thousand compositions and a thousan
 
     report.Count("compositions", compositions - composed - 100);
     report.Count("menu showings", program.menus.shown - shown - 10);
-    report.Time("the whole load", seconds);
+    report.Count("the whole load", seconds, "s");
     report.Count("GDI objects before", before.gdi);
     report.Count("GDI objects after", after.gdi);
     report.Ratio("GDI objects after / before", after.gdi, before.gdi, 1.05);

@@ -27,17 +27,10 @@ inline std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> arguments(1);
     std::size_t i = 0;
     const auto endsArgument = [&](bool quoted) { return i >= line.size() || (!quoted && (line[i] == ' ' || line[i] == '\t')); };
-    for (bool quoted = false; !endsArgument(quoted); ++i) {
-        if (line[i] == '"')
-            quoted = !quoted;
-        else
-            arguments[0] += line[i];
-    }
-    for (bool quoted = false; i < line.size(); quoted = false) {
-        if (line[i] == ' ' || line[i] == '\t') {
-            ++i;
-            continue;
-        }
+    for (bool quoted = false; !endsArgument(quoted); ++i) line[i] == '"' ? void(quoted = !quoted) : arguments[0].push_back(line[i]);
+    for (bool quoted = false;; quoted = false) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i == line.size()) return arguments;
         std::string& argument = arguments.emplace_back();
         while (!endsArgument(quoted)) {
             std::size_t backslashes = 0;
@@ -54,7 +47,6 @@ inline std::vector<std::string> SplitCommandLine(std::string_view line) {
             }
         }
     }
-    return arguments;
 }
 
 }  // namespace lumbra::testdata

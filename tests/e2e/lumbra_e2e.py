@@ -299,8 +299,7 @@ class LumbraTestCase(unittest.TestCase):
         return wait_until(stable, timeout, 0.15, "the window's geometry to settle")
 
     def wait_geometry_change(self, program, before: Rect, timeout=5.0) -> WindowInfo:
-        wait_until(lambda: program.window().rect != before, timeout, what=f"the window to leave {before}",
-                   describe=lambda: program.window().rect)
+        wait_until(lambda: program.window().rect != before, timeout, what=f"the window to leave {before}", describe=lambda: program.window().rect)
         return self.settled_window(program)
 
     # A screen point on a part of the frame ("HTRIGHT", "HTBOTTOM", "HTBOTTOMRIGHT", "HTCAPTION",

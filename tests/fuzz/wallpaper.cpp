@@ -51,10 +51,8 @@ bool Plain(std::string_view text, std::size_t longest) {
 void Settings(const std::vector<std::string_view>& lines) {
     auto line = [&](std::size_t i) { return i < lines.size() ? lines[i] : std::string_view("~"); };
     fakes::FakeProfileFile profile;
-    const std::pair<const char*, const char*> entries[] = {{"Desktop", "Wallpaper"}, {"Desktop", "TileWallpaper"},
-                                                           {"Desktop", "WallPaperStyle"}, {"Desktop", "Pattern"}, {"colors", "BackGround"}};
     for (std::size_t i = 0; i < 5; ++i)
-        if (line(i) != "~") profile.Put("WIN.INI", entries[i].first, entries[i].second, fuzz::WellFormed(line(i)));
+        if (line(i) != "~") profile.Put("WIN.INI", i < 4 ? "Desktop" : "colors", std::array{"Wallpaper", "TileWallpaper", "WallPaperStyle", "Pattern", "BackGround"}[i], fuzz::WellFormed(line(i)));
     fakes::FakeRegistry registry;
     if (!line(5).starts_with("!")) {
         registry.PutKey(kUser, kKey);
@@ -81,8 +79,7 @@ void Settings(const std::vector<std::string_view>& lines) {
     std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
     if (!wallpaper.empty() && extension != ".htm" && extension != ".html") {
         // A picture named in the registry wins with the registry's tile flag and style (absent: 0).
-        FUZZ_CHECK(info.wallpaper == wallpaper && info.tileWallpaper == field(reg("TileWallpaper"), 0));
-        FUZZ_CHECK(info.wallpaperStyle == field(reg("WallpaperStyle"), 0));
+        FUZZ_CHECK(info.wallpaper == wallpaper && info.tileWallpaper == field(reg("TileWallpaper"), 0) && info.wallpaperStyle == field(reg("WallpaperStyle"), 0));
         FUZZ_CHECK(!line(5).starts_with("s") || !Plain(line(5).substr(1), 500) || info.wallpaper == line(5).substr(1));
         return;
     }
@@ -104,12 +101,9 @@ void Settings(const std::vector<std::string_view>& lines) {
 void Expansion(const std::vector<std::string_view>& lines) {
     const std::string path(lines[0]);
     fakes::FakeEnvironment environment, same;  // the other one is asked here, so the first one's requests stay the program's
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (const std::size_t equals = lines[i].find('='); equals != std::string_view::npos && equals > 0) {
-            environment.Set(std::string(lines[i].substr(0, equals)), std::string(lines[i].substr(equals + 1)));
-            same.Set(std::string(lines[i].substr(0, equals)), std::string(lines[i].substr(equals + 1)));
-        }
-    }
+    for (std::size_t i = 1, equals; i < lines.size(); ++i)
+        if ((equals = lines[i].find('=')) != std::string_view::npos && equals > 0)
+            for (auto* e : {&environment, &same}) e->Set(std::string(lines[i].substr(0, equals)), std::string(lines[i].substr(equals + 1)));
     const std::string result = desktop::ExpandWallpaperPath(path, environment);
     const std::size_t p1 = path.find('%'), p2 = p1 == std::string::npos ? p1 : path.find('%', p1 + 1);
     if (p2 == std::string::npos) return FUZZ_CHECK(result == path && environment.Requests().empty());

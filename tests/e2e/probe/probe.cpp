@@ -61,7 +61,9 @@ HWND Window(const Args& a, const Options& opt) {
 // A window with its children down to depth; "inParent" is its place in its parent's client area.
 Text WindowJson(HWND h, int depth) {
     wchar_t title[512] = {}, cls[256] = {};
-    InternalGetWindowText(h, title, 512), GetClassNameW(h, cls, 256);  // no message: a hung window cannot hang the probe
+    DWORD_PTR copied = 0;  // WM_GETTEXT, as a tool tip gives its text; a hung window cannot hang the probe
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 1000, &copied)) InternalGetWindowText(h, title, 512);
+    GetClassNameW(h, cls, 256);
     RECT r{}, c{}, in{};
     GetWindowRect(h, &r), GetClientRect(h, &c), in = r;
     MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&c), 2);
@@ -76,11 +78,10 @@ Text WindowJson(HWND h, int depth) {
 #define WIDE(text) L##text
 #define NAMED(x) {WIDE(#x), x}
 const std::map<Text, UINT> kMessages = {
-    NAMED(WM_NULL), NAMED(WM_SIZE), NAMED(WM_ACTIVATE), NAMED(WM_PAINT), NAMED(WM_CLOSE), NAMED(WM_QUERYENDSESSION),
-    NAMED(WM_ENDSESSION), NAMED(WM_SETTINGCHANGE), NAMED(WM_CONTEXTMENU), NAMED(WM_DISPLAYCHANGE), NAMED(WM_NCHITTEST),
-    NAMED(WM_KEYDOWN), NAMED(WM_KEYUP), NAMED(WM_CHAR), NAMED(WM_COMMAND), NAMED(WM_SYSCOMMAND), NAMED(WM_TIMER),
-    NAMED(WM_MOUSEMOVE), NAMED(WM_LBUTTONDOWN), NAMED(WM_LBUTTONUP), NAMED(WM_LBUTTONDBLCLK), NAMED(WM_RBUTTONDOWN),
-    NAMED(WM_RBUTTONUP), NAMED(WM_MOUSEWHEEL), NAMED(WM_DPICHANGED), NAMED(WM_USER), NAMED(WM_APP)};
+    NAMED(WM_NULL), NAMED(WM_SIZE), NAMED(WM_ACTIVATE), NAMED(WM_PAINT), NAMED(WM_CLOSE), NAMED(WM_QUERYENDSESSION), NAMED(WM_ENDSESSION),
+    NAMED(WM_SETTINGCHANGE), NAMED(WM_SYSCOLORCHANGE), NAMED(WM_CONTEXTMENU), NAMED(WM_DISPLAYCHANGE), NAMED(WM_NCHITTEST), NAMED(WM_KEYDOWN),
+    NAMED(WM_KEYUP), NAMED(WM_CHAR), NAMED(WM_COMMAND), NAMED(WM_SYSCOMMAND), NAMED(WM_TIMER), NAMED(WM_MOUSEMOVE), NAMED(WM_LBUTTONDOWN),
+    NAMED(WM_LBUTTONUP), NAMED(WM_LBUTTONDBLCLK), NAMED(WM_RBUTTONDOWN), NAMED(WM_RBUTTONUP), NAMED(WM_MOUSEWHEEL), NAMED(WM_DPICHANGED)};
 
 // post|send WINDOW MSG [WPARAM] [LPARAM] [--timeout=MS]: MSG a number or a WM_ name
 Text Message(const Args& a, const Options& opt, bool send) {
@@ -111,8 +112,8 @@ Text RegList(const Args& a) {
     DWORD length = 16384, type = 0, size = 1 << 20;
     for (DWORD i = 0; !RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size); ++i, length = 16384, size = 1 << 20) {
         const Text text(reinterpret_cast<const wchar_t*>(data.data()), size / 2);
-        const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-        const Text value = isText ? Q(text.c_str()) : type == REG_DWORD ? N(*reinterpret_cast<const DWORD*>(data.data())) : L"null";
+        const Text value = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? Q(text.c_str())
+                           : type == REG_DWORD ? N(*reinterpret_cast<const DWORD*>(data.data())) : L"null";
         values.push_back(Q({name, length}) + L":" + List({Q(type < 8 ? types[type] : L"other"), value}));
     }
     RegCloseKey(key);
