@@ -71,7 +71,7 @@ Text WindowJson(HWND h, int depth) {
     std::vector<Text> children;
     for (HWND k = GetWindow(h, GW_CHILD); depth > 0 && k; k = GetWindow(k, GW_HWNDNEXT)) children.push_back(WindowJson(k, depth - 1));
     return Obj({{L"hwnd", N(reinterpret_cast<INT_PTR>(h))}, {L"class", Q(cls)}, {L"title", Q(title)}, {L"rect", RectJson(r)},
-                {L"client", RectJson(c)}, {L"inParent", RectJson(in)}, {L"visible", B(IsWindowVisible(h))},
+                {L"client", RectJson(c)}, {L"inParent", RectJson(in)}, {L"id", N(GetDlgCtrlID(h))}, {L"visible", B(IsWindowVisible(h))},
                 {L"topmost", B(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)}, {L"children", List(children)}});
 }
 
