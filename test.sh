@@ -22,12 +22,8 @@ step() {  # step NAME command...: runs the command and notes its time
     return $status
 }
 
-for preset in host host-asan fuzz win; do
-    step "build $preset" bash -c "cmake --preset $preset && cmake --build --preset $preset -j$jobs"
-done
-
 # The Windows tests get a display of their own, whatever DISPLAY says, and every Wine prefix of
-# the run starts as a copy of one made once.
+# the run starts as a copy of one made once, in the background while the builds run.
 source cmake/wine-env.sh
 unset DISPLAY
 export LUMBRA_PREFIX_TEMPLATE=$root/build/win/wine/template
@@ -42,6 +38,14 @@ cleanup() {
 trap cleanup EXIT
 lumbra_ensure_display "$state"
 export DISPLAY
+mkdir -p "$root/build/win/wine"
+(lumbra_ensure_prefix "$LUMBRA_PREFIX_TEMPLATE") >"$root/build/win/wine/template.log" 2>&1 &
+template=$!
+
+for preset in host host-asan fuzz win; do
+    step "build $preset" bash -c "cmake --preset $preset && cmake --build --preset $preset -j$jobs"
+done
+step "wine prefix" wait $template
 
 status=0
 step "test host" ctest --preset host -j"$jobs" || status=1
