@@ -249,9 +249,10 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             fi
             lumbra_ensure_prefix "$work/prefix"
             lumbra_env "$work/prefix"
-            # One wineserver for the whole session, so that no program start pays for a new one.
-            wineserver -p </dev/null >/dev/null 2>&1 || true
+            # The prefix's services started with none of the caller's pipes, and one wineserver for
+            # the whole session, so that no program start pays for a new one.
             lumbra_warm_session
+            wineserver -p </dev/null >/dev/null 2>&1 || true
             env -0 >"$work/session.env"
             ;;
         end)
