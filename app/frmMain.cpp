@@ -100,8 +100,8 @@ void frmMain::Form_Load() {
     if (s_.system.CommandLine() != kDebugSwitch) w.InstallMessageHook();
     w.MakeTopmost();
 
-    for (std::size_t k = 0; k < kFolderClsids.size(); ++k) folderClsids[k] = kFolderClsids[k];
-    for (std::size_t k = 0; k < kFolderApplets.size(); ++k) folderApplets[k] = kFolderApplets[k];
+    std::copy(kFolderClsids.begin(), kFolderClsids.end(), folderClsids.begin());
+    std::copy(kFolderApplets.begin(), kFolderApplets.end(), folderApplets.begin());
     BuildPopupMenu();
 
     panelEnabled = true;
@@ -231,7 +231,7 @@ void frmMain::WindowProc(std::uint32_t message, std::int32_t wParam, std::int32_
 }
 
 int WheelRemainder::Take(std::int16_t delta) {
-    if (delta == 0) return 0;
+    // A zero delta has no direction: it neither turns nor adds.
     if ((delta > 0 && acc_ < 0) || (delta < 0 && acc_ > 0)) acc_ = 0;
     if (delta >= kWheelNotch || delta <= -kWheelNotch) {
         acc_ = 0;

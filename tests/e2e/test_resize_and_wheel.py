@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Resizing by the frame keeps the picture's proportions; the wheel zooms by 25 px a notch around
-the pointer, small deltas adding up to notches; with /dbg it does nothing."""
+the pointer, small deltas adding up to notches."""
 
 import sys
 from pathlib import Path
@@ -13,9 +13,9 @@ from lumbra_e2e import TWIPS_PER_PIXEL, LumbraTestCase, holds_for  # noqa: E402
 
 class ResizeAndWheel(LumbraTestCase):
 
-    def start_placed(self, *args):
+    def start_placed(self):
         self.session.store_geometry(Left=str(300 * TWIPS_PER_PIXEL), Top=str(200 * TWIPS_PER_PIXEL))
-        program = self.start_lumbra(*args)
+        program = self.start_lumbra()
         return program, self.settled_window(program)
 
     def test_dragging_the_right_edge_wider_makes_the_window_taller_in_the_pictures_proportions(self):
@@ -44,11 +44,6 @@ class ResizeAndWheel(LumbraTestCase):
         self.session.probe(*wheel)
         after = self.wait_geometry_change(program, before.rect)
         self.assertNear(after.rect.width, before.rect.width - 25, 1, "one step for 120")
-
-    def test_with_dbg_the_wheel_does_nothing(self):
-        program, before = self.start_placed("/dbg")
-        self.session.wheel(*before.rect.center, notches=1)
-        holds_for(lambda: program.window().rect == before.rect, duration=1.5, what="the size under /dbg")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #include "fakes/CallLog.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace lumbra::fakes {
 
@@ -13,9 +14,8 @@ std::ptrdiff_t CallLog::FindIf(std::size_t from, const std::function<bool(std::s
 
 std::vector<std::string> CallLog::WithPrefix(std::string_view prefix) const {
     std::vector<std::string> out;
-    for (std::ptrdiff_t i = FindPrefix(prefix); i >= 0; i = FindPrefix(prefix, static_cast<std::size_t>(i) + 1)) {
-        out.push_back(entries_[static_cast<std::size_t>(i)]);
-    }
+    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(out),
+                 [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
     return out;
 }
 

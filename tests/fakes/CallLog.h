@@ -15,14 +15,13 @@ public:
     void Add(std::string entry) { entries_.push_back(std::move(entry)); }
     void Clear() { entries_.clear(); }
     const std::vector<std::string>& Entries() const { return entries_; }
-    std::size_t Size() const { return entries_.size(); }
 
     // Index of the first entry equal to `entry` (or starting with `prefix`) at or after `from`, or -1.
     std::ptrdiff_t Find(std::string_view entry, std::size_t from = 0) const {
         return FindIf(from, [&](std::string_view e) { return e == entry; });
     }
     std::ptrdiff_t FindPrefix(std::string_view prefix, std::size_t from = 0) const {
-        return FindIf(from, [&](std::string_view e) { return e.substr(0, prefix.size()) == prefix; });
+        return FindIf(from, [&](std::string_view e) { return e.rfind(prefix, 0) == 0; });
     }
     // The entries that start with `prefix`, in order.
     std::vector<std::string> WithPrefix(std::string_view prefix) const;

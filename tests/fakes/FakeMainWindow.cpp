@@ -50,19 +50,9 @@ void FakeMainWindow::SetIcon(platform::AppIcon icon) {
     Log("SetIcon " + std::to_string(static_cast<int>(icon)));
 }
 
-std::optional<platform::AppIcon> FakeMainWindow::IconOfHandle(std::uintptr_t handle) const {
-    auto it = iconHandles_.find(handle);
-    return it == iconHandles_.end() ? std::nullopt : std::optional<platform::AppIcon>(it->second);
-}
-
 void FakeMainWindow::Place(float left, float top, float width, float height) {
     const float twips[] = {left, top, width, height};
     for (int i = 0; i < 4; ++i) px_[i] = Pixels(twips[i], i % 2 ? tppY_ : tppX_);
-}
-
-void FakeMainWindow::PlacePanel(float width, float height) {
-    px_[4] = panel_[0].Request(width, tppX_);
-    px_[5] = panel_[1].Request(height, tppY_);
 }
 
 }  // namespace lumbra::fakes

@@ -46,26 +46,25 @@ public:
     void RefreshPanel() override { ++refreshCount_; }
     bool Minimised() const override { return minimized_; }
     bool IsVisible() const override { return visible_; }
-    void Show() override {
-        if (Log("Show"), visible_ = true, !std::exchange(shownOnce_, true)) RaiseResize();
-    }
-    void Hide() override { Log("Hide"), visible_ = false; }
+    void Show() override { Log("Show"); visible_ = true; if (!std::exchange(shownOnce_, true)) RaiseResize(); }
+    void Hide() override { Log("Hide"); visible_ = false; }
     void SetIcon(platform::AppIcon icon) override;
     std::uintptr_t IconHandle() const override { return iconHandle_; }
     std::uintptr_t Handle() const override { return kWindowHandle; }
-    void MakeTopmost() override { Log("MakeTopmost"), ++topmostRequests_; }
-    void InstallMessageHook() override { Log("InstallMessageHook"), ++hookInstalls_; }
+    void MakeTopmost() override { Log("MakeTopmost"); ++topmostRequests_; }
+    void InstallMessageHook() override { Log("InstallMessageHook"); ++hookInstalls_; }
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return workAreas_; }
     // Counted; while "open" it runs whatever the test picks (an item's handler, or nothing).
-    void PopupDropMenu() override {
-        if (++dropMenus, whileDropMenuOpen) whileDropMenuOpen();
-    }
+    void PopupDropMenu() override { ++dropMenus; if (whileDropMenuOpen) whileDropMenuOpen(); }
     int dropMenus = 0;
     std::function<void()> whileDropMenuOpen;
 
     // Test controls: not logged, raising nothing but where said.
     void Place(float left, float top, float width, float height);
-    void PlacePanel(float width, float height);
+    void PlacePanel(float width, float height) {
+        px_[4] = panel_[0].Request(width, tppX_);
+        px_[5] = panel_[1].Request(height, tppY_);
+    }
     void MarkShown() { shownOnce_ = visible_ = true; }  // as after the first showing, without its pass
     void SetMinimized(bool minimized) { minimized_ = minimized; }
     void SetMonitorWorkAreas(std::vector<platform::TwipsRect> areas) { workAreas_ = std::move(areas); }
@@ -87,12 +86,11 @@ public:
     // The icon the window is created with, not loaded from the resources.
     static constexpr std::uintptr_t kCreationIconHandle = 0x0000C0DE;
     // Which resource icon a handle came from; nullopt for the creation icon or an unknown handle.
-    std::optional<platform::AppIcon> IconOfHandle(std::uintptr_t handle) const;
+    std::optional<platform::AppIcon> IconOfHandle(std::uintptr_t handle) const {
+        return iconHandles_.count(handle) ? std::optional(iconHandles_.at(handle)) : std::nullopt;
+    }
 
-    struct SetRecord {
-        Geometry what;
-        float requested;
-    };
+    struct SetRecord { Geometry what; float requested; };
     // Every geometry request made through the view, in order.
     const std::vector<SetRecord>& Sets() const { return sets_; }
 
@@ -100,20 +98,15 @@ private:
     float Twips(int i) const { return static_cast<float>(px_[i] * static_cast<double>(i % 2 ? tppY_ : tppX_)); }
     void Set(Geometry what, float twips);
     void RaiseResize();
-    void Log(std::string entry) {
-        if (log_) log_->Add(std::move(entry));
-    }
+    void Log(std::string entry) { if (log_) log_->Add(std::move(entry)); }
 
-    float tppX_;
-    float tppY_;
+    float tppX_, tppY_;
     CallLog* log_;
     platform::MainWindowEvents* events_ = nullptr;
     platform::Scene scene_;
     int px_[6] = {};  // left, top, width, height, panel width, panel height
     platform::PanelLength panel_[2];
-    bool visible_ = false;
-    bool shownOnce_ = false;
-    bool minimized_ = false;
+    bool visible_ = false, shownOnce_ = false, minimized_ = false;
     std::uintptr_t iconHandle_ = kCreationIconHandle;
     std::map<std::uintptr_t, platform::AppIcon> iconHandles_;
     std::vector<platform::TwipsRect> workAreas_;

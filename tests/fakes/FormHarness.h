@@ -23,6 +23,17 @@ struct FormHarness {
         window.SetEvents(&form);
     }
 
+    // Shown and settled: picDT of the given size inside the frame, the default 3390 x 2970.
+    void Settle(float left, float top, float panelWidth, float panelHeight, float frameWidth, float frameHeight) {
+        form.frameWidth = frameWidth;
+        form.frameHeight = frameHeight;
+        form.defaultWidth = 3390.0f;
+        form.defaultHeight = 2970.0f;
+        window.Place(left, top, panelWidth + frameWidth, panelHeight + frameHeight);
+        window.PlacePanel(panelWidth, panelHeight);
+        window.MarkShown();
+    }
+
     CallLog log;
     FakeSettingsStore settings{&log};
     FakeProfileFile profile;

@@ -11,7 +11,6 @@ namespace lumbra::app {
 namespace {
 
 using fakes::FormHarness;
-using platform::TwipsRect;
 
 TEST(FormLoad, FirstStartWritesTheUpdateRecordAndNothingIsDrawnBeforeTheFirstRepaint) {
     FormHarness h;
@@ -25,6 +24,7 @@ TEST(FormLoad, FirstStartWritesTheUpdateRecordAndNothingIsDrawnBeforeTheFirstRep
     EXPECT_TRUE(h.window.IsVisible() && h.form.panelEnabled && !h.form.formLoading && !h.form.resizeLock);
     EXPECT_EQ(h.window.TopmostRequests(), 1);
     EXPECT_GE(h.log.Find("AddIcon 49374 LumbraPanel"), 0) << "the icon the window has";
+    EXPECT_EQ(h.form.folderClsids[4] + h.form.folderApplets[3], std::string(kFolderClsids[4]) + "Inetcpl.cpl");
     EXPECT_EQ(h.window.RefreshCount(), 0);
     h.form.WindowProc(platform::kMsgPaint, 0, 0);
     EXPECT_EQ(h.window.RefreshCount(), 1);
@@ -57,11 +57,11 @@ TEST(StoredGeometry, DecimalTextOfASingleOnAScreenReadsBackAndNothingElseDoes) {
 // key's default; a stored size goes in as stored and the first showing's pass brings it to at least
 // half the default and the picture's proportions; a position on no monitor moves onto the primary.
 TEST(FormLoad, GeometryFromTheScreenAndTheStoredSettingsAtEveryScaling) {
-    const TwipsRect primary{0, 0, 15360, 10920}, right{15360, 0, 19200, 15360}, left{-19200, 0, 19200, 15360};
+    const platform::TwipsRect primary{0, 0, 15360, 10920}, right{15360, 0, 19200, 15360}, left{-19200, 0, 19200, 15360};
     const struct {
         int dpi;
         const char* stored[4];  // left, top, width, height; nullptr: none
-        std::vector<TwipsRect> monitors;
+        std::vector<platform::TwipsRect> monitors;
         std::vector<int> pixels;  // the window and picDT
     } cases[] = {
         {96, {}, {primary}, {0, 0, 226, 198, 205, 154}},
@@ -72,7 +72,7 @@ TEST(FormLoad, GeometryFromTheScreenAndTheStoredSettingsAtEveryScaling) {
         {144, {nullptr, nullptr, "4815", "2970"}, {primary}, {0, 0, 482, 297, 458, 250}},
         {96, {nullptr, nullptr, "1500", "1200"}, {primary}, {0, 0, 142, 99, 121, 55}},  // wide, below half
         {96, {nullptr, nullptr, "1200", "1560"}, {primary}, {0, 0, 113, 138, 92, 94}},  // tall, below half
-        {96, {nullptr, nullptr, "150", "300"}, {primary}, {0, 0, 113, 113, 92, 69}},    // no picture: the default's
+        {96, {nullptr, nullptr, "150", "1200"}, {primary}, {0, 0, 113, 113, 92, 69}},  // no width: the default's
         {96, {"60000", "30000", "4815", "2970"}, {primary, right}, {703, 530, 321, 198, 300, 154}},
         {96, {"-19200", "3000"}, {primary}, {0, 200, 226, 198, 205, 154}},
         {96, {"3000", "-6000"}, {primary}, {200, 0, 226, 198, 205, 154}},

@@ -10,24 +10,14 @@
 namespace lumbra::app {
 namespace {
 
-using fakes::FormHarness;
-
 // A settled window: frame 315 x 660, picDT 3000 x 2250 (4:3) in a window of 3315 x 2910, the
 // default 3390 x 2970 (half: 1695 x 1485).
 struct FormResize : ::testing::Test {
-    void SetUp() override {
-        h.form.frameWidth = 315.0f;
-        h.form.frameHeight = 660.0f;
-        h.form.defaultWidth = 3390.0f;
-        h.form.defaultHeight = 2970.0f;
-        h.window.Place(0.0f, 0.0f, 3315.0f, 2910.0f);
-        h.window.PlacePanel(3000.0f, 2250.0f);
-        h.window.MarkShown();
-    }
+    void SetUp() override { h.Settle(0, 0, 3000, 2250, 315, 660); }
     std::vector<float> Geometry() const {
         return {h.window.Width(), h.window.Height(), h.window.PanelWidth(), h.window.PanelHeight()};
     }
-    FormHarness h;
+    fakes::FormHarness h;
 };
 
 // The user's size, then the window and picDT.
@@ -65,6 +55,9 @@ TEST_F(FormResize, PassesThatChangeNothing) {
     h.form.Form_Resize();
     EXPECT_EQ(Geometry(), std::vector<float>({1695, 1695, 1380, 1035}));
     EXPECT_EQ(h.window.RefreshCount(), 1);
+    const std::size_t sets = h.window.Sets().size();
+    h.form.Form_Resize();  // at exactly half the default width: nothing to raise
+    EXPECT_EQ(h.window.Sets().size(), sets);
     // 2250 x 1620.0001 in 2250 x 1620: in proportion within rounding, and the picture fills it.
     h.window.Place(0.0f, 0.0f, 2565.0f, 2280.0f);
     h.window.PlacePanel(2250.0f, 1620.00012f);
@@ -72,13 +65,8 @@ TEST_F(FormResize, PassesThatChangeNothing) {
     EXPECT_EQ(h.window.PanelHeight(), 1620.0f);
 }
 
-
-TEST(FormClose, UnloadWritesTheWindowsOwnGeometryThenRemovesTheIcon) {
-    FormHarness h;
-    h.form.Form_Load();
-    h.window.UserResize(4815.0f, 2970.0f);  // the picture takes the width: 3380.49 + 660 -> 269 px
-    h.window.Place(1500.0f, -750.0f, h.window.Width(), h.window.Height());
-    h.log.Clear();
+TEST_F(FormResize, ClosingIsNeverRefusedAndStoresTheWindowsOwnGeometryBeforeTheIconGoes) {
+    h.window.Place(1500.0f, -750.0f, 4815.0f, 4035.0f);
     bool cancel = false;
     h.form.Form_QueryUnload(cancel, platform::UnloadMode::AppWindows);
     h.form.Form_Unload(cancel);

@@ -13,24 +13,12 @@ using fakes::FormHarness;
 using fakes::PointerXY;
 using fakes::WheelDelta;
 
-// frame 300 x 600, picDT width x height in a window 300 x 600 larger at left, top; the default
-// 3390 x 2970. One step is 25 logical pixels, 375 twips.
-void Settle(FormHarness& h, float left, float top, float width = 3000, float height = 2250) {
-    h.form.frameWidth = 300.0f;
-    h.form.frameHeight = 600.0f;
-    h.form.defaultWidth = 3390.0f;
-    h.form.defaultHeight = 2970.0f;
-    h.window.Place(left, top, width + 300, height + 600);
-    h.window.PlacePanel(width, height);
-    h.window.MarkShown();
-}
-
-std::vector<float> Geometry(const FormHarness& h) {
-    const auto& w = h.window;
+std::vector<float> Geometry(const fakes::FakeMainWindow& w) {
     return {w.Left(), w.Top(), w.Width(), w.Height(), w.PanelWidth() / w.PanelHeight()};
 }
 
-// From 3300 x 2850 (4:3): shrunk, 2925 wide and (2925 - 300) * 0.75 + 600 = 2568.75 -> 171 px =
+// frame 300 x 600 and picDT 3000 x 2250 (4:3): the window 3300 x 2850. One step is 25 logical
+// pixels, 375 twips. Shrunk, 2925 wide and (2925 - 300) * 0.75 + 600 = 2568.75 -> 171 px =
 // 2565 high; grown, 3675 by 3131.25 -> 209 px = 3135. Each edge moves by its anchor's share.
 TEST(WheelZoom, OneStepPerCallAnchoredAtThePointer) {
     const float k = 4.0f / 3.0f;
@@ -52,30 +40,12 @@ TEST(WheelZoom, OneStepPerCallAnchoredAtThePointer) {
     for (const auto& c : cases) {
         const float tpp = 1440.0f / c.dpi;
         FormHarness h(tpp, tpp);
-        Settle(h, c.left, c.top);
+        h.Settle(c.left, c.top, 3000, 2250, 300, 600);
         std::int32_t delta = WheelDelta(c.rotation, static_cast<std::uint16_t>(c.keys)), xy = PointerXY(c.x, c.y);
         h.form.WheelScr(delta, xy);
-        EXPECT_EQ(Geometry(h), c.expected) << c.rotation << " at " << c.x << ", " << c.y << ", " << c.dpi << " DPI";
+        EXPECT_EQ(Geometry(h.window), c.expected) << c.rotation << " at " << c.x << ", " << c.y << ", " << c.dpi << " DPI";
         EXPECT_EQ(std::vector<int>({delta, xy}), std::vector<int>({WheelDelta(c.rotation, c.keys), PointerXY(c.x, c.y)}));
     }
-}
-
-TEST(WheelZoom, ThePictureFollowsStepsThatLandOnItsProportionsWithoutLimit) {
-    // 5:3: each step adds 375 x 225 twips, whole pixels, so the pass finds the proportions right.
-    FormHarness h;
-    Settle(h, 1500.0f, 1200.0f, 3000.0f, 1800.0f);
-    for (int i = 0; i < 40; ++i) h.form.WindowProc(platform::kMsgMouseWheel, WheelDelta(-120), PointerXY(100, 80));
-    EXPECT_EQ(Geometry(h), std::vector<float>({1500, 1200, 18300, 11400, 18000.0f / 10800.0f}));
-}
-
-TEST(WheelZoom, AtTheMinimumFurtherNotchesOnlyMoveTheWindow) {
-    // Half the default width, 1650 x 1500, a 3:2 picture; anchors 0.2: 75 twips right and down.
-    FormHarness h;
-    Settle(h, 1500.0f, 1200.0f, 1350.0f, 900.0f);
-    h.form.defaultWidth = 3300.0f;
-    std::int32_t delta = WheelDelta(120), xy = PointerXY(122, 100);
-    h.form.WheelScr(delta, xy);
-    EXPECT_EQ(Geometry(h), std::vector<float>({1575, 1275, 1650, 1500, 1.5f}));
 }
 
 // Deltas in a row from no remainder: the step each makes, and the remainder after.

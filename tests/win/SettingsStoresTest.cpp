@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "desktop/modMain.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/SystemInfo.h"
@@ -15,21 +18,18 @@ TEST(Registry, TextValuesReadBackAndAnythingElseReadsAsTheTextOfItsBytesOrEmpty)
     const wchar_t key[] = L"Software\\LumbraTests\\Readers";
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumbraTests");
     const DWORD digit = 0x32;  // the byte of "2"
-    const std::wstring japanese = L"C:\\壁紙\\写真 ①.jpg", fits(400, L'b'), tooLong(600, L'a');
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"", REG_SZ, japanese.c_str(), DWORD((japanese.size() + 1) * 2));
+    const std::wstring japanese = L"C:\\壁紙\\写真 ①.jpg", fits(400, L'b'), tooLong(600, L'a');  // 1202 bytes
+    for (const auto& [name, text] : {std::pair(L"", &japanese), std::pair(L"Fits", &fits), std::pair(L"Long", &tooLong)}) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text->c_str(), static_cast<DWORD>((text->size() + 1) * 2));
+    }
     ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Digit", REG_DWORD, &digit, sizeof digit);
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Fits", REG_SZ, fits.c_str(), DWORD((fits.size() + 1) * 2));
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Long", REG_SZ, tooLong.c_str(), DWORD((tooLong.size() + 1) * 2));
     Win32Registry registry;
-    auto read = [&](const char* path, const char* name) {
-        return desktop::ReadRegString(registry, platform::RootKey::CurrentUser, path, name);
-    };
-    EXPECT_EQ(read("Software\\LumbraTests\\Readers", ""), "C:\\壁紙\\写真 ①.jpg");
-    EXPECT_EQ(read("Software\\LumbraTests\\Readers", "Digit"), "2");
-    EXPECT_EQ(read("Software\\LumbraTests\\Readers", "Fits"), std::string(400, 'b'));
-    EXPECT_EQ(read("Software\\LumbraTests\\Readers", "Long"), "") << "1202 bytes: more than the buffer";
-    EXPECT_EQ(read("Software\\LumbraTests\\Readers", "Missing"), "");
-    EXPECT_EQ(read("Software\\LumbraTests\\Nowhere", "x"), "");
+    std::vector<std::string> read;
+    for (const char* name : {"", "Digit", "Fits", "Long", "Missing"}) {
+        read.push_back(desktop::ReadRegString(registry, platform::RootKey::CurrentUser, "Software\\LumbraTests\\Readers", name));
+    }
+    EXPECT_EQ(read, std::vector<std::string>({"C:\\壁紙\\写真 ①.jpg", "2", std::string(400, 'b'), "", ""}));
+    EXPECT_EQ(desktop::ReadRegString(registry, platform::RootKey::CurrentUser, "Software\\LumbraTests\\Nowhere", ""), "");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumbraTests");
 }
 
