@@ -102,7 +102,8 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetri
                               frame.bottom - frame.top, nullptr, nullptr, instance, this);
     panel_ = ::CreateWindowExW(0, kPanelWindowClass, L"", WS_CHILD | WS_VISIBLE,
                                platform::TwipsToDevicePixels(kPanelLeftTwips, dpiX_),
-                               platform::TwipsToDevicePixels(kPanelTopTwips, dpiY_), panelWidth_.Request(kPanelWidthTwips, tppX_),
+                               platform::TwipsToDevicePixels(kPanelTopTwips, dpiY_),
+                               panelWidth_.Request(kPanelWidthTwips, tppX_),
                                panelHeight_.Request(kPanelHeightTwips, tppY_), hwnd_, nullptr, instance, this);
 
     // The two elements of the design: the shown wallpaper inside the panel, and the hidden

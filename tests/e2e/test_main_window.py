@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Start-up, the window's geometry at 96 and at 144 DPI, the stored settings and closing, seen
-from outside the program."""
+"""Start-up, the window's geometry at 96 and 144 DPI, the stored settings and closing, from outside."""
 
 import sys
 from pathlib import Path

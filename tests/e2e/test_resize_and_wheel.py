@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Resizing by the frame keeps the picture's proportions; the wheel zooms by 25 px a notch around
-the pointer, small deltas adding up to notches."""
+"""The frame keeps the picture's proportions; the wheel zooms 25 px a notch, small deltas adding up."""
 
 import sys
 from pathlib import Path

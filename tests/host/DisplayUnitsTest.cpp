@@ -32,7 +32,11 @@ TEST(Dpi, PhysicalPixelsAndTwipsAtTheSystemDpi) {
         EXPECT_EQ(LogicalPixels(c.pixels, c.dpi), c.logical);
         EXPECT_FLOAT_EQ(DeviceTwipsPerPixel(c.dpi), c.twips / static_cast<float>(c.pixels));
     }
-    EXPECT_EQ(std::vector<int>({UsableDpi(144), UsableDpi(1), UsableDpi(0)}), std::vector<int>({144, 1, 96}));
+    // Past 2^24 pixels, below -2^24, not a number, pixels of no size; DPIs the system can tell and not.
+    EXPECT_EQ(std::vector<int>({TwipsToDevicePixels(251658256.0f, 96), TwipsToDevicePixels(-1e30f, 96),
+                                TwipsToDevicePixels(std::numeric_limits<float>::quiet_NaN(), 96), TwipsToPixels(15, 0),
+                                UsableDpi(144), UsableDpi(1), UsableDpi(0)}),
+              std::vector<int>({1 << 24, -(1 << 24), 0, 0, 144, 1, 96}));
 }
 
 TEST(PanelLength, ReadsBackTheTwipsAskedForWhileThePanelKeepsTheirPixels) {
@@ -41,8 +45,7 @@ TEST(PanelLength, ReadsBackTheTwipsAskedForWhileThePanelKeepsTheirPixels) {
         int pixels;
         float readBack;
     } cases[] = {{3072, 15, 205, 3072}, {2283.75f, 15, 152, 2283.75f}, {7.5f, 15, 1, 7.5f}, {7, 15, 0, 0},
-                 {-165, 15, 0, 0},      {std::numeric_limits<float>::quiet_NaN(), 15, 0, 0},
-                 {3072, 1440.0f / 168, 358, 3072}};
+                 {-165, 15, 0, 0},      {3072, 1440.0f / 168, 358, 3072}};
     for (const auto& c : cases) {
         PanelLength length;
         EXPECT_EQ(length.Request(c.twips, c.tpp), c.pixels) << c.twips;
