@@ -7,13 +7,19 @@
 
 #include "Version.h"
 #include "desktop/modMain.h"
+#include "platform/Dpi.h"
 
 namespace lumbra::app {
 namespace {
 
 constexpr std::string_view kSettingSection = "Setting";
 constexpr std::string_view kUpdateSection = "UpdateInfo";
+// The screen's twips per pixel as the window's arithmetic counts them: per logical pixel, so the
+// default size, the minimum and the wheel step are the same share of the screen at every scaling.
+constexpr float TwipsPerPixelX = platform::kTwipsPerPixel;
+constexpr float TwipsPerPixelY = platform::kTwipsPerPixel;
 constexpr float kWheelStepPixels = 25.0f;
+constexpr int kWheelNotch = 120;
 // Beyond this many pixels a stored position or size is garbage, not a window.
 constexpr float kMaxStoredPixels = 32767.0f;
 // How much of the window must lie on a monitor for the user to reach it.
@@ -22,6 +28,14 @@ constexpr float kReachableHeightPixels = 24.0f;
 
 float Overlap(float aStart, float aLength, float bStart, float bLength) {
     return std::max(0.0f, std::min(aStart + aLength, bStart + bLength) - std::max(aStart, bStart));
+}
+
+std::int16_t HighWord(std::int32_t v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) >> 16));
+}
+
+std::int16_t LowWord(std::int32_t v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) & 0xFFFFu));
 }
 
 }  // namespace
@@ -44,7 +58,6 @@ std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixe
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
     float value = 0.0f;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -67,16 +80,16 @@ void frmMain::Form_Load() {
 
     formLoading = true;
     SaveUpdateInfo();
-    w.SetLeft(ReadGeometry("Left", 0.0f, screen.twipsPerPixelX));
-    w.SetTop(ReadGeometry("Top", 0.0f, screen.twipsPerPixelY));
+    w.SetLeft(ReadGeometry("Left", 0.0f, TwipsPerPixelX));
+    w.SetTop(ReadGeometry("Top", 0.0f, TwipsPerPixelY));
 
     // Measured while the window still has its designed layout: border, caption and margins.
     frameWidth = w.Width() - w.PanelWidth();
     frameHeight = w.Height() - w.PanelHeight();
 
-    // Three twips for every screen pixel.
-    w.SetPanelWidth(screen.widthTwips / screen.twipsPerPixelX * 3.0f);
-    w.SetPanelHeight(screen.heightTwips / screen.twipsPerPixelY * 3.0f);
+    // Three twips for every screen pixel: a fifth of the screen.
+    w.SetPanelWidth(screen.widthTwips / TwipsPerPixelX * 3.0f);
+    w.SetPanelHeight(screen.heightTwips / TwipsPerPixelY * 3.0f);
     w.SetWidth(w.PanelWidth() + frameWidth);
     w.SetHeight(w.PanelHeight() + frameHeight);
     defaultWidth = w.Width();
@@ -86,8 +99,8 @@ void frmMain::Form_Load() {
     if (s_.system.CommandLine() != kDebugSwitch) w.InstallMessageHook();
     w.MakeTopmost();
 
-    for (std::size_t k = 0; k < kFolderClsids.size(); ++k) folderClsids[k] = kFolderClsids[k];
-    for (std::size_t k = 0; k < kFolderApplets.size(); ++k) folderApplets[k] = kFolderApplets[k];
+    std::copy(kFolderClsids.begin(), kFolderClsids.end(), folderClsids.begin());
+    std::copy(kFolderApplets.begin(), kFolderApplets.end(), folderApplets.begin());
     BuildPopupMenu();
 
     panelEnabled = true;
@@ -95,8 +108,8 @@ void frmMain::Form_Load() {
 
     // The stored size goes in as stored; the resize pass of the first showing corrects it.
     resizeLock = true;
-    w.SetWidth(ReadGeometry("Width", defaultWidth, screen.twipsPerPixelX));
-    w.SetHeight(ReadGeometry("Height", defaultHeight, screen.twipsPerPixelY));
+    w.SetWidth(ReadGeometry("Width", defaultWidth, TwipsPerPixelX));
+    w.SetHeight(ReadGeometry("Height", defaultHeight, TwipsPerPixelY));
     w.SetPanelWidth(w.Width() - frameWidth);
     w.SetPanelHeight(w.Height() - frameHeight);
     KeepReachable();
@@ -125,10 +138,9 @@ void frmMain::KeepReachable() {
     platform::MainWindowView& w = s_.window;
     const std::vector<platform::TwipsRect> areas = w.MonitorWorkAreas();
     if (areas.empty()) return;
-    const platform::ScreenMetrics screen = s_.system.Screen();
     const platform::TwipsRect r{w.Left(), w.Top(), w.Width(), w.Height()};
-    const float needWidth = std::max(screen.twipsPerPixelX, std::min(r.width, kReachableWidthPixels * screen.twipsPerPixelX));
-    const float needHeight = std::max(screen.twipsPerPixelY, std::min(r.height, kReachableHeightPixels * screen.twipsPerPixelY));
+    const float needWidth = std::max(TwipsPerPixelX, std::min(r.width, kReachableWidthPixels * TwipsPerPixelX));
+    const float needHeight = std::max(TwipsPerPixelY, std::min(r.height, kReachableHeightPixels * TwipsPerPixelY));
     for (const platform::TwipsRect& area : areas) {
         if (Overlap(r.left, r.width, area.left, area.width) >= needWidth &&
             Overlap(r.top, r.height, area.top, area.height) >= needHeight) {
@@ -205,36 +217,51 @@ void frmMain::WindowProc(std::uint32_t message, std::int32_t wParam, std::int32_
     switch (message) {
     case platform::kMsgPaint:
     case platform::kMsgSettingChange:
+    case platform::kMsgSysColorChange:  // a solid desktop colour chosen in the settings
         DrawScreen();
         break;
     case platform::kMsgMouseWheel:
-        WheelScr(wParam, lParam);
+        // A step goes the way of this message's own delta: the remainder never holds the other.
+        if (wheelRemainder_.Take(HighWord(wParam)) != 0) WheelScr(wParam, lParam);
         break;
     default:
         break;
     }
 }
 
+int WheelRemainder::Take(std::int16_t delta) {
+    // A zero delta has no direction: it neither turns nor adds.
+    if ((delta > 0 && acc_ < 0) || (delta < 0 && acc_ > 0)) acc_ = 0;
+    if (delta >= kWheelNotch || delta <= -kWheelNotch) {
+        acc_ = 0;
+        return delta > 0 ? 1 : -1;
+    }
+    acc_ += delta;
+    // Below a notch before, and less than one added: at most one notch now.
+    if (acc_ >= kWheelNotch) {
+        acc_ -= kWheelNotch;
+        return 1;
+    }
+    if (acc_ <= -kWheelNotch) {
+        acc_ += kWheelNotch;
+        return -1;
+    }
+    return 0;
+}
+
 void frmMain::WheelScr(std::int32_t& nDelta, std::int32_t& nXY) {
     platform::MainWindowView& w = s_.window;
-    const platform::ScreenMetrics screen = s_.system.Screen();
-    const auto highWord = [](std::int32_t v) {
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) >> 16));
-    };
-    const auto lowWord = [](std::int32_t v) {
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) & 0xFFFFu));
-    };
 
-    // Only the sign counts: one message, one step.
-    const std::int16_t rotation = highWord(nDelta);
-    const float pointerX = lowWord(nXY) * screen.twipsPerPixelX;
-    const float pointerY = highWord(nXY) * screen.twipsPerPixelY;
+    // Only the sign counts: one call, one step. The pointer is in logical pixels.
+    const std::int16_t rotation = HighWord(nDelta);
+    const float pointerX = LowWord(nXY) * TwipsPerPixelX;
+    const float pointerY = HighWord(nXY) * TwipsPerPixelY;
 
     const float horizontalAnchor = (pointerX - w.Left()) / w.Width();
     const float verticalAnchor = (pointerY - w.Top()) / w.Height();
-    const float horizontalShift = kWheelStepPixels * screen.twipsPerPixelX * horizontalAnchor;
-    const float verticalShift = kWheelStepPixels * screen.twipsPerPixelY * verticalAnchor;
-    const float step = kWheelStepPixels * screen.twipsPerPixelX;
+    const float horizontalShift = kWheelStepPixels * TwipsPerPixelX * horizontalAnchor;
+    const float verticalShift = kWheelStepPixels * TwipsPerPixelY * verticalAnchor;
+    const float step = kWheelStepPixels * TwipsPerPixelX;
 
     resizeLock = true;
     if (rotation > 0) {

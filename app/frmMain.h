@@ -44,6 +44,19 @@ std::string FormatSingle(float value);
 // nullopt for anything that is not a finite number the window system can hold.
 std::optional<float> ParseStoredSingle(std::string_view text, float twipsPerPixel);
 
+// Wheel messages come in notches of 120 from a wheel, and in small deltas, many a second, from
+// touchpads and free-spinning wheels. A message of a notch or more is one step at once; smaller
+// ones add up, the remainder kept between messages and dropped when the direction turns.
+class WheelRemainder {
+public:
+    // The step this message's delta makes: 1 away from the user, -1 towards, 0 none.
+    int Take(std::int16_t delta);
+    int Remainder() const { return acc_; }
+
+private:
+    int acc_ = 0;
+};
+
 struct FormServices {
     platform::SettingsStore& settings;
     platform::ProfileFile& profile;
@@ -125,6 +138,7 @@ private:
     void KeepReachable();
 
     FormServices s_;
+    WheelRemainder wheelRemainder_;
     // The miniature and the tiles of its last composition.
     desktop::Composer composer_;
     std::unique_ptr<menu::ShellMenu> popupMenu_;

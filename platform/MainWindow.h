@@ -27,6 +27,7 @@ enum class UnloadMode : int { FormControlMenu = 0, FormCode = 1, AppWindows = 2,
 enum HookMessage : std::uint32_t {
     kMsgPaint = 0x000F,
     kMsgSettingChange = 0x001A,
+    kMsgSysColorChange = 0x0015,
     kMsgMouseWheel = 0x020A,
 };
 

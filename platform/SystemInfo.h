@@ -4,11 +4,15 @@
 
 namespace lumbra::platform {
 
+// The primary screen. Its twips are logical (15 to a pixel at 96 DPI, platform/Dpi.h); what the
+// system draws is physical pixels, twipsPerPixel twips each.
 struct ScreenMetrics {
-    float twipsPerPixelX = 15.0f;  // 1440 / horizontal dots per inch
+    float twipsPerPixelX = 15.0f;  // twips per physical pixel: 1440 / the system DPI
     float twipsPerPixelY = 15.0f;
-    float widthTwips = 0.0f;       // the primary screen
+    float widthTwips = 0.0f;
     float heightTwips = 0.0f;
+    int dpiX = 96;  // the system DPI
+    int dpiY = 96;
 };
 
 class SystemInfo {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Dpi.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Picture.h"
 #include "platform/win32/ScenePainter.h"
@@ -30,7 +31,12 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THIC
 // The window procedure the message hook replaced; every message goes on to it.
 WNDPROC previousWindowProc = nullptr;
 
-int ToPixels(float twips, float tpp) { return platform::TwipsToPixels(twips, tpp); }
+// A wheel message's pointer, physical screen pixels, in logical pixels for the logic.
+LPARAM LogicalPointer(LPARAM position, int dpiX, int dpiY) {
+    const int x = platform::LogicalPixels(GET_X_LPARAM(position), dpiX);
+    const int y = platform::LogicalPixels(GET_Y_LPARAM(position), dpiY);
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+}
 
 COLORREF ResolveColor(platform::OleColor color) {
     const auto value = static_cast<std::uint32_t>(color);
@@ -57,8 +63,8 @@ HICON LoadAppIcon(HINSTANCE instance, int id, int size) {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetrics& screen)
-    : instance_(instance), tppX_(screen.twipsPerPixelX), tppY_(screen.twipsPerPixelY),
-      scene_(screen.twipsPerPixelX, screen.twipsPerPixelY) {
+    : instance_(instance), dpiX_(platform::UsableDpi(screen.dpiX)), dpiY_(platform::UsableDpi(screen.dpiY)),
+      tppX_(platform::DeviceTwipsPerPixel(dpiX_)), tppY_(platform::DeviceTwipsPerPixel(dpiY_)), scene_(tppX_, tppY_) {
     const int bigX = ::GetSystemMetrics(SM_CXICON);
     const int smallX = ::GetSystemMetrics(SM_CXSMICON);
     colourBig_.reset(LoadAppIcon(instance, IDI_LUMBRA, bigX));
@@ -89,12 +95,15 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetri
     panel.lpszClassName = kPanelWindowClass;
     ::RegisterClassExW(&panel);
 
-    RECT frame{0, 0, ToPixels(kClientWidthTwips, tppX_), ToPixels(kClientHeightTwips, tppY_)};
+    RECT frame{0, 0, platform::TwipsToDevicePixels(kClientWidthTwips, dpiX_),
+               platform::TwipsToDevicePixels(kClientHeightTwips, dpiY_)};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     hwnd_ = ::CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, 0, 0, frame.right - frame.left,
                               frame.bottom - frame.top, nullptr, nullptr, instance, this);
-    panel_ = ::CreateWindowExW(0, kPanelWindowClass, L"", WS_CHILD | WS_VISIBLE, ToPixels(kPanelLeftTwips, tppX_),
-                               ToPixels(kPanelTopTwips, tppY_), panelWidth_.Request(kPanelWidthTwips, tppX_),
+    panel_ = ::CreateWindowExW(0, kPanelWindowClass, L"", WS_CHILD | WS_VISIBLE,
+                               platform::TwipsToDevicePixels(kPanelLeftTwips, dpiX_),
+                               platform::TwipsToDevicePixels(kPanelTopTwips, dpiY_),
+                               panelWidth_.Request(kPanelWidthTwips, tppX_),
                                panelHeight_.Request(kPanelHeightTwips, tppY_), hwnd_, nullptr, instance, this);
 
     // The two elements of the design: the shown wallpaper inside the panel, and the hidden
@@ -132,15 +141,15 @@ RECT Win32MainWindow::OuterRect() const {
     return r;
 }
 
-float Win32MainWindow::Left() const { return static_cast<float>(OuterRect().left) * tppX_; }
-float Win32MainWindow::Top() const { return static_cast<float>(OuterRect().top) * tppY_; }
+float Win32MainWindow::Left() const { return platform::PixelsToTwips(OuterRect().left, dpiX_); }
+float Win32MainWindow::Top() const { return platform::PixelsToTwips(OuterRect().top, dpiY_); }
 float Win32MainWindow::Width() const {
     RECT r = OuterRect();
-    return static_cast<float>(r.right - r.left) * tppX_;
+    return platform::PixelsToTwips(r.right - r.left, dpiX_);
 }
 float Win32MainWindow::Height() const {
     RECT r = OuterRect();
-    return static_cast<float>(r.bottom - r.top) * tppY_;
+    return platform::PixelsToTwips(r.bottom - r.top, dpiY_);
 }
 
 void Win32MainWindow::MoveTo(int x, int y) {
@@ -154,22 +163,22 @@ void Win32MainWindow::ResizeTo(int width, int height) {
 
 void Win32MainWindow::SetLeft(float twips) {
     RECT r = OuterRect();
-    MoveTo(ToPixels(twips, tppX_), r.top);
+    MoveTo(platform::TwipsToDevicePixels(twips, dpiX_), r.top);
 }
 
 void Win32MainWindow::SetTop(float twips) {
     RECT r = OuterRect();
-    MoveTo(r.left, ToPixels(twips, tppY_));
+    MoveTo(r.left, platform::TwipsToDevicePixels(twips, dpiY_));
 }
 
 void Win32MainWindow::SetWidth(float twips) {
     RECT r = OuterRect();
-    ResizeTo(ToPixels(twips, tppX_), r.bottom - r.top);
+    ResizeTo(platform::TwipsToDevicePixels(twips, dpiX_), r.bottom - r.top);
 }
 
 void Win32MainWindow::SetHeight(float twips) {
     RECT r = OuterRect();
-    ResizeTo(r.right - r.left, ToPixels(twips, tppY_));
+    ResizeTo(r.right - r.left, platform::TwipsToDevicePixels(twips, dpiY_));
 }
 
 float Win32MainWindow::PanelWidth() const {
@@ -241,9 +250,9 @@ void Win32MainWindow::InstallMessageHook() {
 std::vector<platform::TwipsRect> Win32MainWindow::MonitorWorkAreas() const {
     struct Collect {
         std::vector<platform::TwipsRect> areas;
-        float tppX;
-        float tppY;
-    } collect{{}, tppX_, tppY_};
+        int dpiX;
+        int dpiY;
+    } collect{{}, dpiX_, dpiY_};
     ::EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
@@ -252,9 +261,9 @@ std::vector<platform::TwipsRect> Win32MainWindow::MonitorWorkAreas() const {
             info.cbSize = sizeof info;
             if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
             const RECT& w = info.rcWork;
-            platform::TwipsRect area{static_cast<float>(w.left) * c->tppX, static_cast<float>(w.top) * c->tppY,
-                                     static_cast<float>(w.right - w.left) * c->tppX,
-                                     static_cast<float>(w.bottom - w.top) * c->tppY};
+            platform::TwipsRect area{platform::PixelsToTwips(w.left, c->dpiX), platform::PixelsToTwips(w.top, c->dpiY),
+                                     platform::PixelsToTwips(w.right - w.left, c->dpiX),
+                                     platform::PixelsToTwips(w.bottom - w.top, c->dpiY)};
             if (info.dwFlags & MONITORINFOF_PRIMARY) {
                 c->areas.insert(c->areas.begin(), area);
             } else {
@@ -288,7 +297,9 @@ LRESULT CALLBACK Win32MainWindow::HookProcedure(HWND hwnd, UINT message, WPARAM 
     auto* self = reinterpret_cast<Win32MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr && self->events_ != nullptr) {
         try {
-            self->events_->WindowProc(message, static_cast<std::int32_t>(wParam), static_cast<std::int32_t>(lParam));
+            const LPARAM forLogic =
+                message == WM_MOUSEWHEEL ? LogicalPointer(lParam, self->dpiX_, self->dpiY_) : lParam;
+            self->events_->WindowProc(message, static_cast<std::int32_t>(wParam), static_cast<std::int32_t>(forLogic));
         } catch (...) {
             // The message still goes on to the window below.
         }

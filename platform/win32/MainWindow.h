@@ -78,6 +78,9 @@ private:
     void ResizeTo(int width, int height);
 
     HINSTANCE instance_;
+    // The system DPI, and the twips of one physical pixel at it.
+    int dpiX_;
+    int dpiY_;
     float tppX_;
     float tppY_;
     HWND hwnd_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/WinText.h"
 
@@ -40,15 +41,37 @@ std::string Win32SystemInfo::ProgramFolder() {
     return Narrow(std::wstring_view(path).substr(0, keep));
 }
 
-platform::ScreenMetrics Win32SystemInfo::Screen() {
+namespace {
+
+// The system DPI as this process sees it: the real one, since the program declares itself
+// system-DPI aware. GetDpiForSystem (Windows 10 1607 and later) where it exists, the screen's
+// LOGPIXELS otherwise; both stay the same for the life of the process.
+void SystemDpi(int& x, int& y) {
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    static const auto getDpiForSystem = reinterpret_cast<GetDpiForSystemFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+    if (getDpiForSystem != nullptr) {
+        x = y = static_cast<int>(getDpiForSystem());
+        return;
+    }
     window_dc screen(nullptr);
-    const int dpiX = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-    const int dpiY = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    x = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    y = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+}
+
+}  // namespace
+
+platform::ScreenMetrics Win32SystemInfo::Screen() {
+    int dpiX = 0;
+    int dpiY = 0;
+    SystemDpi(dpiX, dpiY);
     platform::ScreenMetrics m;
-    m.twipsPerPixelX = 1440.0f / static_cast<float>(dpiX > 0 ? dpiX : 96);
-    m.twipsPerPixelY = 1440.0f / static_cast<float>(dpiY > 0 ? dpiY : 96);
-    m.widthTwips = static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * m.twipsPerPixelX;
-    m.heightTwips = static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * m.twipsPerPixelY;
+    m.dpiX = platform::UsableDpi(dpiX);
+    m.dpiY = platform::UsableDpi(dpiY);
+    m.twipsPerPixelX = platform::DeviceTwipsPerPixel(m.dpiX);
+    m.twipsPerPixelY = platform::DeviceTwipsPerPixel(m.dpiY);
+    m.widthTwips = platform::PixelsToTwips(::GetSystemMetrics(SM_CXSCREEN), m.dpiX);
+    m.heightTwips = platform::PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN), m.dpiY);
     return m;
 }
 

@@ -70,6 +70,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                             &wallpaper, &menuServices});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
+        // However this scope ends (the loop's end, or a start-up that throws part-way), the window
+        // and the icon stop calling the form before it is destroyed: the window and the icon
+        // outlive it and still see messages while they go.
+        const win32::scope_exit detach([&]() noexcept {
+            window.SetEvents(nullptr);
+            notifyIcon.SetEvents(nullptr);
+        });
 
         form.Form_Load();
         return loop.Run();

@@ -1,137 +1,58 @@
 #include "fakes/FakeMainWindow.h"
 
+#include <algorithm>
 #include <cmath>
-#include <string>
 
 namespace lumbra::fakes {
+namespace {
 
-const char* GeometryName(Geometry what) {
-    switch (what) {
-    case Geometry::Left: return "SetLeft";
-    case Geometry::Top: return "SetTop";
-    case Geometry::Width: return "SetWidth";
-    case Geometry::Height: return "SetHeight";
-    case Geometry::PanelWidth: return "SetPanelWidth";
-    case Geometry::PanelHeight: return "SetPanelHeight";
-    }
-    return "?";
-}
+int Pixels(float twips, float tpp) { return static_cast<int>(std::floor(static_cast<double>(twips) / tpp + 0.5)); }
 
-FakeMainWindow::FakeMainWindow(float twipsPerPixelX, float twipsPerPixelY, CallLog* log, DesignedLayout layout)
+}  // namespace
+
+FakeMainWindow::FakeMainWindow(float twipsPerPixelX, float twipsPerPixelY, CallLog* log)
     : tppX_(twipsPerPixelX), tppY_(twipsPerPixelY), log_(log), scene_(twipsPerPixelX, twipsPerPixelY) {
-    widthPx_ = Pixels(layout.clientWidth, tppX_) + layout.nonClientWidthPixels;
-    heightPx_ = Pixels(layout.clientHeight, tppY_) + layout.nonClientHeightPixels;
-    panelWidthPx_ = panelWidth_.Request(layout.panelWidth, tppX_);
-    panelHeightPx_ = panelHeight_.Request(layout.panelHeight, tppY_);
+    px_[2] = Pixels(3915.0f, tppX_) + 16;
+    px_[3] = Pixels(2955.0f, tppY_) + 39;
+    PlacePanel(3840.0f, 2880.0f);
     // One monitor of 1024 x 768 pixels whose work area leaves 40 pixels for the task bar.
-    workAreas_ = {{0.0f, 0.0f, Twips(1024, tppX_), Twips(728, tppY_)}};
+    workAreas_ = {{0.0f, 0.0f, 1024 * tppX_, 728 * tppY_}};
 }
 
-int FakeMainWindow::Pixels(float twips, float tpp) {
-    return static_cast<int>(std::floor(static_cast<double>(twips) / static_cast<double>(tpp) + 0.5));
-}
-
+// Sizes below zero are none; a change of the window's size (once shown) raises a resize.
 void FakeMainWindow::Set(Geometry what, float twips) {
-    if (onSet) onSet(what, twips);
-    if (log_) log_->Add(std::string(GeometryName(what)) + " " + FloatText(twips));
-    const bool horizontal = what == Geometry::Left || what == Geometry::Width || what == Geometry::PanelWidth;
-    int px = Pixels(twips, horizontal ? tppX_ : tppY_);
-    if ((what == Geometry::Width || what == Geometry::Height || what == Geometry::PanelWidth ||
-         what == Geometry::PanelHeight) && px < 0) {
-        px = 0;
-    }
-    bool sizeChanged = false;
-    switch (what) {
-    case Geometry::Left: leftPx_ = px; break;
-    case Geometry::Top: topPx_ = px; break;
-    case Geometry::Width: sizeChanged = px != widthPx_; widthPx_ = px; break;
-    case Geometry::Height: sizeChanged = px != heightPx_; heightPx_ = px; break;
-    case Geometry::PanelWidth: panelWidthPx_ = panelWidth_.Request(twips, tppX_); break;
-    case Geometry::PanelHeight: panelHeightPx_ = panelHeight_.Request(twips, tppY_); break;
-    }
-    sets_.push_back({what, twips, Twips(px, horizontal ? tppX_ : tppY_)});
-    if (sizeChanged && shownOnce_ && !minimized_) RaiseResize();
+    const auto i = static_cast<std::size_t>(what);
+    const float tpp = i % 2 ? tppY_ : tppX_;
+    const int before = px_[i];
+    sets_.push_back({what, twips});
+    px_[i] = i >= 4 ? panel_[i - 4].Request(twips, tpp) : i >= 2 ? std::max(0, Pixels(twips, tpp)) : Pixels(twips, tpp);
+    if (i >= 2 && i < 4 && px_[i] != before) RaiseResize();
 }
 
 void FakeMainWindow::RaiseResize() {
-    ++resizeEvents_;
-    if (log_) log_->Add("event Form_Resize");
-    if (!events_) return;
-    ++resizeDepth_;
-    if (resizeDepth_ > maxResizeDepth_) maxResizeDepth_ = resizeDepth_;
+    if (!shownOnce_ || minimized_ || !events_) return;
+    maxResizeDepth_ = std::max(maxResizeDepth_, ++resizeDepth_);
     events_->Form_Resize();
     --resizeDepth_;
 }
 
-void FakeMainWindow::RefreshPanel() {
-    ++refreshCount_;
-    if (log_) log_->Add("RefreshPanel");
-}
-
-void FakeMainWindow::Show() {
-    ++showCalls_;
-    if (log_) log_->Add("Show");
-    visible_ = true;
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        if (!minimized_) RaiseResize();
-    }
-}
-
-void FakeMainWindow::Hide() {
-    ++hideCalls_;
-    if (log_) log_->Add("Hide");
-    visible_ = false;
+void FakeMainWindow::UserResize(float width, float height) {
+    const int before[] = {px_[2], px_[3]};
+    px_[2] = Pixels(width, tppX_);
+    px_[3] = Pixels(height, tppY_);
+    if (px_[2] != before[0] || px_[3] != before[1]) RaiseResize();
 }
 
 void FakeMainWindow::SetIcon(platform::AppIcon icon) {
     // Every load gives a new handle, as loading a resource picture does.
-    ++iconLoads_;
-    iconHandle_ = (static_cast<std::uintptr_t>(icon) << 16) | static_cast<std::uintptr_t>(iconLoads_);
+    iconHandle_ = (static_cast<std::uintptr_t>(icon) << 16) | (iconHandles_.size() + 1);
     iconHandles_[iconHandle_] = icon;
-    if (log_) log_->Add("SetIcon " + std::to_string(static_cast<int>(icon)));
-}
-
-std::optional<platform::AppIcon> FakeMainWindow::IconOfHandle(std::uintptr_t handle) const {
-    auto it = iconHandles_.find(handle);
-    if (it == iconHandles_.end()) return std::nullopt;
-    return it->second;
-}
-
-void FakeMainWindow::MakeTopmost() {
-    ++topmostRequests_;
-    if (log_) log_->Add("MakeTopmost");
-}
-
-void FakeMainWindow::InstallMessageHook() {
-    ++hookInstalls_;
-    if (log_) log_->Add("InstallMessageHook");
+    Log("SetIcon " + std::to_string(static_cast<int>(icon)));
 }
 
 void FakeMainWindow::Place(float left, float top, float width, float height) {
-    leftPx_ = Pixels(left, tppX_);
-    topPx_ = Pixels(top, tppY_);
-    widthPx_ = Pixels(width, tppX_);
-    heightPx_ = Pixels(height, tppY_);
-}
-
-void FakeMainWindow::PlacePanel(float width, float height) {
-    panelWidthPx_ = panelWidth_.Request(width, tppX_);
-    panelHeightPx_ = panelHeight_.Request(height, tppY_);
-}
-
-void FakeMainWindow::MarkShown() {
-    shownOnce_ = true;
-    visible_ = true;
-}
-
-void FakeMainWindow::UserResize(float width, float height) {
-    const int w = Pixels(width, tppX_);
-    const int h = Pixels(height, tppY_);
-    const bool changed = w != widthPx_ || h != heightPx_;
-    widthPx_ = w;
-    heightPx_ = h;
-    if (changed && shownOnce_ && !minimized_) RaiseResize();
+    const float twips[] = {left, top, width, height};
+    for (int i = 0; i < 4; ++i) px_[i] = Pixels(twips[i], i % 2 ? tppY_ : tppX_);
 }
 
 }  // namespace lumbra::fakes

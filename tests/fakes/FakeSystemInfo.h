@@ -1,5 +1,6 @@
 #pragma once
 // Facts about the program and the screen, set by the test.
+#include <cmath>
 #include <string>
 
 #include "platform/SystemInfo.h"
@@ -12,12 +13,11 @@ public:
     std::string ProgramFolder() override { return programFolder; }
     platform::ScreenMetrics Screen() override { return screen; }
 
-    // A screen of the given pixels at the given twips per pixel.
+    // A screen of the given physical pixels, each of the given twips (1440 / DPI).
     void SetScreen(int widthPixels, int heightPixels, float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f) {
-        screen.twipsPerPixelX = twipsPerPixelX;
-        screen.twipsPerPixelY = twipsPerPixelY;
-        screen.widthTwips = static_cast<float>(widthPixels) * twipsPerPixelX;
-        screen.heightTwips = static_cast<float>(heightPixels) * twipsPerPixelY;
+        screen = {twipsPerPixelX, twipsPerPixelY, widthPixels * twipsPerPixelX, heightPixels * twipsPerPixelY,
+                  static_cast<int>(std::lround(1440.0f / twipsPerPixelX)),
+                  static_cast<int>(std::lround(1440.0f / twipsPerPixelY))};
     }
 
     std::string commandLine;

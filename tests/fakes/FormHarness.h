@@ -14,17 +14,24 @@
 
 namespace lumbra::fakes {
 
+// A 1024 x 768 screen of physical pixels of the given twips each (1440 / DPI), whose one
+// monitor's work area leaves 40 pixels at the bottom for the task bar.
 struct FormHarness {
-    // A screen of screenWidth x screenHeight pixels; its one monitor's work area leaves 40 pixels
-    // at the bottom for the task bar.
-    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f, int screenWidth = 1024,
-                         int screenHeight = 768, DesignedLayout layout = {})
-        : window(twipsPerPixelX, twipsPerPixelY, &log, layout),
-          form(app::FormServices{settings, profile, registry, system, window, prcIcon}) {
-        system.SetScreen(screenWidth, screenHeight, twipsPerPixelX, twipsPerPixelY);
-        window.SetMonitorWorkAreas({{0.0f, 0.0f, static_cast<float>(screenWidth * double(twipsPerPixelX)),
-                                     static_cast<float>((screenHeight - 40) * double(twipsPerPixelY))}});
+    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f)
+        : window(twipsPerPixelX, twipsPerPixelY, &log), form({settings, profile, registry, system, window, prcIcon}) {
+        system.SetScreen(1024, 768, twipsPerPixelX, twipsPerPixelY);
         window.SetEvents(&form);
+    }
+
+    // Shown and settled: picDT of the given size inside the frame, the default 3390 x 2970.
+    void Settle(float left, float top, float panelWidth, float panelHeight, float frameWidth, float frameHeight) {
+        form.frameWidth = frameWidth;
+        form.frameHeight = frameHeight;
+        form.defaultWidth = 3390.0f;
+        form.defaultHeight = 2970.0f;
+        window.Place(left, top, panelWidth + frameWidth, panelHeight + frameHeight);
+        window.PlacePanel(panelWidth, panelHeight);
+        window.MarkShown();
     }
 
     CallLog log;
@@ -37,16 +44,12 @@ struct FormHarness {
     app::frmMain form;
 };
 
-// The wParam of a wheel message: the rotation in the high word, key flags in the low word.
+// A wheel message's wParam (the rotation in the high word, key flags in the low one) and lParam
+// (screen x in the low word, y in the high one).
 inline std::int32_t WheelDelta(int rotation, std::uint16_t keyFlags = 0) {
     return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(rotation)) << 16) |
                                      keyFlags);
 }
-
-// The lParam of a wheel message: screen x in the low word, y in the high word, both signed.
-inline std::int32_t PointerXY(int x, int y) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
-                                     static_cast<std::uint16_t>(x));
-}
+inline std::int32_t PointerXY(int x, int y) { return WheelDelta(y, static_cast<std::uint16_t>(x)); }
 
 }  // namespace lumbra::fakes
