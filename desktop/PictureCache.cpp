@@ -19,8 +19,13 @@ platform::PixelSize CappedCopySize(platform::PixelSize shown) {
     if (shown.Empty()) return {};
     const double pixels = static_cast<double>(shown.width) * shown.height;
     if (pixels <= static_cast<double>(PictureCache::kMaxCopyPixels)) return shown;
-    const double k = std::sqrt(static_cast<double>(PictureCache::kMaxCopyPixels) / pixels);
-    return {std::max(1, static_cast<int>(shown.width * k)), std::max(1, static_cast<int>(shown.height * k))};
+    const double most = static_cast<double>(PictureCache::kMaxCopyPixels);
+    const double k = std::sqrt(most / pixels);
+    // A side that the proportions would leave without a pixel keeps one, and the other side then
+    // takes only what the cap leaves it.
+    const int height = std::max(1, static_cast<int>(shown.height * k));
+    const int width = std::max(1, static_cast<int>(std::min(shown.width * k, most / height)));
+    return {width, std::min(height, static_cast<int>(most / width))};
 }
 
 platform::PixelSize MasterSize(platform::PixelSize shown, platform::PixelSize natural) {
