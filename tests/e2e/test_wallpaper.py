@@ -208,6 +208,19 @@ class Layouts(WallpaperTestCase):
         self.assertLess(peak, 150 << 20, "resident peak")
 
 
+    def test_a_one_pixel_picture_tiled_over_a_large_panel_costs_no_memory(self):
+        program, _ = self.start()
+        hwnd = program.window().hwnd
+        self.session.probe("resize", hwnd, 1000, 740)
+        panel = self.settled_window(program).panel.rect
+        self.expect_panel(program, whole(panel, BACKGROUND))
+        before = self.session.probe("counters", hwnd)["workingSet"]
+        self.set_wallpaper(self.picture("dot.bmp", bmp_bytes(1, 1, lambda x, y: YELLOW)), 1, 0)
+        self.expect_panel(program, whole(panel, YELLOW))
+        grown = self.session.probe("counters", hwnd)["workingSet"] - before
+        self.assertLess(grown, 10 << 20, f"{panel.width * panel.height} tiles took {grown / 2 ** 20:.1f} MB")
+
+
 class FollowingChanges(WallpaperTestCase):
 
     def test_a_new_wallpaper_or_a_file_rewritten_in_place_shows_within_moments(self):
@@ -262,6 +275,19 @@ class OpeningTheWallpaper(WallpaperTestCase):
         self.expect_panel(program, picture_regions(Rect(0, 0, panel.width, panel.height), QUADRANTS))
         self.session.click(*panel.center, repeat=2)
         self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [wallpaper.lower()])
+
+    def test_windows_copy_of_a_wallpaper_that_is_gone_shows_in_its_layout_and_the_named_file_opens(self):
+        themes = self.session.desktop_folder().parent / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Themes"
+        themes.mkdir(parents=True, exist_ok=True)
+        write_jpeg(themes / "TranscodedWallpaper", 400, 300, quadrants(400, 300))  # no extension, as Windows keeps it
+        self.addCleanup((themes / "TranscodedWallpaper").unlink)
+        program, panel = self.start()
+        gone = self.session.windows_path(self.folder / ("gone" + TEST_EXTENSION))
+        self.set_wallpaper(gone, 0, 0)
+        wall = wall_rect("centre", panel, (400, 300))
+        self.expect_panel(program, picture_regions(wall, QUADRANTS) + background_regions(wall, panel))
+        self.session.click(*panel.center, repeat=2)
+        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [gone.lower()])
 
 
 if __name__ == "__main__":

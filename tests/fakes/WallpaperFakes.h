@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,24 +72,24 @@ private:
     std::uint64_t clock_ = 100;
 };
 
+// Opens at once with `answer` (later, by Send, without one) and reports what the test sends.
 class FakeFolderWatch final : public platform::FolderWatch {
 public:
-    bool Watch(std::string_view file, std::function<void()> changed) override {
-        ++watchCalls;
-        watched = std::string(file);
-        callback = failing ? nullptr : std::move(changed);
-        return !failing;
+    void Listen(std::function<void(platform::FolderEvent)> report) override { listener = std::move(report); }
+    void Open(std::string_view file) override {
+        opened.emplace_back(file);
+        open = true;
+        if (answer) Send(*answer);
     }
-    void Stop() override { callback = nullptr; }
-    // The folder changed: the callback of the watch in place runs, if any.
-    void Fire() {
-        if (auto run = callback) run();
+    void Close() override { open = false; }
+    void Send(platform::FolderEvent event) {
+        if (auto report = listener) report(event);
     }
 
-    std::function<void()> callback;
-    std::string watched;
-    bool failing = false;
-    int watchCalls = 0;
+    std::function<void(platform::FolderEvent)> listener;
+    std::vector<std::string> opened;  // the files whose folders were opened, in order
+    bool open = false;                // opened since the last Close
+    std::optional<platform::FolderEvent> answer = platform::FolderEvent::Opened;
 };
 
 class FakeShellLauncher final : public platform::ShellLauncher {

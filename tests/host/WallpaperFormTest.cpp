@@ -54,7 +54,7 @@ TEST(DrawScreen, ComposesTheSettingsAndRepaintsButNothingChangesWhileLoading) {
     EXPECT_FLOAT_EQ(panel.Find("imgWall")->Width(), 3840.0f);
     EXPECT_EQ(h.window.RefreshCount(), 1);
     h.files.Touch("C:\\w\\photo.jpg");  // rewritten in place: composed again without any message
-    h.watch.Fire();
+    h.watch.Send(platform::FolderEvent::Changed);
     EXPECT_EQ(h.window.RefreshCount(), 2);
     EXPECT_EQ(h.files.loads, 2);
 }

@@ -53,21 +53,23 @@ TEST(EnvironmentExpansion, DefinedVariablesAreExpandedWholeAndUndefinedOnesLeft)
     EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_UNSET%"), "%LUMBRA_TEST_UNSET%");
 }
 
-// Runs the loop until the watch reports (quitting with 1) or the time is up (0).
+using platform::FolderEvent;
+
+// The watch's reports, each quitting the loop with 1; the loop quits with 0 when the time is up.
 class FolderWatching : public ::testing::Test {
 protected:
+    FolderWatching() {
+        watch.Listen([this](FolderEvent event) {
+            events.push_back(event);
+            reportedOn = ::GetCurrentThreadId();
+            ::PostQuitMessage(1);
+        });
+    }
     int RunFor(unsigned milliseconds) {
         const UINT_PTR timer = ::SetTimer(nullptr, 0, milliseconds, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
         const int code = loop.Run();
         ::KillTimer(nullptr, timer);
         return code;
-    }
-    std::function<void()> QuitOnChange() {
-        return [this] {
-            ++reports;
-            reportedOn = ::GetCurrentThreadId();
-            ::PostQuitMessage(1);
-        };
     }
     std::string In(const ScratchFolder& folder, const wchar_t* name) { return Narrow((folder / name).wstring()); }
 
@@ -75,32 +77,48 @@ protected:
     ScratchFolder b{L"lumbra-watch-b"};
     MessageLoop loop;
     Win32FolderWatch watch{loop};
-    int reports = 0;
+    std::vector<FolderEvent> events;
     DWORD reportedOn = 0;
 };
 
-TEST_F(FolderWatching, EachRewriteOrNewFileIsReportedOnThisThread) {
-    ASSERT_TRUE(watch.Watch(In(a, L"wall.jpg"), QuitOnChange()));
+TEST_F(FolderWatching, TheFolderIsOpenedAwayFromThisThreadAndEachChangeIsReportedOnIt) {
+    watch.Open(In(a, L"wall.jpg"));
+    EXPECT_EQ(RunFor(5000), 1);
     for (int i = 0; i < 2; ++i) {
         WriteText(a / L"wall.jpg", std::string(10 + i, 'x'));
         EXPECT_EQ(RunFor(5000), 1) << "change " << i;
     }
-    EXPECT_EQ(reportedOn, ::GetCurrentThreadId());
     WriteText(a / L"later.png", "new");
     EXPECT_EQ(RunFor(5000), 1);
-    EXPECT_EQ(reports, 3);
+    EXPECT_EQ(events, (std::vector<FolderEvent>{FolderEvent::Opened, FolderEvent::Changed, FolderEvent::Changed,
+                                                FolderEvent::Changed}));
+    EXPECT_EQ(reportedOn, ::GetCurrentThreadId());
 }
 
-TEST_F(FolderWatching, AnotherTargetMovesTheWatchAndAStoppedOrMissingOneReportsNothing) {
-    ASSERT_TRUE(watch.Watch(In(a, L"wall.jpg"), QuitOnChange()));
-    ASSERT_TRUE(watch.Watch(In(b, L"wall.jpg"), QuitOnChange()));
+TEST_F(FolderWatching, AnotherFolderMovesTheWatchAClosedOneReportsNothingAndAMissingOneFails) {
+    watch.Open(In(a, L"wall.jpg"));
+    watch.Open(In(b, L"wall.jpg"));  // before the first has even opened
+    EXPECT_EQ(RunFor(5000), 1);
     WriteText(a / L"wall.jpg", "old folder");
     EXPECT_EQ(RunFor(600), 0);
-    watch.Stop();
-    WriteText(b / L"wall.jpg", "stopped");
+    watch.Close();
+    WriteText(b / L"wall.jpg", "closed");
     EXPECT_EQ(RunFor(600), 0);
-    EXPECT_EQ(reports, 0);
-    EXPECT_FALSE(watch.Watch(In(a, L"no-such-folder\\wall.jpg"), QuitOnChange()));
+    watch.Open(In(a, L"no-such-folder\\wall.jpg"));
+    EXPECT_EQ(RunFor(5000), 1);
+    EXPECT_EQ(events, (std::vector<FolderEvent>{FolderEvent::Opened, FolderEvent::OpenFailed}));
+}
+
+TEST(MessageLoopTurns, AHandleThatStaysSignalledNeverKeepsInputWaiting) {
+    MessageLoop loop;
+    unique_handle_ptr signalled(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    int calls = 0;
+    loop.AddWaitHandle(signalled.get(), [&] {
+        if (++calls == 10000) loop.RemoveWaitHandle(signalled.get());
+    });
+    ::PostQuitMessage(7);
+    EXPECT_EQ(loop.Run(), 7);
+    EXPECT_LT(calls, 10);
 }
 
 // A picture whose every pixel differs, so that any shift of a copy shows.
@@ -120,7 +138,6 @@ struct Canvas {
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         old = ::SelectObject(dc.get(), bitmap.get());
-        std::fill_n(static_cast<std::uint32_t*>(bits), static_cast<std::size_t>(w) * h, 0x00123456u);
     }
     ~Canvas() { ::SelectObject(dc.get(), old); }
     std::vector<std::uint32_t> Pixels() const {
@@ -135,53 +152,65 @@ struct Canvas {
     HGDIOBJ old = nullptr;
 };
 
-void AddTiles(platform::Scene& scene, const platform::PictureRef& picture, int columns, int rows, int left, int top,
-              int tileW, int tileH, int count = -1) {
-    for (int r = 0, n = 0; r < rows; ++r)
-        for (int c = 0; c < columns && (count < 0 || n < count); ++c, ++n) {
-            platform::ImageElement& e = scene.Add("imgTile" + std::to_string(scene.Count()));
-            e.SetStretch(true);
-            e.SetWidth(tileW * 15.0f);
-            e.SetHeight(tileH * 15.0f);
-            e.SetLeft((left + c * tileW) * 15.0f);
-            e.SetTop((top + r * tileH) * 15.0f);
-            e.SetPicture(picture);
-            e.SetVisible(true);
+// Painted in four pieces, each offset as the panel paints a part of itself, the tiles with one
+// pattern brush give exactly the pixels of one copy per element and tile over the colour.
+TEST(PanelPainting, TilesAndElementsMatchOneCopyEachWhereverThePaintedPartLies) {
+    constexpr COLORREF kColour = RGB(30, 60, 90);
+    const struct {
+        std::shared_ptr<Win32Picture> picture;
+        int left, top, width, height;
+    } grids[] = {{Gradient(3, 3), 0, 0, 3, 3}, {Gradient(7, 5), -3, -2, 7, 5}, {Gradient(4, 4, 128), 0, 0, 4, 4},
+                 {Gradient(2, 3), 1, 1, 5, 4}};  // stretched: not a cell of its picture
+    for (const auto& g : grids) {
+        platform::Scene scene;
+        platform::ImageElement& wall = scene.Add("imgWall");
+        wall.SetStretch(true);
+        wall.SetWidth(40 * 15.0f);
+        wall.SetHeight(30 * 15.0f);
+        wall.SetLeft(5 * 15.0f);
+        wall.SetTop(5 * 15.0f);
+        wall.SetPicture(Gradient(4, 3));
+        wall.SetVisible(!g.picture->HasAlpha());  // in tile mode only the colour lies under the tiles
+        platform::TileGrid& tiles = scene.Tiles();
+        tiles.prefix = "imgTile";
+        tiles.cell.SetWidth(g.width * 15.0f);
+        tiles.cell.SetHeight(g.height * 15.0f);
+        tiles.cell.SetLeft(g.left * 15.0f);
+        tiles.cell.SetTop(g.top * 15.0f);
+        tiles.cell.SetPicture(g.picture);
+        tiles.cell.SetStretch(true);
+        tiles.cell.SetVisible(true);
+        tiles.columns = 90 / g.width;  // short of the right edge
+        tiles.rows = 60 / g.height + 1;
+
+        Canvas fast(90, 60), reference(90, 60);
+        // Stretched copies are blended from their neighbours, which a cut through them changes.
+        const bool cells = g.picture->PixelWidth() == g.width;
+        const std::vector<RECT> pieces = cells ? std::vector<RECT>{{0, 0, 37, 23}, {37, 0, 90, 23}, {0, 23, 37, 60}, {37, 23, 90, 60}}
+                                               : std::vector<RECT>{{0, 0, 90, 60}};
+        for (const RECT& piece : pieces) {
+            Canvas part(piece.right - piece.left, piece.bottom - piece.top);
+            ::SetViewportOrgEx(part.dc.get(), -piece.left, -piece.top, nullptr);
+            ::IntersectClipRect(part.dc.get(), piece.left, piece.top, piece.right, piece.bottom);
+            PaintScene(part.dc.get(), scene, kColour);
+            ::SetViewportOrgEx(part.dc.get(), 0, 0, nullptr);
+            ::BitBlt(fast.dc.get(), piece.left, piece.top, part.w, part.h, part.dc.get(), 0, 0, SRCCOPY);
         }
-}
-
-// Runs of tiles painted with pattern brushes give exactly the pixels of one copy per element.
-TEST(PanelPainting, TilesWallpaperAndTransparentOrHiddenElementsMatchOneCopyPerElement) {
-    platform::Scene scene;
-    platform::ImageElement& wall = scene.Add("imgWall");
-    wall.SetStretch(true);
-    wall.SetWidth(40 * 15.0f);
-    wall.SetHeight(30 * 15.0f);
-    wall.SetLeft(5 * 15.0f);
-    wall.SetTop(5 * 15.0f);
-    wall.SetPicture(Gradient(4, 3));  // stretched, not a cell
-    wall.SetVisible(true);
-    AddTiles(scene, Gradient(3, 3), 30, 20, 0, 0, 3, 3);
-    AddTiles(scene, Gradient(4, 4, 128), 10, 6, 0, 0, 4, 4);  // half transparent
-    AddTiles(scene, Gradient(7, 5), 9, 6, -3, -2, 7, 5, 9 * 5 + 4);  // offset, with a short last row
-    scene.Find("imgTile700")->SetVisible(false);                     // a hole in the grid
-    AddTiles(scene, Gradient(2, 2), 3, 1, 0, 35, 2, 2);
-    AddTiles(scene, Gradient(3, 2), 3, 1, 6, 35, 3, 2);  // another picture right after
-
-    Canvas fast(90, 60), reference(90, 60);
-    PaintElements(fast.dc.get(), scene);
-    scene.ForEach([&](const platform::ImageElement& e) {
-        if (!e.Visible() || !e.Picture()) return;
-        const auto& p = dynamic_cast<const Win32Picture&>(*e.Picture());
-        p.Draw(reference.dc.get(), e.PixelLeft(), e.PixelTop(), e.Stretch() ? e.PixelWidth() : p.PixelWidth(),
-               e.Stretch() ? e.PixelHeight() : p.PixelHeight());
-    });
-    const auto a = fast.Pixels(), b = reference.Pixels();
-    std::size_t differing = 0, first = 0;
-    for (std::size_t i = a.size(); i-- > 0;) {
-        if (a[i] != b[i]) ++differing, first = i;
+        unique_hbrush fill(::CreateSolidBrush(kColour));
+        const RECT all{0, 0, 90, 60};
+        ::FillRect(reference.dc.get(), &all, fill.get());
+        if (wall.Visible()) dynamic_cast<const Win32Picture&>(*wall.Picture()).Draw(reference.dc.get(), 5, 5, 40, 30);
+        for (std::size_t i = 0; i < tiles.Count(); ++i) {
+            const platform::ImageElement tile = *tiles.Tile(i);
+            g.picture->Draw(reference.dc.get(), tile.PixelLeft(), tile.PixelTop(), tile.PixelWidth(), tile.PixelHeight());
+        }
+        const auto x = fast.Pixels(), y = reference.Pixels();
+        std::size_t differing = 0, first = 0;
+        for (std::size_t i = x.size(); i-- > 0;) {
+            if (x[i] != y[i]) ++differing, first = i;
+        }
+        EXPECT_EQ(differing, 0u) << g.width << " x " << g.height << ": first at x " << first % 90 << ", y " << first / 90;
     }
-    EXPECT_EQ(differing, 0u) << "first at x " << first % 90 << ", y " << first / 90;
 }
 
 }  // namespace
