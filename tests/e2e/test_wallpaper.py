@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The miniature of the desktop background as the panel shows it: the colour and the wallpaper in
-every layout, following SPI_SETDESKWALLPAPER and a file rewritten in place, damaged and hostile
-files, and a double-click on the picture opening the wallpaper file."""
+"""The miniature of the desktop background as the panel shows it: every layout, files that are
+gone, damaged or hostile, Windows' copy of a wallpaper that is gone, a one-pixel picture tiled
+without a memory cost, following SPI_SETDESKWALLPAPER and a file rewritten in place, and a
+double-click on the picture opening the wallpaper file."""
 
 import math
 import struct
@@ -18,8 +19,7 @@ from lumbra_e2e import (DESKTOP_HEIGHT, DESKTOP_WIDTH, TWIPS_PER_PIXEL, LumbraTe
 
 GENERAL_KEY = r"HKCU\Software\Microsoft\Internet Explorer\Desktop\General"
 CLASSES_KEY = r"HKCU\Software\Classes"
-TEST_EXTENSION = ".lumbrawall"
-TEST_PROGID = "LumbraTests.Wallpaper"
+TEST_EXTENSION, TEST_PROGID = ".lumbrawall", "LumbraTests.Wallpaper"
 BACKGROUND = (90, 60, 30)
 RED, GREEN, BLUE, WHITE, YELLOW, MAGENTA = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255,) * 3, (255, 255, 0), (255, 0, 255)
 TOLERANCE = 8  # per channel
@@ -30,17 +30,11 @@ def quadrants(w, h, colours=(RED, GREEN, BLUE, WHITE)):
     return lambda x, y: (br if x >= w // 2 else bl) if y >= h // 2 else (tr if x >= w // 2 else tl)
 
 
-def bands(w, colours=(RED, GREEN, BLUE, WHITE)):
-    return lambda x, y: colours[min(len(colours) - 1, x * len(colours) // w)]
-
-
 def bmp_bytes(w, h, colour) -> bytes:
     row = (w * 3 + 3) & ~3
-    out = bytearray(b"BM" + struct.pack("<IHHI", 54 + row * h, 0, 0, 54))
-    out += struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, row * h, 2835, 2835, 0, 0)
+    out = bytearray(b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + row * h, 0, 0, 54, 40, w, h, 1, 24, 0, row * h, 2835, 2835, 0, 0))
     for y in range(h - 1, -1, -1):
-        line = b"".join(bytes(reversed(colour(x, y))) for x in range(w))
-        out += line + bytes(row - len(line))
+        out += b"".join(bytes(reversed(colour(x, y))) for x in range(w)).ljust(row, b"\0")
     return bytes(out)
 
 
@@ -59,17 +53,14 @@ def write_jpeg(path: Path, w, h, colour) -> None:
     source.unlink()
 
 
-def f32(x: float) -> float:
-    return struct.unpack("f", struct.pack("f", x))[0]
-
-
-def px(twips: float) -> int:
-    return math.floor(twips / TWIPS_PER_PIXEL + 0.5)
-
-
 def wall_rect(mode: str, panel: Rect, picture: tuple[int, int]) -> Rect:
-    """Where imgWall stands inside the panel, worked out as the program does; for "tile" the
-    first tile."""
+    """Where imgWall stands in the panel, worked out as the program does (twips in single
+    precision, whole pixels); for "tile" the first tile."""
+    def f32(x):
+        return struct.unpack("f", struct.pack("f", x))[0]
+
+    def px(twips):
+        return math.floor(twips / TWIPS_PER_PIXEL + 0.5)
     pw, ph = panel.width * TWIPS_PER_PIXEL, panel.height * TWIPS_PER_PIXEL
     nw, nh = picture[0] * TWIPS_PER_PIXEL, picture[1] * TWIPS_PER_PIXEL
     if mode in ("centre", "tile"):
@@ -86,17 +77,10 @@ def wall_rect(mode: str, panel: Rect, picture: tuple[int, int]) -> Rect:
     return Rect(left, top, left + w, top + h)
 
 
-def sub_rect(r: Rect, fx0, fy0, fx1, fy1) -> Rect:
-    return Rect(r.left + round(r.width * fx0), r.top + round(r.height * fy0),
-                r.left + round(r.width * fx1), r.top + round(r.height * fy1))
-
-
-QUADRANTS = [((0, 0, .5, .5), RED), ((.5, 0, 1, .5), GREEN), ((0, .5, .5, 1), BLUE), ((.5, .5, 1, 1), WHITE)]
-BANDS = [((i / 4, 0, (i + 1) / 4, 1), c) for i, c in enumerate((RED, GREEN, BLUE, WHITE))]
-
-
-def picture_regions(wall: Rect, parts) -> list:
-    return [(sub_rect(wall, *fractions), colour) for fractions, colour in parts]
+def quadrant_regions(wall: Rect) -> list:
+    half_x, half_y = (wall.left + wall.right) // 2, (wall.top + wall.bottom) // 2
+    return [(Rect(wall.left, wall.top, half_x, half_y), RED), (Rect(half_x, wall.top, wall.right, half_y), GREEN),
+            (Rect(wall.left, half_y, half_x, wall.bottom), BLUE), (Rect(half_x, half_y, wall.right, wall.bottom), WHITE)]
 
 
 def background_regions(wall: Rect, panel: Rect) -> list:
@@ -104,11 +88,6 @@ def background_regions(wall: Rect, panel: Rect) -> list:
     around = [Rect(0, 0, panel.width, wall.top), Rect(0, wall.bottom, panel.width, panel.height),
               Rect(0, wall.top, wall.left, wall.bottom), Rect(wall.right, wall.top, panel.width, wall.bottom)]
     return [(r, BACKGROUND) for r in around if r.width >= 3 and r.height >= 3]
-
-
-def whole(panel: Rect, colour) -> list:
-    return [(sub_rect(Rect(0, 0, panel.width, panel.height), i / 4, j / 4, (i + 1) / 4, (j + 1) / 4), colour)
-            for i in range(4) for j in range(4)]
 
 
 class WallpaperTestCase(LumbraTestCase):
@@ -129,10 +108,11 @@ class WallpaperTestCase(LumbraTestCase):
             self.session.probe("profile-delete", "WIN.INI", "Desktop", key, check=False)
         self.session.probe("reg-delete", GENERAL_KEY, check=False)
 
-    def picture(self, name: str, data: bytes) -> str:
-        path = self.folder / name
-        path.write_bytes(data)
-        return self.session.windows_path(path)
+    def picture(self, name: str, data: bytes | None) -> str:
+        """The file written (None: left out), as the settings name it."""
+        if data is not None:
+            (self.folder / name).write_bytes(data)
+        return self.session.windows_path(self.folder / name)
 
     def set_wallpaper(self, windows_path: str, tile: int, style: int) -> None:
         """As the display settings write them: WIN.INI [Desktop], then WM_SETTINGCHANGE."""
@@ -145,16 +125,13 @@ class WallpaperTestCase(LumbraTestCase):
         return program, self.settled_window(program).panel.rect
 
     def mismatches(self, program, regions) -> list:
-        """Points 2 pixels inside each region (panel coordinates) that do not show its colour."""
+        """Points near the middle and the corners of each region (panel coordinates) that do not
+        show its colour."""
         panel = program.window().panel.rect
         points, expected = [], []
         for region, colour in regions:
             r = Rect(max(region.left, 0), max(region.top, 0), min(region.right, panel.width), min(region.bottom, panel.height))
-            if r.width <= 0 or r.height <= 0:
-                continue
-            inner = r.inset(2) if r.width > 5 and r.height > 5 else None
-            spots = [r.center] if inner is None else [inner.center, (inner.left, inner.top), (inner.right - 1, inner.top),
-                                                       (inner.left, inner.bottom - 1), (inner.right - 1, inner.bottom - 1)]
+            spots = r.sample_points(2) if r.width > 5 and r.height > 5 else [r.center] if r.width > 0 < r.height else []
             points += [(panel.left + x, panel.top + y) for x, y in spots]
             expected += [colour] * len(spots)
         actual = self.session.pixels(points)
@@ -164,79 +141,73 @@ class WallpaperTestCase(LumbraTestCase):
         wait_until(lambda: not self.mismatches(program, regions), timeout=timeout, interval=0.1,
                    what=what, describe=lambda: self.mismatches(program, regions)[:6])
 
+    def expect_whole(self, program, panel, colour, **kwargs):
+        self.expect_panel(program, [(Rect(0, 0, panel.width, panel.height), colour)], **kwargs)
+
 
 class Layouts(WallpaperTestCase):
 
     def test_every_layout_shows_the_picture_where_the_panels_scale_puts_it(self):
         program, panel = self.start()
-        self.expect_panel(program, whole(panel, BACKGROUND), what="the colour alone")
-        write_jpeg(self.folder / "centre.jpg", 400, 300, quadrants(400, 300))
+        self.expect_whole(program, panel, BACKGROUND, what="the colour alone")
+        write_jpeg(self.folder / "photo.jpg", 400, 300, quadrants(400, 300))
         wall = wall_rect("centre", panel, (400, 300))
         self.assertEqual((wall.width, wall.height), (80, 60))
-        self.set_wallpaper(self.session.windows_path(self.folder / "centre.jpg"), 0, 0)
-        self.expect_panel(program, picture_regions(wall, QUADRANTS) + background_regions(wall, panel), what="centre")
-
+        self.set_wallpaper(self.picture("photo.jpg", None), 0, 0)
+        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel), what="centre")
         self.set_wallpaper(self.picture("tile.bmp", bmp_bytes(120, 80, quadrants(120, 80))), 1, 0)
         tile = wall_rect("tile", panel, (120, 80))
         cells = [Rect(c * tile.width, r * tile.height, (c + 1) * tile.width, (r + 1) * tile.height)
                  for r in range(panel.height // tile.height + 1) for c in range(panel.width // tile.width + 1)]
-        self.expect_panel(program, [region for cell in cells for region in picture_regions(cell, QUADRANTS)], what="tile")
-
-        bands_png = self.picture("bands.png", png_bytes(400, 200, bands(400)))
+        self.expect_panel(program, [region for cell in cells for region in quadrant_regions(cell)], what="tile")
+        wide = self.picture("wide.png", png_bytes(400, 200, quadrants(400, 200)))
         for mode, style in (("stretch", 2), ("fit", 6), ("fill", 10), ("fill", 22)):
-            self.set_wallpaper(bands_png, 0, style)
+            self.set_wallpaper(wide, 0, style)
             wall = wall_rect(mode, panel, (400, 200))
-            extra = background_regions(wall, panel) if mode == "fit" else []
-            self.expect_panel(program, picture_regions(wall, BANDS) + extra, what=f"{mode} ({style})")
+            around = background_regions(wall, panel) if mode == "fit" else []
+            self.expect_panel(program, quadrant_regions(wall) + around, what=f"{mode} ({style})")
 
     def test_missing_damaged_and_hostile_files_show_the_colour_alone_within_bounded_memory(self):
         program, panel = self.start()
-        self.set_wallpaper(self.picture("first.bmp", bmp_bytes(40, 30, lambda x, y: RED)), 0, 2)
-        self.expect_panel(program, whole(panel, RED))
-        huge_png = png_bytes(16, 4, lambda x, y: RED)
-        huge_png = huge_png[:16] + struct.pack(">II", 65535, 65535) + huge_png[24:]
-        lying_bmp = bytearray(bmp_bytes(16, 16, quadrants(16, 16)))
-        lying_bmp[18:26] = struct.pack("<ii", 16000, 8000)
-        files = {"missing.jpg": None, "damaged.png": b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4,
-                 "zero.jpg": b"", "huge.png": huge_png, "lying.bmp": bytes(lying_bmp)}
-        for name, data in files.items():
-            path = self.picture(name, data) if data is not None else self.session.windows_path(self.folder / name)
-            for tile, style in ((1, 0), (0, 2)):
-                self.set_wallpaper(path, tile, style)
-                self.expect_panel(program, whole(panel, BACKGROUND), what=f"the colour alone for {name}")
+        huge_png = png_bytes(16, 4, quadrants(16, 4))
+        lying_bmp = bmp_bytes(16, 16, quadrants(16, 16))
+        files = {"missing.jpg": None, "damaged.png": b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4, "zero.jpg": b"",
+                 "huge.png": huge_png[:16] + struct.pack(">II", 65535, 65535) + huge_png[24:],
+                 "lying.bmp": lying_bmp[:18] + struct.pack("<ii", 16000, 8000) + lying_bmp[26:]}
+        red = self.picture("red.bmp", bmp_bytes(40, 30, lambda x, y: RED))
+        for i, (name, data) in enumerate(files.items()):
+            self.set_wallpaper(red, 0, 2)
+            self.expect_whole(program, panel, RED)
+            self.set_wallpaper(self.picture(name, data), *((1, 0), (0, 2))[i % 2])  # tiled, stretched
+            self.expect_whole(program, panel, BACKGROUND, what=f"the colour alone for {name}")
         peak = self.session.probe("counters", program.window().hwnd)["peakWorkingSet"]
         self.assertLess(peak, 150 << 20, "resident peak")
-
 
     def test_a_one_pixel_picture_tiled_over_a_large_panel_costs_no_memory(self):
         program, _ = self.start()
         hwnd = program.window().hwnd
         self.session.probe("resize", hwnd, 1000, 740)
         panel = self.settled_window(program).panel.rect
-        self.expect_panel(program, whole(panel, BACKGROUND))
+        self.expect_whole(program, panel, BACKGROUND)
         before = self.session.probe("counters", hwnd)["workingSet"]
         self.set_wallpaper(self.picture("dot.bmp", bmp_bytes(1, 1, lambda x, y: YELLOW)), 1, 0)
-        self.expect_panel(program, whole(panel, YELLOW))
+        self.expect_whole(program, panel, YELLOW)
         grown = self.session.probe("counters", hwnd)["workingSet"] - before
         self.assertLess(grown, 10 << 20, f"{panel.width * panel.height} tiles took {grown / 2 ** 20:.1f} MB")
-
-
-class FollowingChanges(WallpaperTestCase):
 
     def test_a_new_wallpaper_or_a_file_rewritten_in_place_shows_within_moments(self):
         program, panel = self.start()
         path = self.folder / "slide.bmp"
-        path.write_bytes(bmp_bytes(64, 48, lambda x, y: YELLOW))
-        self.set_wallpaper(self.session.windows_path(path), 0, 2)
-        self.expect_panel(program, whole(panel, YELLOW))
+        self.set_wallpaper(self.picture("slide.bmp", bmp_bytes(64, 48, lambda x, y: YELLOW)), 0, 2)
+        self.expect_whole(program, panel, YELLOW)
         with open(path, "r+b") as f:  # the same name and length, no settings change announced
             f.write(bmp_bytes(64, 48, lambda x, y: MAGENTA))
-        self.expect_panel(program, whole(panel, MAGENTA), timeout=3.0, what="the rewritten picture")
+        self.expect_whole(program, panel, MAGENTA, timeout=3.0, what="the rewritten picture")
         for _ in range(3):
             self.session.probe("redraw", str(program.window().hwnd))
-        self.expect_panel(program, whole(panel, MAGENTA), what="the picture after repaints")
+        self.expect_whole(program, panel, MAGENTA, what="the picture after repaints")
         self.session.probe("wallpaper", self.picture("blue.bmp", bmp_bytes(64, 48, lambda x, y: BLUE)))
-        self.expect_panel(program, whole(panel, BLUE), timeout=1.0, what="the new wallpaper within a second")
+        self.expect_whole(program, panel, BLUE, timeout=1.0, what="the new wallpaper within a second")
 
 
 class OpeningTheWallpaper(WallpaperTestCase):
@@ -262,19 +233,21 @@ class OpeningTheWallpaper(WallpaperTestCase):
     def opened(self) -> list[str] | None:
         return self.marker.read_text(encoding="utf-8").splitlines() if self.marker.exists() else None
 
+    def expect_opened(self, path: str) -> None:
+        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [path.lower()])
+
     def test_double_click_opens_the_shown_wallpaper_and_nothing_on_tiles_or_without_one(self):
         program, panel = self.start()
         self.session.click(*panel.center, repeat=2)
         wallpaper = self.picture("holiday" + TEST_EXTENSION, bmp_bytes(64, 48, quadrants(64, 48)))
         self.set_wallpaper(wallpaper, 1, 0)
-        tile = wall_rect("tile", panel, (64, 48))
-        self.expect_panel(program, picture_regions(tile, QUADRANTS))
+        self.expect_panel(program, quadrant_regions(wall_rect("tile", panel, (64, 48))))
         self.session.click(*panel.center, repeat=2)
         holds_for(lambda: self.opened() is None, duration=3.0, what="nothing opened")
         self.set_wallpaper(wallpaper, 0, 2)
-        self.expect_panel(program, picture_regions(Rect(0, 0, panel.width, panel.height), QUADRANTS))
+        self.expect_panel(program, quadrant_regions(Rect(0, 0, panel.width, panel.height)))
         self.session.click(*panel.center, repeat=2)
-        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [wallpaper.lower()])
+        self.expect_opened(wallpaper)
 
     def test_windows_copy_of_a_wallpaper_that_is_gone_shows_in_its_layout_and_the_named_file_opens(self):
         themes = self.session.desktop_folder().parent / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Themes"
@@ -282,12 +255,12 @@ class OpeningTheWallpaper(WallpaperTestCase):
         write_jpeg(themes / "TranscodedWallpaper", 400, 300, quadrants(400, 300))  # no extension, as Windows keeps it
         self.addCleanup((themes / "TranscodedWallpaper").unlink)
         program, panel = self.start()
-        gone = self.session.windows_path(self.folder / ("gone" + TEST_EXTENSION))
+        gone = self.picture("gone" + TEST_EXTENSION, None)
         self.set_wallpaper(gone, 0, 0)
         wall = wall_rect("centre", panel, (400, 300))
-        self.expect_panel(program, picture_regions(wall, QUADRANTS) + background_regions(wall, panel))
+        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel))
         self.session.click(*panel.center, repeat=2)
-        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [gone.lower()])
+        self.expect_opened(gone)
 
 
 if __name__ == "__main__":

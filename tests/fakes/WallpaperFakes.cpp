@@ -4,11 +4,15 @@
 
 namespace lumbra::fakes {
 
-std::string FakeEnvironment::Upper(std::string_view text) {
+namespace {
+std::string Upper(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
+}  // namespace
+
+void FakeEnvironment::Set(const std::string& name, const std::string& value) { values_[Upper(name)] = value; }
 
 std::string FakeEnvironment::ExpandVariables(std::string_view text) {
     requests_.emplace_back(text);

@@ -16,28 +16,23 @@ namespace lumbra::fakes {
 // the others are left as they stand.
 class FakeEnvironment final : public platform::Environment {
 public:
-    void Set(const std::string& name, const std::string& value) { values_[Upper(name)] = value; }
+    void Set(const std::string& name, const std::string& value);
     std::string ExpandVariables(std::string_view text) override;
     const std::vector<std::string>& Requests() const { return requests_; }
 
 private:
-    static std::string Upper(std::string_view text);
-    std::map<std::string, std::string> values_;
+    std::map<std::string, std::string> values_;  // by upper-case name
     std::vector<std::string> requests_;
 };
 
 // A decoded picture: its size and the file it came from.
-class FakePicture final : public platform::Picture {
-public:
-    FakePicture(int width, int height, std::string source) : width_(width), height_(height), source_(std::move(source)) {}
-    int PixelWidth() const override { return width_; }
-    int PixelHeight() const override { return height_; }
-    const std::string& Source() const { return source_; }
-
-private:
-    int width_;
-    int height_;
-    std::string source_;
+struct FakePicture final : platform::Picture {
+    FakePicture(int w, int h, std::string from) : width(w), height(h), source(std::move(from)) {}
+    int PixelWidth() const override { return width; }
+    int PixelHeight() const override { return height; }
+    const std::string& Source() const { return source; }
+    int width, height;
+    std::string source;
 };
 
 // Files by path. A picture decodes to a FakePicture of the size asked for, a damaged file fails

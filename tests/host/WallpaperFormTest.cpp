@@ -1,5 +1,5 @@
 // The main window's side of the miniature: DrawScreen composes from the settings (nothing while
-// loading) and a double-click opens the wallpaper as the settings name it.
+// loading, again when the file changes) and a double-click opens the wallpaper the settings name.
 #include <gtest/gtest.h>
 
 #include "app/frmMain.h"
@@ -14,17 +14,13 @@
 namespace lumbra::app {
 namespace {
 
-// frmMain on a 1024 x 768 screen with a panel of 3840 x 2880 twips.
 struct WallpaperForm : fakes::WallpaperWorld {
-    WallpaperForm() {
+    explicit WallpaperForm(const char* wallpaper) {
         window.PlacePanel(3840.0f, 2880.0f);
-        window.Panel().Add("imgWall");
-        window.Panel().Add("picWall");
-    }
-    void Set(const std::string& wallpaper, const std::string& tile, const std::string& style) {
-        profile.Put("WIN.INI", "Desktop", "Wallpaper", wallpaper);
-        profile.Put("WIN.INI", "Desktop", "TileWallpaper", tile);
-        profile.Put("WIN.INI", "Desktop", "WallPaperStyle", style);
+        if (wallpaper) profile.Put("WIN.INI", "Desktop", "Wallpaper", wallpaper);
+        profile.Put("WIN.INI", "Desktop", "WallPaperStyle", "2");
+        profile.Put("WIN.INI", "Desktop", "TileWallpaper", "0");
+        profile.Put("WIN.INI", "colors", "BackGround", "0 128 128");
     }
     fakes::FakeSettingsStore settings;
     fakes::FakeProfileFile profile;
@@ -36,22 +32,17 @@ struct WallpaperForm : fakes::WallpaperWorld {
                               .window = window, .prcIcon = prcIcon, .wallpaper = &services}};
 };
 
-TEST(DrawScreen, ComposesTheSettingsAndRepaintsButNothingChangesWhileLoading) {
-    WallpaperForm h;
+TEST(DrawScreen, ComposesTheSettingsAndAgainWhenTheFileChangesButNothingWhileLoading) {
+    WallpaperForm h("C:\\w\\photo.jpg");
     h.files.PutPicture("C:\\w\\photo.jpg", 800, 600);
-    h.Set("C:\\w\\photo.jpg", "0", "2");
-    h.profile.Put("WIN.INI", "colors", "BackGround", "0 128 128");
-    platform::Scene& panel = h.window.Panel();
     h.form.formLoading = true;
     h.form.DrawScreen();
-    EXPECT_FALSE(panel.Find("imgWall")->Visible());
-    EXPECT_EQ(panel.BackColor(), platform::kSystemDesktopColor);
+    EXPECT_EQ(h.window.Panel().Count(), 0u);
     EXPECT_EQ(h.window.RefreshCount(), 0);
     h.form.formLoading = false;
     h.form.WindowProc(platform::kMsgPaint, 0, 0);
-    EXPECT_EQ(panel.BackColor(), 0x808000);
-    EXPECT_TRUE(panel.Find("imgWall")->Visible());
-    EXPECT_FLOAT_EQ(panel.Find("imgWall")->Width(), 3840.0f);
+    EXPECT_EQ(h.window.Panel().BackColor(), 0x808000);
+    EXPECT_FLOAT_EQ(h.window.Panel().Find("imgWall")->Width(), 3840.0f);
     EXPECT_EQ(h.window.RefreshCount(), 1);
     h.files.Touch("C:\\w\\photo.jpg");  // rewritten in place: composed again without any message
     h.watch.Send(platform::FolderEvent::Changed);
@@ -61,26 +52,20 @@ TEST(DrawScreen, ComposesTheSettingsAndRepaintsButNothingChangesWhileLoading) {
 
 TEST(imgWall_DblClick, OpensTheWallpaperAsTheSettingsNameItWithTheShellsOpenVerb) {
     const struct {
-        const char* profile;  // nullptr for none
-        const char* registry;
-        const char* opened;  // nullptr for nothing
+        const char *profile, *registry, *opened;  // nullptr: none
     } cases[] = {
-        {"C:\\w\\photo.jpg", nullptr, "C:\\w\\photo.jpg"},
-        {"%WALLS%\\sea.bmp", nullptr, "%WALLS%\\sea.bmp"},  // unexpanded
-        {nullptr, nullptr, nullptr},
-        {"", nullptr, nullptr},
-        {"C:\\w\\photo.jpg", "C:\\web\\page.HTM", "C:\\w\\photo.jpg"},
+        {"C:\\w\\photo.jpg", nullptr, "C:\\w\\photo.jpg"}, {"%WALLS%\\sea.bmp", nullptr, "%WALLS%\\sea.bmp"},  // unexpanded
+        {nullptr, nullptr, nullptr}, {"", nullptr, nullptr}, {"C:\\w\\photo.jpg", "C:\\web\\page.HTM", "C:\\w\\photo.jpg"},
         {"C:\\w\\photo.jpg", "C:\\w\\reg.jpg", "C:\\w\\reg.jpg"},
     };
     for (const auto& c : cases) {
-        WallpaperForm h;
+        WallpaperForm h(c.profile);
         h.env.Set("WALLS", "D:\\Walls");
-        if (c.profile) h.Set(c.profile, "0", "0");
         if (c.registry) h.registry.PutString(platform::RootKey::CurrentUser, desktop::kDesktopGeneralKey, "Wallpaper", c.registry);
         h.form.imgWall_DblClick();
         using Call = fakes::FakeShellLauncher::Call;
         const std::vector<Call> expected{Call{fakes::FakeMainWindow::kWindowHandle, "open", c.opened ? c.opened : "", "", "", 1}};
-        EXPECT_EQ(h.shell.calls, c.opened ? expected : std::vector<Call>{});
+        EXPECT_EQ(h.shell.calls, c.opened ? expected : std::vector<Call>{}) << (c.profile ? c.profile : "none");
     }
 }
 

@@ -25,19 +25,15 @@ TEST(Readers, ProfileValueIsCutToOneLessThanTheSizeAndNothingReadIsMinusOne) {
     profile.Put("WIN.INI", "Desktop", "Long", std::string(200, 'a') + std::string(100, 'b'));
     profile.Put("WIN.INI", "Desktop", "Nul", std::string("ab\0cd", 5));
     const struct {
-        const char* section;
-        const char* key;
+        const char *section, *key;
         std::uint32_t size;
         const char* file;
         std::string value;
     } cases[] = {
-        {"Desktop", "Wallpaper", 261, "WIN.INI", "C:\\壁紙\\海.bmp"},
-        {"Desktop", "Wallpaper", 261, "OTHER.INI", "-1"},
-        {"colors", "Wallpaper", 261, "WIN.INI", "-1"},
-        {"Desktop", "Empty", 261, "WIN.INI", "-1"},
+        {"Desktop", "Wallpaper", 261, "WIN.INI", "C:\\壁紙\\海.bmp"}, {"Desktop", "Wallpaper", 261, "OTHER.INI", "-1"},
+        {"colors", "Wallpaper", 261, "WIN.INI", "-1"}, {"Desktop", "Empty", 261, "WIN.INI", "-1"},
         {"Desktop", "Long", 261, "WIN.INI", std::string(200, 'a') + std::string(60, 'b')},
-        {"Desktop", "Wallpaper", 1, "WIN.INI", "-1"},
-        {"Desktop", "Nul", 261, "WIN.INI", "ab"},
+        {"Desktop", "Wallpaper", 1, "WIN.INI", "-1"}, {"Desktop", "Nul", 261, "WIN.INI", "ab"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadIniString(profile, c.section, c.key, c.size, c.file), c.value) << c.key;
     EXPECT_EQ(TrimAtNull("abc"), "abc");
@@ -64,19 +60,13 @@ TEST(Readers, RegistryValueIsTheTextOfItsBytesUpToTheFirstNulOrEmpty) {
         const char* name;
         std::string text;
     } cases[] = {
-        {RootKey::CurrentUser, key, "Text", "C:\\壁紙\\海.jpg"},
-        {RootKey::CurrentUser, key, "Empty", ""},
-        {RootKey::CurrentUser, key, "NoNul", "xy"},
-        {RootKey::CurrentUser, key, "Odd", "xy"},  // the odd last byte is half a character
-        {RootKey::CurrentUser, key, "Zero", ""},
-        {RootKey::CurrentUser, key, "Twelve", "12"},
-        {RootKey::CurrentUser, key, "Bin", "ab"},
-        {RootKey::CurrentUser, key, "Bin1023", std::string(1023, 'b')},
+        {RootKey::CurrentUser, key, "Text", "C:\\壁紙\\海.jpg"}, {RootKey::CurrentUser, key, "Empty", ""},
+        {RootKey::CurrentUser, key, "NoNul", "xy"}, {RootKey::CurrentUser, key, "Odd", "xy"},  // half a character at the end
+        {RootKey::CurrentUser, key, "Zero", ""}, {RootKey::CurrentUser, key, "Twelve", "12"},
+        {RootKey::CurrentUser, key, "Bin", "ab"}, {RootKey::CurrentUser, key, "Bin1023", std::string(1023, 'b')},
         {RootKey::CurrentUser, key, "Bin1024", ""},  // no room left for the NUL in the buffer
-        {RootKey::CurrentUser, key, "Over", ""},
-        {RootKey::CurrentUser, key, "Missing", ""},
-        {RootKey::CurrentUser, "Software\\Nowhere", "Text", ""},
-        {RootKey::ClassesRoot, "CLSID\\{X}", "", "既定の名前"},
+        {RootKey::CurrentUser, key, "Over", ""}, {RootKey::CurrentUser, key, "Missing", ""},
+        {RootKey::CurrentUser, "Software\\Nowhere", "Text", ""}, {RootKey::ClassesRoot, "CLSID\\{X}", "", "既定の名前"},
         {RootKey::CurrentUser, "CLSID\\{X}", "", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadRegString(reg, c.root, c.path, c.name), c.text) << c.name;
@@ -106,26 +96,22 @@ TEST(NumericValue, FieldsRoundHalfToEvenThenCheckTheirRange) {
                                                   {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {-0.2, 0}, {7, 7}};
     for (const auto& [value, rounded] : rounding) EXPECT_EQ(RoundHalfEven(value), rounded) << value;
     const std::pair<double, std::optional<std::int16_t>> narrow[] = {
-        {32767, 32767}, {-32768, -32768}, {32768, std::nullopt}, {-32769, std::nullopt}, {32767.5, std::nullopt},
-        {32766.5, 32766}, {-32768.5, -32768}, {HUGE_VAL, std::nullopt}};
+        {32767, 32767}, {-32768, -32768}, {32768, {}}, {-32769, {}}, {32767.5, {}}, {32766.5, 32766}, {-32768.5, -32768}, {HUGE_VAL, {}}};
     for (const auto& [value, field] : narrow) EXPECT_EQ(ToInt16(value), field) << value;
     const std::pair<double, std::optional<std::int32_t>> wide[] = {
-        {2147483647.0, 2147483647}, {-2147483648.0, INT32_MIN}, {2147483648.0, std::nullopt},
-        {-2147483649.0, std::nullopt}, {2147483647.5, std::nullopt}, {-2147483648.5, INT32_MIN},
-        {std::nan(""), std::nullopt}};
+        {2147483647.0, 2147483647}, {-2147483648.0, INT32_MIN}, {2147483648.0, {}}, {-2147483649.0, {}},
+        {2147483647.5, {}}, {-2147483648.5, INT32_MIN}, {std::nan(""), {}}};
     for (const auto& [value, field] : wide) EXPECT_EQ(ToInt32(value), field) << std::fixed << value;
 }
 
 TEST(ParseColorTriplet, RedPlusGreenTimes256PlusBlueTimes65536OrTheDesktopColour) {
     const std::pair<const char*, std::int32_t> cases[] = {
         {"0 128 128", 8421376}, {"255 255 255", 16777215}, {"1 0 0", 1}, {"0 1 0", 256}, {"0 0 1", 65536},
-        {"-1", kDesktopColour}, {"", kDesktopColour}, {"-1 0 0", -1},
-        {"0  128 128", 8388608},  // fields 0, "", 128, 128: the empty one is 0, the fourth is ignored
-        {" 1 2 3", 131328}, {"10 20 30 40", 1971210}, {"1 2 3 ", 197121},
-        {"5", kDesktopColour}, {"10 20", kDesktopColour}, {"10\t20\t30", kDesktopColour},
-        {"256 0 0", 256}, {"&HFF 0 0", 255}, {"x 1 0", 256}, {"0.5 1.5 2.5", 131584},
-        {"0 0 -32768", INT32_MIN}, {"0 0 32767", 2147418112}, {"0 0 32768", kDesktopColour},
-        {"-1 0 -32768", kDesktopColour}, {"4294967296 0 0", kDesktopColour}, {"1E400 0 0", kDesktopColour},
+        {"-1", kDesktopColour}, {"", kDesktopColour}, {"-1 0 0", -1}, {"0  128 128", 8388608},  // fields 0, "", 128, 128
+        {" 1 2 3", 131328}, {"10 20 30 40", 1971210}, {"1 2 3 ", 197121}, {"5", kDesktopColour}, {"10 20", kDesktopColour},
+        {"10\t20\t30", kDesktopColour}, {"256 0 0", 256}, {"&HFF 0 0", 255}, {"x 1 0", 256}, {"0.5 1.5 2.5", 131584},
+        {"0 0 -32768", INT32_MIN}, {"0 0 32767", 2147418112}, {"0 0 32768", kDesktopColour}, {"-1 0 -32768", kDesktopColour},
+        {"4294967296 0 0", kDesktopColour}, {"1E400 0 0", kDesktopColour},
     };
     for (const auto& [text, colour] : cases) EXPECT_EQ(ParseColorTriplet(text), colour) << '"' << text << '"';
 }

@@ -60,33 +60,23 @@ std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels
             bytes.insert(bytes.end(), {c.b, c.g, c.r});
             if (alpha) bytes.push_back(c.a);
         }
-        const UINT stride = static_cast<UINT>(p.width) * (alpha ? 4 : 3);
         ComPtr<IWICBitmapFrameEncode> frame;
         ComPtr<IPropertyBag2> options;
         ComPtr<IWICBitmap> source;
-        ComPtr<IWICPalette> palette;
         ComPtr<IWICFormatConverter> converter;
-        WICPixelFormatGUID format = given;
+        WICPixelFormatGUID format = given;  // the encoder may want another
         if (FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get())) ||
             FAILED(frame->SetSize(static_cast<UINT>(p.width), static_cast<UINT>(p.height))) ||
             FAILED(frame->SetPixelFormat(&format)) ||
-            FAILED(factory->CreateBitmapFromMemory(static_cast<UINT>(p.width), static_cast<UINT>(p.height), given, stride,
-                                                   static_cast<UINT>(bytes.size()), bytes.data(), &source)) ||
-            FAILED(factory->CreateFormatConverter(&converter))) {
+            FAILED(factory->CreateBitmapFromMemory(static_cast<UINT>(p.width), static_cast<UINT>(p.height), given,
+                                                   static_cast<UINT>(p.width) * (alpha ? 4 : 3), static_cast<UINT>(bytes.size()),
+                                                   bytes.data(), &source)) ||
+            FAILED(factory->CreateFormatConverter(&converter)) ||
+            FAILED(converter->Initialize(source.Get(), format, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom)) ||
+            FAILED(frame->WriteSource(converter.Get(), nullptr)) || FAILED(frame->Commit())) {
             return {};
         }
-        // The encoder may ask for another format: GIF wants a palette.
-        const bool indexed = format == GUID_WICPixelFormat8bppIndexed;
-        if (indexed && (FAILED(factory->CreatePalette(&palette)) ||
-                        FAILED(palette->InitializeFromBitmap(source.Get(), 256, FALSE)) ||
-                        FAILED(frame->SetPalette(palette.Get())))) {
-            return {};
-        }
-        if (FAILED(converter->Initialize(source.Get(), format, WICBitmapDitherTypeNone, palette.Get(), 0.0,
-                                         indexed ? WICBitmapPaletteTypeCustom : WICBitmapPaletteTypeMedianCut))) {
-            return {};
-        }
-        if (FAILED(frame->WriteSource(converter.Get(), nullptr)) || FAILED(frame->Commit())) return {};
     }
     HGLOBAL memory = nullptr;
     STATSTG stat{};
