@@ -249,19 +249,22 @@ class OpeningTheWallpaper(WallpaperTestCase):
         self.session.click(*panel.center, repeat=2)
         self.expect_opened(wallpaper)
 
-    def test_windows_copy_of_a_wallpaper_that_is_gone_shows_in_its_layout_and_the_named_file_opens(self):
+    def test_windows_copy_shows_while_the_named_file_is_gone_and_the_file_itself_when_it_is_back(self):
         themes = self.session.desktop_folder().parent / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Themes"
         themes.mkdir(parents=True, exist_ok=True)
         write_jpeg(themes / "TranscodedWallpaper", 400, 300, quadrants(400, 300))  # no extension, as Windows keeps it
         self.addCleanup((themes / "TranscodedWallpaper").unlink)
         program, panel = self.start()
-        gone = self.picture("gone" + TEST_EXTENSION, None)
-        self.set_wallpaper(gone, 0, 0)
+        named = self.picture("gone" + TEST_EXTENSION, None)
+        self.set_wallpaper(named, 0, 0)
         wall = wall_rect("centre", panel, (400, 300))
-        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel))
+        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel), what="Windows' copy")
+        # Back, without any settings change. (A double-click while it is gone goes to the shell
+        # with the named path too, but the shell then opens nothing: a file that is not there.)
+        self.picture("gone" + TEST_EXTENSION, bmp_bytes(400, 300, lambda x, y: MAGENTA))
+        self.expect_panel(program, [(wall, MAGENTA)] + background_regions(wall, panel), what="the file itself")
         self.session.click(*panel.center, repeat=2)
-        self.expect_opened(gone)
-
+        self.expect_opened(named)
 
 if __name__ == "__main__":
     lumbra_e2e.main()
