@@ -233,38 +233,27 @@ class OpeningTheWallpaper(WallpaperTestCase):
     def opened(self) -> list[str] | None:
         return self.marker.read_text(encoding="utf-8").splitlines() if self.marker.exists() else None
 
-    def expect_opened(self, path: str) -> None:
-        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [path.lower()])
-
-    def test_double_click_opens_the_shown_wallpaper_and_nothing_on_tiles_or_without_one(self):
-        program, panel = self.start()
-        self.session.click(*panel.center, repeat=2)
-        wallpaper = self.picture("holiday" + TEST_EXTENSION, bmp_bytes(64, 48, quadrants(64, 48)))
-        self.set_wallpaper(wallpaper, 1, 0)
-        self.expect_panel(program, quadrant_regions(wall_rect("tile", panel, (64, 48))))
-        self.session.click(*panel.center, repeat=2)
-        holds_for(lambda: self.opened() is None, duration=3.0, what="nothing opened")
-        self.set_wallpaper(wallpaper, 0, 2)
-        self.expect_panel(program, quadrant_regions(Rect(0, 0, panel.width, panel.height)))
-        self.session.click(*panel.center, repeat=2)
-        self.expect_opened(wallpaper)
-
-    def test_windows_copy_shows_while_the_named_file_is_gone_and_the_file_itself_when_it_is_back(self):
+    def test_windows_copy_shows_in_the_layout_while_the_file_is_gone_and_a_double_click_opens_the_file(self):
         themes = self.session.desktop_folder().parent / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Themes"
         themes.mkdir(parents=True, exist_ok=True)
         write_jpeg(themes / "TranscodedWallpaper", 400, 300, quadrants(400, 300))  # no extension, as Windows keeps it
         self.addCleanup((themes / "TranscodedWallpaper").unlink)
         program, panel = self.start()
-        named = self.picture("gone" + TEST_EXTENSION, None)
+        self.session.click(*panel.center, repeat=2)  # no wallpaper
+        named = self.picture("holiday" + TEST_EXTENSION, None)
+        self.set_wallpaper(named, 1, 0)
+        self.expect_panel(program, quadrant_regions(wall_rect("tile", panel, (400, 300))), what="Windows' copy tiled")
+        self.session.click(*panel.center, repeat=2)  # on tiles
+        holds_for(lambda: self.opened() is None, duration=3.0, what="nothing opened")
         self.set_wallpaper(named, 0, 0)
         wall = wall_rect("centre", panel, (400, 300))
-        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel), what="Windows' copy")
-        # Back, without any settings change. (A double-click while it is gone goes to the shell
-        # with the named path too, but the shell then opens nothing: a file that is not there.)
-        self.picture("gone" + TEST_EXTENSION, bmp_bytes(400, 300, lambda x, y: MAGENTA))
+        self.expect_panel(program, quadrant_regions(wall) + background_regions(wall, panel), what="Windows' copy centred")
+        # The file is back, without any settings change. (While it is gone, a double-click goes
+        # to the shell with the named path as well, and the shell opens nothing.)
+        self.picture("holiday" + TEST_EXTENSION, bmp_bytes(400, 300, lambda x, y: MAGENTA))
         self.expect_panel(program, [(wall, MAGENTA)] + background_regions(wall, panel), what="the file itself")
         self.session.click(*panel.center, repeat=2)
-        self.expect_opened(named)
+        self.assertEqual([a.lower() for a in wait_until(self.opened, timeout=10, what="the marker")], [named.lower()])
 
 if __name__ == "__main__":
     lumbra_e2e.main()

@@ -166,15 +166,6 @@ TEST_F(Composition, AWallpaperFileThatIsGoneShowsWindowsOwnCopyInTheSameLayout) 
     }
 }
 
-TEST_F(Composition, AnotherDpiKeepsThePanelsShareOfTheScreen) {
-    metrics = {3072.0f, 2460.0f, {12.0f, 12.0f, 15360.0f, 12288.0f}};  // 120 dpi, 1280 x 1024
-    panel = platform::Scene(12.0f, 12.0f);
-    files.PutPicture("C:\\w\\photo.bmp", 640, 480);
-    Compose("C:\\w\\photo.bmp");
-    EXPECT_EQ(Wall().PixelWidth(), 128);
-    EXPECT_EQ(Wall().PixelHeight(), 96);
-}
-
 TEST(Scene, TilesAreNamedAndPlacedOnDemandAndElementsKeepTheirNames) {
     platform::Scene scene(15.0f, 15.0f);
     platform::TileGrid& grid = scene.Tiles();

@@ -118,14 +118,15 @@ TEST(ParseColorTriplet, RedPlusGreenTimes256PlusBlueTimes65536OrTheDesktopColour
 
 using Entries = std::vector<std::pair<const char*, std::string>>;
 
-TEST(GetWallpaperInfo, PictureTileFlagAndStyleFromTheProfileOrARegistryPicture) {
+// The profile's [Desktop] entries and the registry's values, and the wallpaper, tile flag and
+// style they give; the pattern and the colour always come from the profile.
+TEST(GetWallpaperInfo, PictureTileFlagAndStyleFromTheProfileOrARegistryPictureThatIsNoPage) {
     const std::string longPath = "C:\\" + std::string(297, 'p');
+    const Entries old{{"Wallpaper", "C:\\old.bmp"}, {"WallPaperStyle", "2"}};
     const struct {
-        Entries desktop;
-        Entries reg;
+        Entries desktop, reg;
         std::string wallpaper;
-        int tile;
-        int style;
+        int tile, style;
     } cases[] = {
         {{}, {}, "(なし)", 1, 1},
         {{{"Wallpaper", "C:\\雲.bmp"}, {"TileWallpaper", "0"}, {"WallPaperStyle", "2"}}, {}, "C:\\雲.bmp", 0, 2},
@@ -135,50 +136,31 @@ TEST(GetWallpaperInfo, PictureTileFlagAndStyleFromTheProfileOrARegistryPicture) 
         {{{"TileWallpaper", "40000"}, {"WallPaperStyle", "-32769"}}, {}, "(なし)", 1, 1},
         {{{"TileWallpaper", "32767"}, {"WallPaperStyle", "-32768"}}, {}, "(なし)", 32767, -32768},
         {{{"Wallpaper", longPath}}, {}, longPath.substr(0, 260), 1, 1},
-        {{{"Wallpaper", "C:\\old.bmp"}, {"TileWallpaper", "1"}},
-         {{"Wallpaper", "C:\\写真\\海.jpg"}, {"TileWallpaper", "0"}, {"WallpaperStyle", "2"}}, "C:\\写真\\海.jpg", 0, 2},
+        {old, {{"Wallpaper", "C:\\写真\\海.jpg"}, {"TileWallpaper", "0"}, {"WallpaperStyle", "2"}}, "C:\\写真\\海.jpg", 0, 2},
         {{{"TileWallpaper", "1"}, {"WallPaperStyle", "2"}}, {{"Wallpaper", "C:\\a.jpg"}}, "C:\\a.jpg", 0, 0},
         {{}, {{"Wallpaper", "C:\\a.jpg"}, {"TileWallpaper", "70000"}, {"WallpaperStyle", "-1"}}, "C:\\a.jpg", 0, -1},
-        {{{"Wallpaper", "C:\\old.bmp"}}, {{"Wallpaper", "C:\\Pictures\\sunset"}}, "C:\\Pictures\\sunset", 0, 0},
-        {{{"Wallpaper", "C:\\old.bmp"}, {"TileWallpaper", "0"}}, {{"TileWallpaper", "1"}, {"Wallpaper", ""}},
-         "C:\\old.bmp", 0, 1},
+        {old, {{"Wallpaper", "C:\\Pictures\\sunset"}}, "C:\\Pictures\\sunset", 0, 0},
+        {old, {{"TileWallpaper", "0"}, {"Wallpaper", ""}}, "C:\\old.bmp", 1, 2},
+        {old, {{"Wallpaper", "C:\\w\\page.HTM"}, {"TileWallpaper", "0"}}, "C:\\old.bmp", 1, 2},  // a page
+        {old, {{"Wallpaper", "C:\\w\\page.Html"}}, "C:\\old.bmp", 1, 2}, {old, {{"Wallpaper", "C:\\d.htm\\p.htm"}}, "C:\\old.bmp", 1, 2},
+        {old, {{"Wallpaper", "C:\\site.htm\\pic"}}, "C:\\site.htm\\pic", 0, 0}, {old, {{"Wallpaper", "C:\\p.htmlx"}}, "C:\\p.htmlx", 0, 0},
+        {old, {{"Wallpaper", "C:\\x.html.jpg"}}, "C:\\x.html.jpg", 0, 0}, {old, {{"Wallpaper", "C:\\p.ht"}}, "C:\\p.ht", 0, 0},
     };
     for (const auto& c : cases) {
         fakes::FakeProfileFile profile;
         fakes::FakeRegistry registry;
         for (const auto& [key, value] : c.desktop) profile.Put("WIN.INI", "Desktop", key, value);
         for (const auto& [name, value] : c.reg) registry.PutString(RootKey::CurrentUser, kDesktopGeneralKey, name, value);
+        registry.PutString(RootKey::LocalMachine, kDesktopGeneralKey, "Wallpaper", "C:\\machine.jpg");  // never seen
+        profile.Put("WIN.INI", "Desktop", "Pattern", "  170 85  ");
+        profile.Put("WIN.INI", "colors", "BackGround", c.tile == 0 ? "255 255 255" : "-1");
         const WallpaperInfo info = GetWallpaperInfo(profile, registry);
         EXPECT_EQ(info.wallpaper, c.wallpaper);
         EXPECT_EQ(info.tileWallpaper, c.tile) << c.wallpaper;
         EXPECT_EQ(info.wallpaperStyle, c.style) << c.wallpaper;
-    }
-}
-
-TEST(GetWallpaperInfo, HtmlPagesLeaveTheProfileInForceAndPatternAndColourAreTheProfilesAlways) {
-    fakes::FakeProfileFile profile;
-    fakes::FakeRegistry registry;
-    profile.Put("WIN.INI", "Desktop", "Wallpaper", "C:\\old.bmp");
-    profile.Put("WIN.INI", "Desktop", "WallPaperStyle", "2");
-    profile.Put("WIN.INI", "Desktop", "Pattern", "  170 85  ");
-    profile.Put("WIN.INI", "colors", "BackGround", "255 255 255");
-    registry.PutString(RootKey::LocalMachine, kDesktopGeneralKey, "Wallpaper", "C:\\machine.jpg");
-    EXPECT_EQ(GetWallpaperInfo(profile, registry).wallpaper, "C:\\old.bmp");
-    for (const char* page : {"C:\\w\\page.HTM", "C:\\w\\page.Html", "C:\\pics.d\\page.htm"}) {
-        registry.PutString(RootKey::CurrentUser, kDesktopGeneralKey, "Wallpaper", page);
-        const WallpaperInfo info = GetWallpaperInfo(profile, registry);
-        EXPECT_EQ(info.wallpaper, "C:\\old.bmp") << page;
-        EXPECT_EQ(info.wallpaperStyle, 2) << page;
-    }
-    for (const char* picture : {"C:\\site.htm\\pic", "C:\\page.htmlx", "C:\\x.html.jpg", "C:\\page.ht"}) {
-        registry.PutString(RootKey::CurrentUser, kDesktopGeneralKey, "Wallpaper", picture);
-        const WallpaperInfo info = GetWallpaperInfo(profile, registry);
-        EXPECT_EQ(info.wallpaper, picture);
         EXPECT_EQ(info.pattern, "  170 85  ");
-        EXPECT_EQ(info.backColor, 16777215);
+        EXPECT_EQ(info.backColor, c.tile == 0 ? 16777215 : kDesktopColour);
     }
-    profile.Remove("WIN.INI", "colors", "BackGround");
-    EXPECT_EQ(GetWallpaperInfo(profile, registry).backColor, kDesktopColour);
 }
 
 }  // namespace

@@ -55,23 +55,15 @@ TEST_F(WallpaperWatch, FoldersAreOpenedOncePerPathAgainAfterABreakAndWhenTheirDr
         bool open, watching;
         int recompositions;
     } cases[] = {
-        {"a a a", "a", true, true, 0},
-        {"fail a a a", "a", true, false, 0},  // a share that is gone is not asked at every repaint
-        {"fail a a b", "a b", true, false, 0},
-        {"slow a a a", "a", true, false, 0},  // no composition waits for the folder
-        {"slow a a Opened", "a", true, true, 0},
-        {"a Broken", "a", true, false, 0},
+        {"a a a", "a", true, true, 0}, {"fail a a a", "a", true, false, 0},  // a share that is gone is asked once
+        {"fail a a b", "a b", true, false, 0}, {"slow a a a", "a", true, false, 0},  // no composition waits for it
+        {"slow a a Opened", "a", true, true, 0}, {"a Broken", "a", true, false, 0},
         {"a Broken a a", "a a", true, true, 0},  // set up again at the next composition, once
-        {"a Leaving", "a", false, false, 0},     // the drive is let go
-        {"a Leaving a Back", "a a", true, true, 0},
-        {"fail a Back", "a a", true, false, 0},
-        {"a Back Opened", "a", true, true, 0},
-        {"a none Back Broken Changed", "a", false, false, 0},
-        {"a Changed other Changed", "a", true, true, 0},
-        {"a touch Changed Changed", "a", true, true, 1},
-        {"a touch Broken", "a a", true, true, 1},
-        {"fail a touch Back", "a a", true, false, 0},
-        {"fail a touch ok Back", "a a", true, true, 1},  // the drive is back with the file
+        {"a Leaving", "a", false, false, 0}, {"a Leaving a Back", "a a", true, true, 0},  // the drive let go, taken up again
+        {"fail a Back", "a a", true, false, 0}, {"a Back Opened", "a", true, true, 0},
+        {"a none Back Broken Changed", "a", false, false, 0}, {"a Changed other Changed", "a", true, true, 0},
+        {"a touch Changed Changed", "a", true, true, 1}, {"a touch Broken", "a a", true, true, 1},
+        {"fail a touch Back", "a a", true, false, 0}, {"fail a touch ok Back", "a a", true, true, 1},  // back with the file
     };
     for (const auto& c : cases) {
         watch.answer = FolderEvent::Opened;

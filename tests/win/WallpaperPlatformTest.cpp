@@ -1,5 +1,5 @@
-// The small platform services of the miniature against the real system: file stamps, the
-// environment, the folder watch waiting in the message loop, and the painting of the elements.
+// The miniature's own parts of the system: the folder watch waiting in the message loop, the
+// loop's turns, and the painting of the tiles.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,8 +10,6 @@
 
 #include "PictureFiles.h"
 #include "platform/Scene.h"
-#include "platform/win32/Environment.h"
-#include "platform/win32/FileFacts.h"
 #include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MessageLoop.h"
@@ -26,27 +24,6 @@ using testing::ScratchFolder;
 
 void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-TEST(FileFactsAndEnvironment, StampsOfFilesOnlyAndVariablesExpandedWhole) {
-    ScratchFolder folder(L"lumbra-stamps");
-    const std::string path = Narrow((folder / L"a.bin").wstring());
-    WriteText(folder / L"a.bin", "12345");
-    Win32FileFacts facts;
-    const auto first = facts.Stamp(path);
-    ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->size, 5u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    WriteText(folder / L"a.bin", "54321");  // the same length: only the time tells
-    EXPECT_NE(facts.Stamp(path), first);
-    for (const std::string& none : {Narrow(folder.path().wstring()), path + ".missing", std::string()}) EXPECT_FALSE(facts.Stamp(none));
-
-    ::SetEnvironmentVariableW(L"LUMBRA_TEST_PICS", L"C:\\写真");
-    ::SetEnvironmentVariableW(L"LUMBRA_TEST_LONG", std::wstring(5000, L'x').c_str());
-    Win32Environment env;
-    EXPECT_EQ(env.ExpandVariables("%lumbra_test_pics%\\a.bmp"), "C:\\写真\\a.bmp");
-    EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_LONG%"), std::string(5000, 'x'));
-    EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_UNSET%"), "%LUMBRA_TEST_UNSET%");
 }
 
 using platform::FolderEvent;
