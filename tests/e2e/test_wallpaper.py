@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""The miniature of the desktop background as the panel shows it: every layout, files that are
-gone, damaged or hostile, Windows' copy of a wallpaper that is gone, a one-pixel picture tiled
-without a memory cost, following SPI_SETDESKWALLPAPER and a file rewritten in place, and a
-double-click on the picture opening the wallpaper file."""
+# The miniature of the desktop background as the panel shows it: every layout, files that are
+# gone, damaged or hostile, Windows' copy of a wallpaper that is gone, a one-pixel picture tiled
+# without a memory cost, following SPI_SETDESKWALLPAPER and a file rewritten in place, and a
+# double-click on the picture opening the wallpaper file.
 
 import math
 import struct
@@ -54,8 +54,8 @@ def write_jpeg(path: Path, w, h, colour) -> None:
 
 
 def wall_rect(mode: str, panel: Rect, picture: tuple[int, int]) -> Rect:
-    """Where imgWall stands in the panel, worked out as the program does (twips in single
-    precision, whole pixels); for "tile" the first tile."""
+    # Where imgWall stands in the panel, worked out as the program does (twips in single
+    # precision, whole pixels); for "tile" the first tile.
     def f32(x):
         return struct.unpack("f", struct.pack("f", x))[0]
 
@@ -84,14 +84,14 @@ def quadrant_regions(wall: Rect) -> list:
 
 
 def background_regions(wall: Rect, panel: Rect) -> list:
-    """The four bands of the panel around the picture."""
+    # The four bands of the panel around the picture.
     around = [Rect(0, 0, panel.width, wall.top), Rect(0, wall.bottom, panel.width, panel.height),
               Rect(0, wall.top, wall.left, wall.bottom), Rect(wall.right, wall.top, panel.width, wall.bottom)]
     return [(r, BACKGROUND) for r in around if r.width >= 3 and r.height >= 3]
 
 
 class WallpaperTestCase(LumbraTestCase):
-    """Each test starts with no wallpaper, the test background colour, and a folder of pictures."""
+    # Each test starts with no wallpaper, the test background colour, and a folder of pictures.
 
     def setUp(self) -> None:
         super().setUp()
@@ -109,13 +109,13 @@ class WallpaperTestCase(LumbraTestCase):
         self.session.probe("reg-delete", GENERAL_KEY, check=False)
 
     def picture(self, name: str, data: bytes | None) -> str:
-        """The file written (None: left out), as the settings name it."""
+        # The file written (None: left out), as the settings name it.
         if data is not None:
             (self.folder / name).write_bytes(data)
         return self.session.windows_path(self.folder / name)
 
     def set_wallpaper(self, windows_path: str, tile: int, style: int) -> None:
-        """As the display settings write them: WIN.INI [Desktop], then WM_SETTINGCHANGE."""
+        # As the display settings write them: WIN.INI [Desktop], then WM_SETTINGCHANGE.
         for key, value in (("Wallpaper", windows_path), ("TileWallpaper", tile), ("WallPaperStyle", style)):
             self.session.profile_set("WIN.INI", "Desktop", key, str(value))
         self.session.broadcast_setting_change()
@@ -125,8 +125,8 @@ class WallpaperTestCase(LumbraTestCase):
         return program, self.settled_window(program).panel.rect
 
     def mismatches(self, program, regions) -> list:
-        """Points near the middle and the corners of each region (panel coordinates) that do not
-        show its colour."""
+        # Points near the middle and the corners of each region (panel coordinates) that do not
+        # show its colour.
         panel = program.window().panel.rect
         points, expected = [], []
         for region, colour in regions:
@@ -211,8 +211,8 @@ class Layouts(WallpaperTestCase):
 
 
 class OpeningTheWallpaper(WallpaperTestCase):
-    """A type of the tests' own opens with lumbra_openhandler.exe, which leaves a marker naming
-    the file it was given."""
+    # A type of the tests' own opens with lumbra_openhandler.exe, which leaves a marker naming
+    # the file it was given.
 
     def setUp(self) -> None:
         super().setUp()
