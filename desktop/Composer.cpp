@@ -55,9 +55,8 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
     platform::TileGrid& tiles = panel.Tiles();
 
     wall->SetVisible(false);
-    // The previous composition's tiles go.
-    tiles.columns = 0;
-    tiles.rows = 0;
+    // The previous composition's tiles go, and their picture with them.
+    tiles.columns = tiles.rows = 0;
     tiles.cell.SetPicture(nullptr);
 
     const std::string path = ExpandWallpaperPath(info.wallpaper, s_.environment);

@@ -122,7 +122,9 @@ TEST_F(Composition, TilesAreOneGridWithOneMoreColumnAndRowThatGoesWhenTheModeCha
     EXPECT_EQ(composer.tileColumns, 257);
     EXPECT_EQ(Tile(5 + 257 * 3), "75,450 15x150 shown");
     EXPECT_EQ(Describe(Wall().Picture()), "1x10");
+    const std::weak_ptr<const platform::Picture> line = Wall().Picture();
     Compose("C:\\w\\big.bmp", 0, 0);
+    EXPECT_TRUE(line.expired());
     EXPECT_FALSE(composer.tilesShown);
     EXPECT_EQ(panel.Tiles().Count(), 0u);
     EXPECT_EQ(Describe(Wall()), "1680,1200 480x480 shown");

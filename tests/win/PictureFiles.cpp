@@ -53,7 +53,6 @@ std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels
         FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache))) {
         return {};
     }
-    const WICPixelFormatGUID given = alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
     for (const Pixels& p : frames) {
         std::vector<std::uint8_t> bytes;
         for (const Rgba& c : p.data) {
@@ -62,19 +61,14 @@ std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels
         }
         ComPtr<IWICBitmapFrameEncode> frame;
         ComPtr<IPropertyBag2> options;
-        ComPtr<IWICBitmap> source;
-        ComPtr<IWICFormatConverter> converter;
-        WICPixelFormatGUID format = given;  // the encoder may want another
+        WICPixelFormatGUID format = alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
+        const WICPixelFormatGUID given = format;
         if (FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get())) ||
             FAILED(frame->SetSize(static_cast<UINT>(p.width), static_cast<UINT>(p.height))) ||
-            FAILED(frame->SetPixelFormat(&format)) ||
-            FAILED(factory->CreateBitmapFromMemory(static_cast<UINT>(p.width), static_cast<UINT>(p.height), given,
-                                                   static_cast<UINT>(p.width) * (alpha ? 4 : 3), static_cast<UINT>(bytes.size()),
-                                                   bytes.data(), &source)) ||
-            FAILED(factory->CreateFormatConverter(&converter)) ||
-            FAILED(converter->Initialize(source.Get(), format, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                         WICBitmapPaletteTypeCustom)) ||
-            FAILED(frame->WriteSource(converter.Get(), nullptr)) || FAILED(frame->Commit())) {
+            FAILED(frame->SetPixelFormat(&format)) || format != given ||
+            FAILED(frame->WritePixels(static_cast<UINT>(p.height), static_cast<UINT>(p.width) * (alpha ? 4 : 3),
+                                      static_cast<UINT>(bytes.size()), bytes.data())) ||
+            FAILED(frame->Commit())) {
             return {};
         }
     }

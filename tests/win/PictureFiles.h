@@ -32,7 +32,7 @@ inline constexpr Rgba kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhi
 
 std::vector<std::uint8_t> BmpBytes(const Pixels& p);  // 24-bit, bottom-up
 // Through the WIC encoder of the container (GUID_ContainerFormatJpeg, ...Png, ...Tiff), one frame
-// each; with alpha, 32-bit with transparency. Empty when the encoder is missing.
+// each, 24-bit or with alpha 32-bit. Empty when the encoder is missing or wants another format.
 std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels>& frames, bool alpha = false);
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
