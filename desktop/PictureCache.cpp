@@ -48,11 +48,6 @@ PictureCache::PictureCache(platform::PictureLoader& loader, platform::FileFacts&
 
 void PictureCache::Clear() { entry_.reset(); }
 
-bool PictureCache::Changed(std::string_view path) {
-    if (!entry_ || entry_->path != path) return true;
-    return files_.Stamp(path) != entry_->stamp;
-}
-
 void PictureCache::Decode(const SizeFor& sizeFor) {
     Entry& e = *entry_;
     // The old copies go before the new one is made.
@@ -99,8 +94,7 @@ PictureCache::Result PictureCache::Get(std::string_view path, const SizeFor& siz
     if (e.masterSize == shown) {
         e.shown = e.master;
     } else {
-        e.shown.reset();
-        ++scales_;
+        e.shown.reset();  // the old copy goes before the new one is made
         e.shown = loader_.Scale(e.master, shown);
         if (!e.shown) return {platform::PictureStatus::NotAPicture, e.natural, nullptr};
     }

@@ -37,8 +37,11 @@ TEST(CompositionRules, ModesLayoutsAndTheExpansionOfThePath) {
     env.Set("ODD", "C:\\50%off");
     const std::pair<const char*, std::string> paths[] = {
         {"C:\\%D%\\%D%.bmp", "C:\\X\\X.bmp"}, {"%NOSUCH%\\a.bmp", "(なし)"}, {"%D%\\%D2%.bmp", "(なし)"},
-        {"%ODD%\\a.bmp", "(なし)"},           {"C:\\100%\\a.bmp", "C:\\100%\\a.bmp"}, {"(なし)", "(なし)"}};
+        {"%ODD%\\a.bmp", "(なし)"},           {"C:\\100%\\a.bmp", "C:\\100%\\a.bmp"}, {"(なし)", "(なし)"},
+        {"a%D%b%D%", "aXbX"}};
     for (const auto& [path, expanded] : paths) EXPECT_EQ(ExpandWallpaperPath(path, env), expanded) << path;
+    const PanelMetrics panel{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
+    EXPECT_FLOAT_EQ(WallSize(Layout::Fill, {0.0f, 9000.0f}, panel).width, 0.0f);  // no picture to fill with
 }
 
 class Composition : public ::testing::Test, protected fakes::WallpaperWorld {
@@ -80,7 +83,7 @@ TEST_F(Composition, EachLayoutPlacesImgWallWithACopyOfExactlyTheShownSize) {
         {600, 1200, 0, 6, "1200,0 1440x2880 shown", "96x192"},
         {1200, 600, 0, 10, "-960,0 5760x2880 shown", "384x192"},  // fill, cut at both sides
         {600, 1200, 0, 22, "0,-2400 3840x7680 shown", "256x512"},  // span on one screen is fill
-        {2, 2, 0, 0, "1920,1440 15x15 shown", "1x1"},              // one pixel at the least
+        {40, 1, 0, 0, "1845,1440 150x15 shown", "10x1"},          // one pixel at the least
     };
     for (const auto& c : cases) {
         const std::string path = "C:\\w\\" + std::to_string(c.width) + "-" + std::to_string(c.style) + ".jpg";
@@ -229,12 +232,15 @@ TEST_F(PictureCaching, EachFileVersionIsDecodedOnceWithHeadroomAndScaledInMemory
     Compose("C:\\w\\4k.jpg", 0, 2);
     EXPECT_EQ(Describe(Wall().Picture()), "230x173");
     EXPECT_EQ(files.loads, 1);
-    Compose("C:\\w\\4k.jpg", 0, 0);  // centre: more than the master holds
-    EXPECT_EQ(Describe(Wall().Picture()), "863x486");
+    metrics.height = 6000.0f;  // stretched over 230 x 400: taller than the master
+    Compose("C:\\w\\4k.jpg", 0, 2);
     EXPECT_EQ(files.loads, 2);
+    Compose("C:\\w\\4k.jpg", 0, 0);  // centre: more than the new master holds
+    EXPECT_EQ(Describe(Wall().Picture()), "863x1125");
+    EXPECT_EQ(files.loads, 3);
     files.Touch("C:\\w\\4k.jpg");  // rewritten in place
     Compose("C:\\w\\4k.jpg", 0, 0);
-    EXPECT_EQ(files.loads, 3);
+    EXPECT_EQ(files.loads, 4);
     files.PutPicture("C:\\w\\other.jpg", 800, 600);
     std::weak_ptr<const platform::Picture> old = Wall().Picture();
     Compose("C:\\w\\other.jpg");
