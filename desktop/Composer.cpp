@@ -22,8 +22,9 @@ public:
 
 class NoWatch final : public platform::FolderWatch {
 public:
-    bool Watch(std::string_view, std::function<void()>) override { return false; }
-    void Stop() override {}
+    void Listen(std::function<void(platform::FolderEvent)>) override {}
+    void Open(std::string_view) override {}
+    void Close() override {}
 };
 
 class NoShell final : public platform::ShellLauncher {
@@ -32,8 +33,6 @@ public:
 };
 
 }  // namespace
-
-std::string TileName(std::size_t index) { return std::string(kTilePrefix) + std::to_string(index); }
 
 const WallpaperServices& NoWallpaperServices() {
     static NoEnvironment environment;
@@ -45,43 +44,20 @@ const WallpaperServices& NoWallpaperServices() {
 }
 
 Composer::Composer(WallpaperServices services, std::function<void()> fileChanged)
-    : s_(services), fileChanged_(std::move(fileChanged)), cache_(services.pictures, services.files) {}
-
-Composer::~Composer() {
-    // The watch's callback refers to this object.
-    if (watching_) s_.watch.Stop();
-}
-
-std::vector<platform::ImageElement*> Composer::TakeTiles(platform::Scene& panel) {
-    std::vector<platform::ImageElement*> standing;
-    if (!tilesShown) return standing;
-    if (&panel == tilesScene_) standing = std::move(tileImages);
-    tileImages.assign(1, nullptr);
-    if (standing.empty()) {
-        const std::int64_t count = static_cast<std::int64_t>(tileColumns) * tileRows;
-        for (std::int64_t i = 0; i < count; ++i) panel.Remove(TileName(static_cast<std::size_t>(i)));
-    }
-    return standing;
-}
-
-void Composer::RemoveTiles(platform::Scene& panel, const std::vector<platform::ImageElement*>& standing,
-                           std::size_t from) {
-    for (std::size_t i = from; i < standing.size(); ++i) {
-        if (standing[i] != nullptr) panel.Remove(TileName(i));
-    }
-}
+    : s_(services), fileChanged_(std::move(fileChanged)), cache_(services.pictures, services.files),
+      watch_(services.watch, [this] { CheckFile(); }) {}
 
 void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const PanelMetrics& metrics) {
     platform::ImageElement* wall = panel.Find(kWallElement);
     if (wall == nullptr) wall = &panel.Add(kWallElement);
     platform::ImageElement* holder = panel.Find(kWallHolder);
     if (holder == nullptr) holder = &panel.Add(kWallHolder);
+    platform::TileGrid& tiles = panel.Tiles();
 
     wall->SetVisible(false);
-    // The previous composition's tiles go. Those that a tiled composition needs again under the
-    // same name are taken over below instead of being destroyed and made anew: the same
-    // elements, names, geometry and order result, without thousands of allocations per repaint.
-    std::vector<platform::ImageElement*> standing = TakeTiles(panel);
+    // The previous composition's tiles go, and their picture with them.
+    tiles.columns = tiles.rows = 0;
+    tiles.cell.SetPicture(nullptr);
 
     const std::string path = ExpandWallpaperPath(info.wallpaper, s_.environment);
     Layout layout = LayoutOfMode(CompositionMode(info.wallpaperStyle, info.tileWallpaper));
@@ -90,10 +66,19 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
     // picWall measures the picture; the cache hands over the copy at the shown size, decoded
     // only when the file or the needed size changed.
     PictureCache::Result picture;
+    shownStamp_.reset();
     if (path == kNoWallpaper) {
         cache_.Clear();
     } else {
-        picture = cache_.Get(path, [&](platform::PixelSize natural) {
+        shownStamp_ = s_.files.Stamp(path);
+        std::string source = path;
+        // Windows goes on showing its own copy of a wallpaper whose file is gone (deleted, moved,
+        // on a drive that is not there).
+        if (!shownStamp_) {
+            std::string copy = s_.environment.ExpandVariables(kTranscodedWallpaper);
+            if (s_.files.Stamp(copy)) source = std::move(copy);
+        }
+        picture = cache_.Get(source, [&](platform::PixelSize natural) {
             return ShownPixels(WallSize(layout, NaturalTwips(natural, metrics.screen), metrics), metrics);
         });
     }
@@ -116,79 +101,45 @@ void Composer::Compose(platform::Scene& panel, const WallpaperInfo& info, const 
 
     const float width = wall->Width();
     const float height = wall->Height();
+    tilesShown = layout == Layout::Tile;
     switch (layout) {
     case Layout::Centre:
     case Layout::Fit:
     case Layout::Fill:
         wall->SetLeft((metrics.width - width) / 2.0f);
         wall->SetTop((metrics.height - height) / 2.0f);
-        tilesShown = false;
         break;
     case Layout::Stretch:
         wall->SetLeft(0.0f);
         wall->SetTop(0.0f);
-        tilesShown = false;
         break;
-    case Layout::Tile: {
-        tilesShown = true;
+    case Layout::Tile:
+        // One element describes them all: the names and places of the tiles follow from it.
         tileColumns = static_cast<std::int32_t>(std::floor(static_cast<double>(metrics.width) / width)) + 1;
         tileRows = static_cast<std::int32_t>(std::floor(static_cast<double>(metrics.height) / height)) + 1;
-        tileImages.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), nullptr);
-        for (std::int32_t r = 0; r < tileRows; ++r) {
-            for (std::int32_t c = 0; c < tileColumns; ++c) {
-                const std::size_t index = static_cast<std::size_t>(r) * tileColumns + c;
-                platform::ImageElement& tile = index < standing.size() && standing[index] != nullptr
-                                                   ? *standing[index]
-                                                   : panel.Add(TileName(index));
-                tileImages[index] = &tile;
-                tile.SetVisible(false);
-                tile.SetStretch(true);
-                tile.SetWidth(width);
-                tile.SetHeight(height);
-                tile.SetLeft(width * static_cast<float>(c));
-                tile.SetTop(height * static_cast<float>(r));
-                // Taken-over tiles mostly show the same copy already.
-                if (tile.Picture() != picture.picture) tile.SetPicture(picture.picture);
-            }
-        }
-        RemoveTiles(panel, standing, tileImages.size());
-        tilesScene_ = &panel;
+        tiles.prefix = kTilePrefix;
+        tiles.cell = platform::ImageElement(std::string(kTilePrefix) + "0", *wall);
+        tiles.cell.SetLeft(0.0f);
+        tiles.cell.SetTop(0.0f);
+        tiles.cell.SetStretch(true);
+        tiles.cell.SetPicture(picture.picture);
+        tiles.columns = tileColumns;
+        tiles.rows = tileRows;
         break;
     }
-    }
-    if (!tilesShown) RemoveTiles(panel, standing, 0);
 
     holder->SetPicture(nullptr);
     wall->SetStretch(true);
     wall->SetPicture(picture.picture);
-
-    if (tilesShown) {
-        for (platform::ImageElement* tile : tileImages) {
-            if (tile != nullptr) tile->SetVisible(true);
-        }
-    } else {
-        wall->SetVisible(true);
-    }
+    // The new tiles are shown together, or imgWall alone.
+    (tilesShown ? tiles.cell : *wall).SetVisible(true);
 
     shownPath_ = path;
-    Follow(path);
+    watch_.Follow(path);
 }
 
-void Composer::Follow(const std::string& path) {
-    if (path == kNoWallpaper) {
-        if (watching_) s_.watch.Stop();
-        watching_ = false;
-        watchedPath_.clear();
-        return;
-    }
-    if (watching_ && path == watchedPath_) return;
-    watchedPath_ = path;
-    watching_ = s_.watch.Watch(path, [this] { OnFolderChanged(); });
-}
-
-void Composer::OnFolderChanged() {
-    if (!watching_ || shownPath_ != watchedPath_) return;
-    if (cache_.Changed(watchedPath_) && fileChanged_) fileChanged_();
+void Composer::CheckFile() {
+    if (shownPath_ != kNoWallpaper && s_.files.Stamp(shownPath_) != shownStamp_ && fileChanged_) fileChanged_();
 }
 
 }  // namespace lumbra::desktop

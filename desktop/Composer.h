@@ -4,9 +4,9 @@
 //
 // The elements are those of the window: imgWall (the shown wallpaper, and in tile mode the
 // hidden size template of the tiles), picWall (the hidden holder that measures the picture's
-// natural size) and the tiles "imgTile0", "imgTile1", ... created and removed here. Every
-// composition starts again from the settings; the picture itself comes from a cache, so a
-// composition at an unchanged size and file decodes nothing, and every tile shows the one copy.
+// natural size) and the panel's grid of tiles "imgTile0", "imgTile1", ... Every composition
+// starts again from the settings; the picture itself comes from a cache, so a composition at an
+// unchanged size and file decodes nothing, and every tile shows the one copy.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,6 +14,7 @@
 
 #include "desktop/Composition.h"
 #include "desktop/PictureCache.h"
+#include "desktop/WallpaperWatch.h"
 #include "desktop/modMain.h"
 #include "platform/Environment.h"
 #include "platform/FileFacts.h"
@@ -27,9 +28,8 @@ namespace lumbra::desktop {
 inline constexpr std::string_view kWallElement = "imgWall";
 inline constexpr std::string_view kWallHolder = "picWall";
 inline constexpr std::string_view kTilePrefix = "imgTile";
-
-// "imgTile" + the decimal index.
-std::string TileName(std::size_t index);
+// Where Windows keeps its own copy of the wallpaper it shows (a file without extension).
+inline constexpr std::string_view kTranscodedWallpaper = "%APPDATA%\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
 
 // What the miniature and the double-click need of the platform.
 struct WallpaperServices {
@@ -48,41 +48,33 @@ public:
     // fileChanged runs (on the user-interface thread) when the wallpaper file of the last
     // composition was rewritten, created or removed without any settings change.
     Composer(WallpaperServices services, std::function<void()> fileChanged);
-    ~Composer();
     Composer(const Composer&) = delete;
     Composer& operator=(const Composer&) = delete;
 
-    // One composition: the colour, then the wallpaper in its layout; the tiles of the previous
-    // composition go first.
+    // One composition: the colour, then the wallpaper in its layout. A wallpaper file that is
+    // gone shows the copy Windows keeps of it, as the desktop does.
     void Compose(platform::Scene& panel, const WallpaperInfo& info, const PanelMetrics& metrics);
 
-    // The tiles of the last tiled composition.
+    // The tiles of the last tiled composition, standing in the panel's grid.
     bool tilesShown = false;
-    std::vector<platform::ImageElement*> tileImages;
     std::int32_t tileColumns = 0;
     std::int32_t tileRows = 0;
 
     // The wallpaper path of the last composition, its environment variable expanded.
     const std::string& ShownPath() const { return shownPath_; }
-    // The folder watch follows ShownPath(): true while one is in place.
-    bool Watching() const { return watching_; }
+    // The folder watch follows ShownPath(): true while it is in place.
+    bool Watching() const { return watch_.Watching(); }
     const PictureCache& Cache() const { return cache_; }
 
 private:
-    // Ends the previous tiles' standing: hands over those of this panel for reuse and removes
-    // any it cannot hand over.
-    std::vector<platform::ImageElement*> TakeTiles(platform::Scene& panel);
-    void RemoveTiles(platform::Scene& panel, const std::vector<platform::ImageElement*>& standing, std::size_t from);
-    void Follow(const std::string& path);
-    void OnFolderChanged();
+    void CheckFile();
 
     WallpaperServices s_;
     std::function<void()> fileChanged_;
     PictureCache cache_;
-    std::string shownPath_;
-    std::string watchedPath_;
-    bool watching_ = false;
-    const platform::Scene* tilesScene_ = nullptr;  // the panel the tiles stand in
+    std::string shownPath_ = std::string(kNoWallpaper);
+    std::optional<platform::FileStamp> shownStamp_;
+    WallpaperWatch watch_;  // last: its reports use the members above
 };
 
 }  // namespace lumbra::desktop

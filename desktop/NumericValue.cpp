@@ -32,18 +32,15 @@ int DigitValue(char c, int radix) {
 // &H and &O integers take the narrowest of 16 and 32 bits that holds their digits, as two's
 // complement: &HFFFF is -1, &H10000 is 65536.
 double RadixValue(std::string_view s, int radix) {
-    std::uint64_t value = 0;
-    bool any = false;
+    std::uint64_t value = 0;  // no digits at all read as 0
     for (char c : s) {
         int d = DigitValue(c, radix);
         if (d < 0) break;
-        any = true;
         if (value > (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(d)) / radix) {
             return std::numeric_limits<double>::infinity();
         }
         value = value * radix + static_cast<unsigned>(d);
     }
-    if (!any) return 0.0;
     if (value <= 0xFFFFu) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     if (value <= 0xFFFFFFFFu) return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     return static_cast<double>(value);

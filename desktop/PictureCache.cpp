@@ -19,8 +19,13 @@ platform::PixelSize CappedCopySize(platform::PixelSize shown) {
     if (shown.Empty()) return {};
     const double pixels = static_cast<double>(shown.width) * shown.height;
     if (pixels <= static_cast<double>(PictureCache::kMaxCopyPixels)) return shown;
-    const double k = std::sqrt(static_cast<double>(PictureCache::kMaxCopyPixels) / pixels);
-    return {std::max(1, static_cast<int>(shown.width * k)), std::max(1, static_cast<int>(shown.height * k))};
+    const double most = static_cast<double>(PictureCache::kMaxCopyPixels);
+    const double k = std::sqrt(most / pixels);
+    // A side that the proportions would leave without a pixel keeps one, and the other side then
+    // takes only what the cap leaves it.
+    const int height = std::max(1, static_cast<int>(shown.height * k));
+    const int width = std::max(1, static_cast<int>(std::min(shown.width * k, most / height)));
+    return {width, std::min(height, static_cast<int>(most / width))};
 }
 
 platform::PixelSize MasterSize(platform::PixelSize shown, platform::PixelSize natural) {
@@ -42,11 +47,6 @@ PictureCache::PictureCache(platform::PictureLoader& loader, platform::FileFacts&
     : loader_(loader), files_(files) {}
 
 void PictureCache::Clear() { entry_.reset(); }
-
-bool PictureCache::Changed(std::string_view path) {
-    if (!entry_ || entry_->path != path) return true;
-    return files_.Stamp(path) != entry_->stamp;
-}
 
 void PictureCache::Decode(const SizeFor& sizeFor) {
     Entry& e = *entry_;
@@ -94,8 +94,7 @@ PictureCache::Result PictureCache::Get(std::string_view path, const SizeFor& siz
     if (e.masterSize == shown) {
         e.shown = e.master;
     } else {
-        e.shown.reset();
-        ++scales_;
+        e.shown.reset();  // the old copy goes before the new one is made
         e.shown = loader_.Scale(e.master, shown);
         if (!e.shown) return {platform::PictureStatus::NotAPicture, e.natural, nullptr};
     }

@@ -42,16 +42,11 @@ public:
     // damaged, not a picture or implausibly large gives no picture until it changes.
     Result Get(std::string_view path, const SizeFor& sizeFor);
 
-    // The file differs from what the cache last read of it (written, resized, created or
-    // removed). True for a path the cache does not hold.
-    bool Changed(std::string_view path);
-
     // Forgets the file and frees its copies.
     void Clear();
 
-    // For tests and the benchmark: how often the file was decoded and a copy scaled.
+    // How often a file was decoded.
     int Decodes() const { return decodes_; }
-    int Scales() const { return scales_; }
 
 private:
     struct Entry {
@@ -74,7 +69,6 @@ private:
     platform::FileFacts& files_;
     std::optional<Entry> entry_;
     int decodes_ = 0;
-    int scales_ = 0;
 };
 
 // The size of a copy for a shown size: at most kMaxCopyPixels, the proportions kept.

@@ -1,14 +1,14 @@
 #pragma once
-// The element model of the picture panel: a background colour and named image elements, kept
-// between compositions and painted by the window. Positions and sizes are twips; like the
-// window system's own elements, each takes whole screen pixels, so reading a value back gives
-// the size the element actually took.
+// The element model of the picture panel: a background colour, named image elements and a grid
+// of tiles, kept between compositions and painted by the window. Positions and sizes are twips;
+// like the window system's own elements, each takes whole screen pixels, so reading a value back
+// gives the size the element actually took.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lumbra::platform {
@@ -26,10 +26,13 @@ public:
 };
 using PictureRef = std::shared_ptr<const Picture>;
 
-class Scene;
-
 class ImageElement {
 public:
+    ImageElement(std::string name, float twipsPerPixelX, float twipsPerPixelY)
+        : name_(std::move(name)), tppX_(twipsPerPixelX), tppY_(twipsPerPixelY) {}
+    // A copy of `like` under another name.
+    ImageElement(std::string name, const ImageElement& like) : ImageElement(like) { name_ = std::move(name); }
+
     const std::string& Name() const { return name_; }
     float Left() const { return left_; }
     float Top() const { return top_; }
@@ -54,14 +57,9 @@ public:
     int PixelHeight() const;
 
 private:
-    friend class Scene;
-    ImageElement(std::string name, float tppX, float tppY)
-        : name_(std::move(name)), tppX_(tppX), tppY_(tppY) {}
-
     std::string name_;
     float tppX_;
     float tppY_;
-    std::size_t slot_ = 0;  // position in the scene's painting order
     float left_ = 0.0f;
     float top_ = 0.0f;
     float width_ = 0.0f;
@@ -71,6 +69,22 @@ private:
     PictureRef picture_;
 };
 
+// One picture repeated in columns and rows, described once: the tile of index i (row by row)
+// is named prefix + i and stands at its column and row times the cell's size from the cell's
+// place. A tile exists only when it is asked for, so a million of them cost no more than one.
+struct TileGrid {
+    std::string prefix;
+    ImageElement cell;  // the first tile: size, place, picture, visibility and stretching of all
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+
+    std::size_t Count() const;
+    // The tile of that index, or nothing beyond the last.
+    std::optional<ImageElement> Tile(std::size_t index) const;
+    // The tile of that name ("imgTile" and the index in decimal without leading zeros).
+    std::optional<ImageElement> Find(std::string_view name) const;
+};
+
 class Scene {
 public:
     explicit Scene(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f);
@@ -78,35 +92,33 @@ public:
     OleColor BackColor() const { return backColor_; }
     void SetBackColor(OleColor color) { backColor_ = color; }
 
-    // A new hidden element at the top of the painting order. An element of the same name is
-    // replaced.
+    // A new hidden element at the top of the painting order, in place of one of the same name.
     ImageElement& Add(std::string_view name);
     // False when no element has that name.
     bool Remove(std::string_view name);
     ImageElement* Find(std::string_view name);
     const ImageElement* Find(std::string_view name) const;
-    std::size_t Count() const { return index_.size(); }
+    std::size_t Count() const { return elements_.size(); }
 
     // Elements in painting order, bottom first.
     template <class Visit>
     void ForEach(Visit&& visit) const {
-        for (const auto& e : order_) {
-            if (e) visit(*e);
-        }
+        for (const auto& e : elements_) visit(*e);
     }
+
+    // The tiles, painted above the elements; none while its count is 0.
+    TileGrid& Tiles() { return tiles_; }
+    const TileGrid& Tiles() const { return tiles_; }
 
     float TwipsPerPixelX() const { return tppX_; }
     float TwipsPerPixelY() const { return tppY_; }
 
 private:
-    void Compact();
-
     float tppX_;
     float tppY_;
     OleColor backColor_ = kSystemDesktopColor;
-    std::vector<std::unique_ptr<ImageElement>> order_;  // removed elements leave a null slot
-    std::unordered_map<std::string, ImageElement*> index_;
-    std::size_t holes_ = 0;
+    std::vector<std::unique_ptr<ImageElement>> elements_;
+    TileGrid tiles_;
 };
 
 // Twips to whole pixels the way window elements take them: to the nearest pixel, clamped to a

@@ -1,12 +1,20 @@
 #include "platform/win32/FolderWatch.h"
 
+#include <dbt.h>
+
+#include <atomic>
+#include <cwctype>
 #include <map>
-#include <string>
+#include <thread>
 
 #include "platform/win32/WinText.h"
 
 namespace lumbra::win32 {
 namespace {
+
+using platform::FolderEvent;
+
+constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
 // Thread timers carry no data of their own: which watch each one belongs to.
 std::map<UINT_PTR, Win32FolderWatch*>& Timers() {
@@ -31,29 +39,159 @@ std::wstring FolderOf(std::string_view file) {
 
 }  // namespace
 
-Win32FolderWatch::~Win32FolderWatch() { Stop(); }
+// One attempt to open a folder. Whichever side sets `claimed` second owns the handle: the
+// watch when the thread finished first, the thread when the watch gave up first.
+struct Win32FolderWatch::Opening {
+    std::wstring folder;
+    unique_handle_ptr done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE directory = INVALID_HANDLE_VALUE;
+    std::atomic<bool> claimed{false};
+};
 
-bool Win32FolderWatch::Watch(std::string_view file, std::function<void()> changed) {
-    Stop();
-    const std::wstring folder = FolderOf(file);
-    if (folder.empty()) return false;
-    handle_.reset(::FindFirstChangeNotificationW(
-        folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE));
-    if (!handle_) return false;
-    const HANDLE handle = handle_.get();
-    if (!loop_.AddWaitHandle(handle, [this, handle] { OnSignalled(handle); })) {
-        handle_.reset();
-        return false;
-    }
-    changed_ = std::move(changed);
-    return true;
+// The read under way: the system writes into it until the read is over.
+struct Win32FolderWatch::Read {
+    OVERLAPPED overlapped{};
+    unique_handle_ptr completed{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    DWORD changes[1024] = {};  // what changed; only the fact of a change is used
+    bool pending = false;
+};
+
+Win32FolderWatch::Win32FolderWatch(MessageLoop& loop, HWND notifyWindow) : loop_(loop), notifyWindow_(notifyWindow) {}
+
+Win32FolderWatch::~Win32FolderWatch() {
+    Close();
+    Unregister();
 }
 
-void Win32FolderWatch::Stop() {
+void Win32FolderWatch::Open(std::string_view file) {
+    Close();
+    Unregister();
+    folder_ = FolderOf(file);
+    auto opening = std::make_shared<Opening>();
+    opening->folder = folder_;
+    if (folder_.empty() || !opening->done || !loop_.AddWaitHandle(opening->done.get(), [this] { OnOpened(); })) {
+        Report(FolderEvent::OpenFailed);
+        return;
+    }
+    opening_ = opening;
+    try {
+        std::thread([opening] {
+            const HANDLE directory = ::CreateFileW(opening->folder.c_str(), FILE_LIST_DIRECTORY,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+            opening->directory = directory;
+            if (!opening->claimed.exchange(true)) {
+                ::SetEvent(opening->done.get());
+            } else if (directory != INVALID_HANDLE_VALUE) {
+                ::CloseHandle(directory);  // given up on meanwhile
+            }
+        }).detach();
+    } catch (...) {
+        Close();
+        Report(FolderEvent::OpenFailed);
+    }
+}
+
+void Win32FolderWatch::OnOpened() {
+    const std::shared_ptr<Opening> opening = std::move(opening_);
+    if (!opening) return;
+    loop_.RemoveWaitHandle(opening->done.get());
+    directory_.reset(opening->directory);
+    read_ = std::make_unique<Read>();
+    if (!directory_ || !read_->completed || !Arm() ||
+        !loop_.AddWaitHandle(read_->completed.get(), [this] { OnCompleted(); })) {
+        Close();
+        Report(FolderEvent::OpenFailed);
+        return;
+    }
+    if (notifyWindow_ != nullptr) {
+        DEV_BROADCAST_HANDLE filter{};
+        filter.dbch_size = sizeof filter;
+        filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+        filter.dbch_handle = directory_.get();
+        notify_ = ::RegisterDeviceNotificationW(notifyWindow_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+    Report(FolderEvent::Opened);
+}
+
+bool Win32FolderWatch::Arm() {
+    ::ResetEvent(read_->completed.get());
+    read_->overlapped = OVERLAPPED{};
+    read_->overlapped.hEvent = read_->completed.get();
+    read_->pending = ::ReadDirectoryChangesW(directory_.get(), read_->changes, sizeof read_->changes, FALSE, kChanges,
+                                             nullptr, &read_->overlapped, nullptr) != FALSE;
+    return read_->pending;
+}
+
+void Win32FolderWatch::OnCompleted() {
+    DWORD bytes = 0;
+    read_->pending = false;
+    // A read that fails (the folder deleted, the drive or the share gone), or one that cannot be
+    // started again, ends the watch: its event must not stay signalled with nobody answering it.
+    // Too many changes for the buffer are changes all the same.
+    const bool read = ::GetOverlappedResult(directory_.get(), &read_->overlapped, &bytes, FALSE) ||
+                      ::GetLastError() == ERROR_NOTIFY_ENUM_DIR;
+    if (!read || !Arm()) {
+        Break();
+        return;
+    }
     CancelTimer();
-    if (handle_) loop_.RemoveWaitHandle(handle_.get());
-    handle_.reset();
-    changed_ = nullptr;
+    timer_ = ::SetTimer(nullptr, 0, kSettleMilliseconds, &Win32FolderWatch::OnSettled);
+    if (timer_ != 0) {
+        Timers()[timer_] = this;
+    } else {
+        Report(FolderEvent::Changed);
+    }
+}
+
+void Win32FolderWatch::Break() {
+    Close();
+    Report(FolderEvent::Broken);
+}
+
+void Win32FolderWatch::Close() {
+    CancelTimer();
+    if (opening_) {
+        loop_.RemoveWaitHandle(opening_->done.get());
+        if (opening_->claimed.exchange(true) && opening_->directory != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(opening_->directory);  // opened after all, and not wanted any more
+        }
+        opening_.reset();
+    }
+    if (read_) {
+        loop_.RemoveWaitHandle(read_->completed.get());
+        // A read still under way writes into its buffer until it is over. Cancelled, it is over
+        // at once; should it not be, its buffer is left to it rather than the thread waiting.
+        if (read_->pending) {
+            ::CancelIoEx(directory_.get(), &read_->overlapped);
+            if (::WaitForSingleObject(read_->completed.get(), 1000) != WAIT_OBJECT_0) static_cast<void>(read_.release());
+        }
+        read_.reset();
+    }
+    directory_.reset();
+}
+
+void Win32FolderWatch::Unregister() {
+    if (notify_ != nullptr) ::UnregisterDeviceNotification(notify_);
+    notify_ = nullptr;
+}
+
+void Win32FolderWatch::OnDeviceChange(WPARAM event, LPARAM data) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if (header == nullptr) return;
+    if (header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
+        if (notify_ == nullptr || reinterpret_cast<const DEV_BROADCAST_HANDLE*>(data)->dbch_hdevnotify != notify_) return;
+        if (event == DBT_DEVICEQUERYREMOVE) Report(FolderEvent::VolumeLeaving);
+        if (event == DBT_DEVICEQUERYREMOVEFAILED) Report(FolderEvent::VolumeBack);
+        if (event == DBT_DEVICEREMOVEPENDING || event == DBT_DEVICEREMOVECOMPLETE) {
+            Unregister();
+            if (directory_) Break();  // gone without being asked
+        }
+    } else if (header->dbch_devicetype == DBT_DEVTYP_VOLUME && event == DBT_DEVICEARRIVAL) {
+        const wchar_t drive = folder_.size() > 1 && folder_[1] == L':' ? std::towupper(folder_[0]) : L'\0';
+        const DWORD units = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(data)->dbcv_unitmask;
+        if (drive >= L'A' && drive <= L'Z' && (units & (1u << (drive - L'A'))) != 0) Report(FolderEvent::VolumeBack);
+    }
 }
 
 void Win32FolderWatch::CancelTimer() {
@@ -63,26 +201,12 @@ void Win32FolderWatch::CancelTimer() {
     timer_ = 0;
 }
 
-void Win32FolderWatch::OnSignalled(HANDLE handle) {
-    if (handle != handle_.get()) return;
-    // Armed again at once: a change from now on signals anew, none is lost.
-    ::FindNextChangeNotification(handle);
-    CancelTimer();
-    timer_ = ::SetTimer(nullptr, 0, kSettleMilliseconds, &Win32FolderWatch::OnSettled);
-    if (timer_ != 0) {
-        Timers()[timer_] = this;
-    } else {
-        Notify();
-    }
-}
-
-void Win32FolderWatch::Notify() noexcept {
-    // The callback may watch another folder (which replaces changed_): run a copy.
+void Win32FolderWatch::Report(FolderEvent event) noexcept {
     try {
-        auto changed = changed_;
-        if (changed) changed();
+        auto report = report_;  // the listener may replace itself
+        if (report) report(event);
     } catch (...) {
-        // The miniature stays as it was; the next change or repaint tries again.
+        // The miniature stays as it was; the next repaint composes it again.
     }
 }
 
@@ -94,7 +218,7 @@ void CALLBACK Win32FolderWatch::OnSettled(HWND, UINT, UINT_PTR id, DWORD) noexce
     }
     Win32FolderWatch* self = it->second;
     self->CancelTimer();
-    self->Notify();
+    self->Report(FolderEvent::Changed);
 }
 
 }  // namespace lumbra::win32

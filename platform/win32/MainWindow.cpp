@@ -333,6 +333,9 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
+    case WM_DEVICECHANGE:
+        if (deviceChange_) deviceChange_(wParam, lParam);
+        return TRUE;  // a removal is never refused
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
@@ -460,25 +463,36 @@ void Win32MainWindow::OnPanelPaint() {
     PAINTSTRUCT ps{};
     HDC dc = ::BeginPaint(panel_, &ps);
     scope_exit endPaint([&] { ::EndPaint(panel_, &ps); });
-    RECT client{};
-    ::GetClientRect(panel_, &client);
-    const SIZE size{client.right, client.bottom};
+    const RECT& update = ps.rcPaint;
+    const SIZE size{update.right - update.left, update.bottom - update.top};
     if (size.cx <= 0 || size.cy <= 0) return;
+    const COLORREF colour = ResolveColor(scene_.BackColor());
 
-    if (!backDc_ || size.cx != backSize_.cx || size.cy != backSize_.cy) {
+    // Only the part being painted is buffered: a panel zoomed far beyond the screen never asks
+    // for a bitmap of its whole size.
+    if (!backDc_ || size.cx > backSize_.cx || size.cy > backSize_.cy) {
         if (backDc_ && backDcOriginalBitmap_) ::SelectObject(backDc_.get(), backDcOriginalBitmap_);
-        backBitmap_.reset(::CreateCompatibleBitmap(dc, size.cx, size.cy));
+        backDcOriginalBitmap_ = nullptr;
+        backSize_ = {std::max(size.cx, backSize_.cx), std::max(size.cy, backSize_.cy)};
+        backBitmap_.reset(::CreateCompatibleBitmap(dc, backSize_.cx, backSize_.cy));
         if (!backDc_) backDc_.reset(::CreateCompatibleDC(dc));
-        backDcOriginalBitmap_ = ::SelectObject(backDc_.get(), backBitmap_.get());
-        backSize_ = size;
+        if (backDc_ && backBitmap_) backDcOriginalBitmap_ = ::SelectObject(backDc_.get(), backBitmap_.get());
+    }
+    if (backDcOriginalBitmap_ == nullptr) {
+        // No buffer (no memory for it): the desktop colour rather than whatever the screen held.
+        backSize_ = {0, 0};
+        unique_hbrush fill(::CreateSolidBrush(colour));
+        ::FillRect(dc, &update, fill.get());
+        return;
     }
     HDC back = backDc_.get();
-
-    unique_hbrush fill(::CreateSolidBrush(ResolveColor(scene_.BackColor())));
-    ::FillRect(back, &client, fill.get());
-    PaintElements(back, scene_);
-    ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, back, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    const HRGN noClip = nullptr;
+    ::SelectClipRgn(back, noClip);
+    ::SetViewportOrgEx(back, -update.left, -update.top, nullptr);
+    ::IntersectClipRect(back, update.left, update.top, update.right, update.bottom);
+    PaintScene(back, scene_, colour);
+    ::SetViewportOrgEx(back, 0, 0, nullptr);
+    ::BitBlt(dc, update.left, update.top, size.cx, size.cy, back, 0, 0, SRCCOPY);
 }
 
 // ---- file drop ------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include <functional>
+
 #include "platform/MainWindow.h"
 #include "platform/SystemInfo.h"
 #include "platform/win32/Handles.h"
@@ -22,6 +24,8 @@ public:
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
     void SetEvents(platform::MainWindowEvents* events) { events_ = events; }
+    // Device arrivals and removals (WM_DEVICECHANGE), for the wallpaper's folder watch.
+    void OnDeviceChange(std::function<void(WPARAM, LPARAM)> handler) { deviceChange_ = std::move(handler); }
     HWND Hwnd() const { return hwnd_; }
     HWND PanelHwnd() const { return panel_; }
 
@@ -86,6 +90,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND panel_ = nullptr;
     platform::MainWindowEvents* events_ = nullptr;
+    std::function<void(WPARAM, LPARAM)> deviceChange_;
     platform::Scene scene_;
     platform::PanelLength panelWidth_;
     platform::PanelLength panelHeight_;
@@ -97,7 +102,7 @@ private:
     unique_hicon greySmall_;
     platform::AppIcon icon_ = platform::AppIcon::Colour;
 
-    // The panel's back buffer, kept while its size stays.
+    // The panel's back buffer, as large as the largest part of the panel painted at once.
     unique_hdc backDc_;
     unique_hbitmap backBitmap_;
     HGDIOBJ backDcOriginalBitmap_ = nullptr;

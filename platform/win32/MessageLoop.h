@@ -12,7 +12,8 @@ class MessageLoop {
 public:
     using Callback = std::function<void()>;
 
-    // The callback runs each time the handle is signalled. At most MAXIMUM_WAIT_OBJECTS - 1.
+    // The callback runs each time the handle is signalled, and waiting input is served after it
+    // however long the handle stays signalled. At most MAXIMUM_WAIT_OBJECTS - 1.
     bool AddWaitHandle(HANDLE handle, Callback callback);
     void RemoveWaitHandle(HANDLE handle);
 

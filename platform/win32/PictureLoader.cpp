@@ -17,17 +17,29 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// Reads all pixels of a 32bppPBGRA source (scaled or not) into a new picture.
+// Reads all pixels of a 32bppPBGRA source (scaled or not) into a new picture, a row at a time: a
+// whole-picture request would make a scaler ask its source for the whole picture at once.
 std::shared_ptr<Win32Picture> ReadPixels(IWICBitmapSource* source, platform::PixelSize size) {
-    const UINT stride = static_cast<UINT>(size.width) * 4u;
     const std::size_t count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     if (count > platform::kMaxPicturePixels) return nullptr;
     std::vector<std::uint32_t> pixels(count);
-    if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(count * 4u),
-                                  reinterpret_cast<BYTE*>(pixels.data())))) {
-        return nullptr;
+    const UINT stride = static_cast<UINT>(size.width) * 4u;
+    for (int y = 0; y < size.height; ++y) {
+        const WICRect row{0, y, size.width, 1};
+        if (FAILED(source->CopyPixels(&row, stride, stride, reinterpret_cast<BYTE*>(&pixels[static_cast<std::size_t>(y) * size.width])))) {
+            return nullptr;
+        }
     }
     return Win32Picture::FromPixels(size.width, size.height, pixels.data());
+}
+
+// Pixel formats without transparency. These are scaled as they come and converted afterwards:
+// the scaler then works on fewer bytes, and sits right behind the decoder, where Windows lets a
+// JPEG decode straight to a fraction of its size. Others are premultiplied first, so that the
+// scaler blends premultiplied colours and transparent edges do not bleed.
+bool Opaque(const WICPixelFormatGUID& format) {
+    return format == GUID_WICPixelFormat24bppBGR || format == GUID_WICPixelFormat24bppRGB ||
+           format == GUID_WICPixelFormat32bppBGR || format == GUID_WICPixelFormat8bppGray;
 }
 
 // What the file's header states, read before any decoder is given the stream; the stream is
@@ -114,21 +126,33 @@ platform::LoadedPicture Win32PictureLoader::Load(std::string_view path,
         return result;
     }
 
-    // Converted first, so that the scaler blends premultiplied colours and transparent edges do
-    // not bleed; both stages pull rows on demand, so only the output is ever held whole (where
-    // the codec allows).
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), &converted))) return result;
-    ComPtr<IWICBitmapSource> source = converted;
-    if (target != result.natural) {
+    // Both stages pull rows on demand, so only the output is ever held whole (where the codec
+    // allows).
+    WICPixelFormatGUID format{};
+    ComPtr<IWICBitmapSource> source = frame;
+    const auto scale = [&] {
         ComPtr<IWICBitmapScaler> scaler;
+        if (target == result.natural) return true;
         if (FAILED(factory->CreateBitmapScaler(&scaler)) ||
-            FAILED(scaler->Initialize(converted.Get(), static_cast<UINT>(target.width), static_cast<UINT>(target.height),
+            FAILED(scaler->Initialize(source.Get(), static_cast<UINT>(target.width), static_cast<UINT>(target.height),
                                       WICBitmapInterpolationModeFant))) {
-            return result;
+            return false;
         }
         source = scaler;
-    }
+        return true;
+    };
+    const auto convert = [&] {
+        ComPtr<IWICFormatConverter> converter;
+        if (FAILED(factory->CreateFormatConverter(&converter)) ||
+            FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                         0.0, WICBitmapPaletteTypeCustom))) {
+            return false;
+        }
+        source = converter;
+        return true;
+    };
+    const bool opaque = SUCCEEDED(frame->GetPixelFormat(&format)) && Opaque(format);
+    if (!(opaque ? scale() && convert() : convert() && scale())) return result;
     std::shared_ptr<Win32Picture> picture = ReadPixels(source.Get(), target);
     if (!picture) return result;
     result.status = PictureStatus::Ok;

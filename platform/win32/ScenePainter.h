@@ -1,14 +1,15 @@
 #pragma once
-// Paints the panel's image elements, bottom first, onto a DC (the panel's back buffer).
+// Paints the panel's element model onto a DC (the panel's back buffer): the background colour,
+// the elements bottom first, then the tiles.
 #include <windows.h>
 
 #include "platform/Scene.h"
 
 namespace lumbra::win32 {
 
-// Elements that repeat one opaque picture edge to edge at its own size (the tiles) are painted
-// a block at a time with a pattern brush of that picture: the same pixels as one copy per
-// element, without thousands of separate copies on every repaint.
-void PaintElements(HDC dc, const platform::Scene& scene);
+// The tiles are painted a block at a time with a pattern brush of their picture: the same pixels
+// as one copy per tile, at the cost of one, however many tiles there are. Transparent tiles are
+// taken to lie over the background colour, as they do in tile mode.
+void PaintScene(HDC dc, const platform::Scene& scene, COLORREF background);
 
 }  // namespace lumbra::win32

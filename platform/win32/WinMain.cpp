@@ -49,7 +49,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Environment environment;
         win32::Win32PictureLoader pictures;
         win32::Win32FileFacts files;
-        win32::Win32FolderWatch watch(loop);
+        // The folder watch learns of drives that go and come back through the window.
+        win32::Win32FolderWatch watch(loop, window.Hwnd());
+        window.OnDeviceChange([&watch](WPARAM event, LPARAM data) { watch.OnDeviceChange(event, data); });
         win32::Win32ShellLauncher shell;
         const desktop::WallpaperServices wallpaper{environment, pictures, files, watch, shell};
 

@@ -6,6 +6,8 @@
 namespace lumbra::fakes {
 namespace {
 
+using platform::RegQueryResult;
+
 class FakeKey : public platform::RegistryKey {
 public:
     FakeKey(std::shared_ptr<FakeRegistry::State> state, std::string id, platform::RootKey root, std::string path)
@@ -14,30 +16,18 @@ public:
     }
     ~FakeKey() override { ++state_->closed; }
 
-    platform::RegQueryResult QueryValue(std::string_view name, std::size_t bufferBytes) override {
+    RegQueryResult QueryValue(std::string_view name, std::size_t bufferBytes) override {
         state_->queries.push_back({root_, path_, std::string(name), bufferBytes});
-        platform::RegQueryResult result;
-        auto key = state_->keys.find(id_);
-        if (key == state_->keys.end()) {
-            result.status = platform::RegQueryResult::Status::NotFound;
-            return result;
+        const auto& values = state_->keys[id_].values;
+        auto value = values.find(FoldCase(name));
+        if (value == values.end()) return {RegQueryResult::Status::NotFound, platform::RegType::None, {}};
+        // Windows leaves the buffer undefined for a value that does not fit; what would have fit
+        // is handed back, so that a reader which ignores the status reads something and is caught.
+        const std::vector<std::uint8_t>& data = value->second.data;
+        if (data.size() > bufferBytes) {
+            return {RegQueryResult::Status::MoreData, value->second.type, {data.begin(), data.begin() + bufferBytes}};
         }
-        auto value = key->second.values.find(FoldCase(name));
-        if (value == key->second.values.end()) {
-            result.status = platform::RegQueryResult::Status::NotFound;
-            return result;
-        }
-        result.type = value->second.type;
-        if (value->second.data.size() > bufferBytes) {
-            // Windows leaves the buffer's contents undefined here; hand back what would have fit,
-            // so that a reader which ignores the status reads something and is caught.
-            result.status = platform::RegQueryResult::Status::MoreData;
-            result.data.assign(value->second.data.begin(), value->second.data.begin() + bufferBytes);
-            return result;
-        }
-        result.status = platform::RegQueryResult::Status::Ok;
-        result.data = value->second.data;
-        return result;
+        return {RegQueryResult::Status::Ok, value->second.type, data};
     }
 
 private:
@@ -48,9 +38,6 @@ private:
 };
 
 }  // namespace
-
-FakeRegistry::FakeRegistry() : state_(std::make_shared<State>()) {}
-FakeRegistry::~FakeRegistry() = default;
 
 std::string FakeRegistry::KeyId(platform::RootKey root, std::string_view path) {
     return std::to_string(static_cast<std::uint32_t>(root)) + '\\' + FoldCase(path);
@@ -66,11 +53,9 @@ FakeRegistry::Key& FakeRegistry::MakeKey(platform::RootKey root, std::string_vie
 std::unique_ptr<platform::RegistryKey> FakeRegistry::OpenKey(platform::RootKey root, std::string_view path) {
     ++state_->openAttempts;
     std::string id = KeyId(root, path);
-    if (state_->keys.find(id) == state_->keys.end()) return nullptr;
+    if (!state_->keys.contains(id)) return nullptr;
     return std::make_unique<FakeKey>(state_, std::move(id), root, std::string(path));
 }
-
-void FakeRegistry::PutKey(platform::RootKey root, std::string_view path) { MakeKey(root, path); }
 
 void FakeRegistry::PutValue(platform::RootKey root, std::string_view path, std::string_view name,
                             platform::RegType type, std::vector<std::uint8_t> data) {
@@ -80,25 +65,14 @@ void FakeRegistry::PutValue(platform::RootKey root, std::string_view path, std::
 void FakeRegistry::PutString(platform::RootKey root, std::string_view path, std::string_view name,
                              std::string_view utf8, platform::RegType type) {
     std::vector<std::uint8_t> bytes;
-    for (char16_t unit : text::Utf8ToUtf16(utf8)) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
+    for (char16_t unit : text::Utf8ToUtf16(utf8)) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
+    bytes.insert(bytes.end(), {0, 0});
     PutValue(root, path, name, type, std::move(bytes));
 }
 
-void FakeRegistry::PutDword(platform::RootKey root, std::string_view path, std::string_view name,
-                            std::uint32_t value) {
+void FakeRegistry::PutDword(platform::RootKey root, std::string_view path, std::string_view name, std::uint32_t value) {
     PutValue(root, path, name, platform::RegType::Dword,
-             {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-              static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
-}
-
-void FakeRegistry::PutBinary(platform::RootKey root, std::string_view path, std::string_view name,
-                             std::vector<std::uint8_t> data) {
-    PutValue(root, path, name, platform::RegType::Binary, std::move(data));
+             {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)});
 }
 
 void FakeRegistry::RemoveValue(platform::RootKey root, std::string_view path, std::string_view name) {

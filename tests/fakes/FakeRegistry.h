@@ -17,13 +17,12 @@ namespace lumbra::fakes {
 
 class FakeRegistry : public platform::Registry {
 public:
-    FakeRegistry();
-    ~FakeRegistry() override;
+    FakeRegistry() : state_(std::make_shared<State>()) {}
 
     std::unique_ptr<platform::RegistryKey> OpenKey(platform::RootKey root, std::string_view path) override;
 
     // Set-up. Putting a value creates its key and the keys above it.
-    void PutKey(platform::RootKey root, std::string_view path);
+    void PutKey(platform::RootKey root, std::string_view path) { MakeKey(root, path); }
     void PutValue(platform::RootKey root, std::string_view path, std::string_view name, platform::RegType type,
                   std::vector<std::uint8_t> data);
     // REG_SZ (or another string type): UTF-16LE with its terminating NUL, as RegSetValueExW stores it.
@@ -31,8 +30,9 @@ public:
                    platform::RegType type = platform::RegType::String);
     // REG_DWORD: four bytes, little-endian.
     void PutDword(platform::RootKey root, std::string_view path, std::string_view name, std::uint32_t value);
-    void PutBinary(platform::RootKey root, std::string_view path, std::string_view name,
-                   std::vector<std::uint8_t> data);
+    void PutBinary(platform::RootKey root, std::string_view path, std::string_view name, std::vector<std::uint8_t> data) {
+        PutValue(root, path, name, platform::RegType::Binary, std::move(data));
+    }
     void RemoveValue(platform::RootKey root, std::string_view path, std::string_view name);
 
     int OpenAttempts() const { return state_->openAttempts; }

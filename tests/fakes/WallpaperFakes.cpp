@@ -3,14 +3,13 @@
 #include <cctype>
 
 namespace lumbra::fakes {
-namespace {
 
+namespace {
 std::string Upper(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
-
 }  // namespace
 
 void FakeEnvironment::Set(const std::string& name, const std::string& value) { values_[Upper(name)] = value; }
@@ -19,93 +18,47 @@ std::string FakeEnvironment::ExpandVariables(std::string_view text) {
     requests_.emplace_back(text);
     std::string out;
     std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] != '%') {
-            out.push_back(text[i++]);
-            continue;
-        }
-        const std::size_t close = text.find('%', i + 1);
-        if (close == std::string_view::npos) {
-            out.append(text.substr(i));
-            break;
-        }
-        auto found = values_.find(Upper(text.substr(i + 1, close - i - 1)));
-        if (found != values_.end() && close > i + 1) {
+    for (std::size_t open = text.find('%'); open != std::string_view::npos; open = text.find('%', i)) {
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string_view::npos) break;
+        auto found = values_.find(Upper(text.substr(open + 1, close - open - 1)));
+        out.append(text.substr(i, open - i));
+        if (found != values_.end()) {
             out.append(found->second);
             i = close + 1;
         } else {
-            out.append(text.substr(i, close - i));
+            out.append(text.substr(open, close - open));  // the closing "%" may open the next
             i = close;
         }
     }
-    return out;
+    return out.append(text.substr(i));
 }
-
-void FakePictureFiles::PutPicture(const std::string& path, int width, int height, std::uint64_t bytes) {
-    files_[path] = File{Kind::Picture, {width, height}, bytes, ++clock_};
-}
-
-void FakePictureFiles::PutDamaged(const std::string& path, std::uint64_t bytes) {
-    files_[path] = File{Kind::Damaged, {}, bytes, ++clock_};
-}
-
-void FakePictureFiles::PutFolder(const std::string& path) { files_[path] = File{Kind::Folder, {}, 0, ++clock_}; }
-
-void FakePictureFiles::Remove(const std::string& path) { files_.erase(path); }
-
-void FakePictureFiles::Touch(const std::string& path) { files_.at(path).writeTime = ++clock_; }
-
-void FakePictureFiles::Resize(const std::string& path, std::uint64_t bytes) { files_.at(path).bytes = bytes; }
 
 std::optional<platform::FileStamp> FakePictureFiles::Stamp(std::string_view path) {
     auto it = files_.find(std::string(path));
-    if (it == files_.end() || it->second.kind == Kind::Folder) return std::nullopt;
-    return platform::FileStamp{it->second.bytes, it->second.writeTime};
+    if (it == files_.end()) return std::nullopt;
+    return platform::FileStamp{1000, it->second.writeTime};
 }
 
 platform::LoadedPicture FakePictureFiles::Load(std::string_view path,
                                                const std::function<platform::PixelSize(platform::PixelSize)>& sizeFor) {
-    loadedPaths_.emplace_back(path);
+    ++loads;
     auto it = files_.find(std::string(path));
-    if (it == files_.end() || it->second.kind == Kind::Folder) return {platform::PictureStatus::Unreadable, {}, nullptr};
-    const File& file = it->second;
-    if (file.kind == Kind::Damaged) return {platform::PictureStatus::NotAPicture, {}, nullptr};
-    if (!platform::IsPlausiblePictureSize(file.natural)) {
-        return {platform::PictureStatus::Implausible, file.natural, nullptr};
-    }
-    const platform::PixelSize size = sizeFor(file.natural);
-    if (size.Empty()) return {platform::PictureStatus::Refused, file.natural, nullptr};
-    decodedSizes_.push_back(size);
-    return {platform::PictureStatus::Ok, file.natural,
-            std::make_shared<FakePicture>(size.width, size.height, std::string(path), Loads())};
+    if (it == files_.end()) return {platform::PictureStatus::Unreadable, {}, nullptr};
+    const platform::PixelSize natural = it->second.natural;
+    if (natural.Empty() || failLoads) return {platform::PictureStatus::NotAPicture, {}, nullptr};
+    if (!platform::IsPlausiblePictureSize(natural)) return {platform::PictureStatus::Implausible, natural, nullptr};
+    const platform::PixelSize size = sizeFor(natural);
+    if (size.Empty()) return {platform::PictureStatus::Refused, natural, nullptr};
+    decodedSizes.push_back(size);
+    return {platform::PictureStatus::Ok, natural, std::make_shared<FakePicture>(size.width, size.height, std::string(path))};
 }
 
 platform::PictureRef FakePictureFiles::Scale(const platform::PictureRef& picture, platform::PixelSize size) {
-    ++scales_;
+    ++scales;
     const auto* source = dynamic_cast<const FakePicture*>(picture.get());
-    if (source == nullptr || size.Empty()) return nullptr;
-    return std::make_shared<FakePicture>(size.width, size.height, source->Source(), source->Decode());
-}
-
-bool FakeFolderWatch::Watch(std::string_view file, std::function<void()> changed) {
-    ++watchCalls_;
-    callback_ = nullptr;
-    file_ = std::string(file);
-    if (failing_) return false;
-    callback_ = std::move(changed);
-    return true;
-}
-
-void FakeFolderWatch::Stop() {
-    ++stopCalls_;
-    callback_ = nullptr;
-    file_.clear();
-}
-
-void FakeFolderWatch::Fire() {
-    if (!callback_) return;
-    auto callback = callback_;  // the callback may re-target the watch
-    callback();
+    if (source == nullptr || size.Empty() || failScales) return nullptr;
+    return std::make_shared<FakePicture>(size.width, size.height, source->Source());
 }
 
 }  // namespace lumbra::fakes

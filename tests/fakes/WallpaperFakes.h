@@ -4,21 +4,16 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "desktop/Composer.h"
-#include "platform/Environment.h"
-#include "platform/FileFacts.h"
-#include "platform/FolderWatch.h"
-#include "platform/PictureLoader.h"
-#include "platform/ShellLauncher.h"
 
 namespace lumbra::fakes {
 
-// Names are compared without regard to case, as Windows does. A reference to an undefined
-// variable is copied as it stands and the scan goes on at its closing "%".
+// %NAME% references of the variables set here are replaced (names without regard to case);
+// the others are left as they stand.
 class FakeEnvironment final : public platform::Environment {
 public:
     void Set(const std::string& name, const std::string& value);
@@ -26,104 +21,83 @@ public:
     const std::vector<std::string>& Requests() const { return requests_; }
 
 private:
-    std::map<std::string, std::string> values_;  // upper-case name -> value
+    std::map<std::string, std::string> values_;  // by upper-case name
     std::vector<std::string> requests_;
 };
 
-// A decoded picture: its size, the file it came from and which decode of that file made it.
-class FakePicture final : public platform::Picture {
-public:
-    FakePicture(int width, int height, std::string source, int decode)
-        : width_(width), height_(height), source_(std::move(source)), decode_(decode) {}
-    int PixelWidth() const override { return width_; }
-    int PixelHeight() const override { return height_; }
-    const std::string& Source() const { return source_; }
-    int Decode() const { return decode_; }
-
-private:
-    int width_;
-    int height_;
-    std::string source_;
-    int decode_;
+// A decoded picture: its size and the file it came from.
+struct FakePicture final : platform::Picture {
+    FakePicture(int w, int h, std::string from) : width(w), height(h), source(std::move(from)) {}
+    int PixelWidth() const override { return width; }
+    int PixelHeight() const override { return height; }
+    const std::string& Source() const { return source; }
+    int width, height;
+    std::string source;
 };
 
-// Files by path. A picture file decodes to a FakePicture of the size asked for; a damaged one
-// fails as damaged data does; a stated size that IsPlausiblePictureSize refuses is refused
-// before the size is asked for, as the loader's contract says.
+// Files by path. A picture decodes to a FakePicture of the size asked for, a damaged file fails
+// as damaged data does, and a stated size IsPlausiblePictureSize refuses is refused before the
+// size is asked for, as the loader's contract says.
 class FakePictureFiles final : public platform::FileFacts, public platform::PictureLoader {
 public:
-    void PutPicture(const std::string& path, int width, int height, std::uint64_t bytes = 1000);
-    void PutDamaged(const std::string& path, std::uint64_t bytes = 1000);
-    void PutFolder(const std::string& path);
-    void Remove(const std::string& path);
+    void PutPicture(const std::string& path, int width, int height) { Put(path, {width, height}); }
+    void PutDamaged(const std::string& path) { Put(path, {}); }
+    void Remove(const std::string& path) { files_.erase(path); }
     // A later write time, the same length: the file was rewritten in place.
-    void Touch(const std::string& path);
-    // New content of another size, same write time.
-    void Resize(const std::string& path, std::uint64_t bytes);
+    void Touch(const std::string& path) { files_.at(path).writeTime = ++clock_; }
 
     std::optional<platform::FileStamp> Stamp(std::string_view path) override;
     platform::LoadedPicture Load(std::string_view path,
                                  const std::function<platform::PixelSize(platform::PixelSize)>& sizeFor) override;
     platform::PictureRef Scale(const platform::PictureRef& picture, platform::PixelSize size) override;
 
-    int Loads() const { return static_cast<int>(loadedPaths_.size()); }
-    int Scales() const { return scales_; }
-    const std::vector<std::string>& LoadedPaths() const { return loadedPaths_; }
-    // The sizes decodes produced, in order.
-    const std::vector<platform::PixelSize>& DecodedSizes() const { return decodedSizes_; }
+    int loads = 0;
+    int scales = 0;
+    std::vector<platform::PixelSize> decodedSizes;  // the sizes decodes produced, in order
+    bool failLoads = false;   // every file reads as damaged data
+    bool failScales = false;  // no copy can be made
 
 private:
-    enum class Kind { Picture, Damaged, Folder };
     struct File {
-        Kind kind = Kind::Picture;
-        platform::PixelSize natural;
-        std::uint64_t bytes = 0;
+        platform::PixelSize natural;  // empty for a damaged file
         std::uint64_t writeTime = 0;
     };
+    void Put(const std::string& path, platform::PixelSize natural) { files_[path] = File{natural, ++clock_}; }
     std::map<std::string, File> files_;
     std::uint64_t clock_ = 100;
-    std::vector<std::string> loadedPaths_;
-    std::vector<platform::PixelSize> decodedSizes_;
-    int scales_ = 0;
 };
 
+// Opens at once with `answer` (later, by Send, without one) and reports what the test sends.
 class FakeFolderWatch final : public platform::FolderWatch {
 public:
-    bool Watch(std::string_view file, std::function<void()> changed) override;
-    void Stop() override;
+    void Listen(std::function<void(platform::FolderEvent)> report) override { listener = std::move(report); }
+    void Open(std::string_view file) override {
+        opened.emplace_back(file);
+        open = true;
+        if (answer) Send(*answer);
+    }
+    void Close() override { open = false; }
+    void Send(platform::FolderEvent event) {
+        if (auto report = listener) report(event);
+    }
 
-    // The folder changed: runs the callback of the watch in place, if any.
-    void Fire();
-    // Watches fail, as for a folder that does not exist.
-    void SetFailing(bool failing) { failing_ = failing; }
-
-    bool Active() const { return static_cast<bool>(callback_); }
-    const std::string& WatchedFile() const { return file_; }
-    int WatchCalls() const { return watchCalls_; }
-    int StopCalls() const { return stopCalls_; }
-
-private:
-    std::function<void()> callback_;
-    std::string file_;
-    bool failing_ = false;
-    int watchCalls_ = 0;
-    int stopCalls_ = 0;
+    std::function<void(platform::FolderEvent)> listener;
+    std::vector<std::string> opened;  // the files whose folders were opened, in order
+    bool open = false;                // opened since the last Close
+    std::optional<platform::FolderEvent> answer = platform::FolderEvent::Opened;
 };
 
 class FakeShellLauncher final : public platform::ShellLauncher {
 public:
     struct Call {
         std::uintptr_t owner;
-        std::string verb;
-        std::string file;
-        std::string parameters;
-        std::string directory;
+        std::string verb, file, parameters, directory;
         int show;
+        friend bool operator==(const Call&, const Call&) = default;
     };
-    void Execute(std::uintptr_t ownerWindow, std::string_view verb, std::string_view file, std::string_view parameters,
-                 std::string_view directory, int showCommand) override {
-        calls.push_back({ownerWindow, std::string(verb), std::string(file), std::string(parameters),
-                         std::string(directory), showCommand});
+    void Execute(std::uintptr_t owner, std::string_view verb, std::string_view file, std::string_view parameters,
+                 std::string_view directory, int show) override {
+        calls.push_back({owner, std::string(verb), std::string(file), std::string(parameters), std::string(directory), show});
     }
     std::vector<Call> calls;
 };

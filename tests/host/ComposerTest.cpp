@@ -1,10 +1,9 @@
-// The composition over the panel's element model: the worked figures of a quarter-size panel,
-// tiles and their removal, fit and fill, the one-pixel minimum, and the pictures that cannot be
-// shown.
+// The miniature: the rules of modes and paths, the composition over the panel's element model
+// with its grid of tiles, and the picture cache under it.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <tuple>
+#include <cmath>
+#include <sstream>
 
 #include "desktop/Composer.h"
 #include "fakes/WallpaperFakes.h"
@@ -14,310 +13,294 @@ namespace {
 
 constexpr std::int32_t kTeal = 0x808000;
 
+// An element as "left,top widthxheight", " shown" when visible; a picture as "widthxheight".
+std::string Describe(const platform::ImageElement& e) {
+    std::ostringstream out;
+    out << e.Left() << ',' << e.Top() << ' ' << e.Width() << 'x' << e.Height() << (e.Visible() ? " shown" : "");
+    return out.str();
+}
+std::string Describe(const platform::PictureRef& p) {
+    return p ? std::to_string(p->PixelWidth()) + "x" + std::to_string(p->PixelHeight()) : "none";
+}
+
+TEST(CompositionRules, ModesLayoutsAndTheExpansionOfThePath) {
+    const struct {
+        std::int16_t style, tile;
+        int mode;
+    } modes[] = {{-1, 0, 0}, {-1, 2, 2}, {0, 1, 1}, {22, 1, 1}, {7, 1, 1}, {0, 0, 0}, {2, 2, 2}, {10, 0, 10}, {0, 5, 0}};
+    for (const auto& c : modes) EXPECT_EQ(CompositionMode(c.style, c.tile), c.mode) << c.style << ", " << c.tile;
+    const std::pair<int, Layout> layouts[] = {{0, Layout::Centre}, {1, Layout::Tile}, {2, Layout::Stretch}, {6, Layout::Fit},
+                                              {10, Layout::Fill},  {22, Layout::Fill}, {3, Layout::Centre},  {-1, Layout::Centre}};
+    for (const auto& [mode, layout] : layouts) EXPECT_EQ(LayoutOfMode(mode), layout) << mode;
+    fakes::FakeEnvironment env;
+    env.Set("D", "X");
+    env.Set("ODD", "C:\\50%off");
+    const std::pair<const char*, std::string> paths[] = {
+        {"C:\\%D%\\%D%.bmp", "C:\\X\\X.bmp"}, {"%NOSUCH%\\a.bmp", "(なし)"}, {"%D%\\%D2%.bmp", "(なし)"},
+        {"%ODD%\\a.bmp", "(なし)"},           {"C:\\100%\\a.bmp", "C:\\100%\\a.bmp"}, {"(なし)", "(なし)"},
+        {"a%D%b%D%", "aXbX"}};
+    for (const auto& [path, expanded] : paths) EXPECT_EQ(ExpandWallpaperPath(path, env), expanded) << path;
+    const PanelMetrics panel{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
+    EXPECT_FLOAT_EQ(WallSize(Layout::Fill, {0.0f, 9000.0f}, panel).width, 0.0f);  // no picture to fill with
+}
+
 class Composition : public ::testing::Test, protected fakes::WallpaperWorld {
 protected:
-    // Screen 15360 x 11520 twips = 1024 x 768 pixels; panel 3840 x 2880 twips = 256 x 192 pixels.
     Composition() {
         panel.Add("imgWall");
         panel.Add("picWall");
     }
-
-    void Compose(const std::string& path, std::int16_t tile, std::int16_t style) {
+    void Compose(const std::string& path, std::int16_t tile = 0, std::int16_t style = 0) {
         composer.Compose(panel, {path, tile, style, "-1", kTeal}, metrics);
     }
-
     const platform::ImageElement& Wall() { return *panel.Find("imgWall"); }
     const platform::ImageElement& Holder() { return *panel.Find("picWall"); }
-    const platform::ImageElement* Tile(std::size_t i) { return panel.Find(TileName(i)); }
-    // A missing tile fails the test instead of crashing it.
-    const platform::ImageElement& TileAt(std::size_t i) {
-        if (const platform::ImageElement* tile = Tile(i)) return *tile;
-        ADD_FAILURE() << TileName(i) << " is missing";
-        return missing.Add("missing");
+    std::string Source() {
+        const auto* shown = dynamic_cast<const fakes::FakePicture*>(Wall().Picture().get());
+        return shown ? shown->Source() : "none";
     }
-
-    int TilesInScene() {
-        int n = 0;
-        panel.ForEach([&](const platform::ImageElement& e) {
-            if (e.Name().rfind("imgTile", 0) == 0) ++n;
-        });
-        return n;
-    }
-
-    void ExpectColourAlone() {
-        EXPECT_EQ(panel.BackColor(), kTeal);
-        EXPECT_EQ(Wall().Picture(), nullptr);
-        EXPECT_EQ(TilesInScene(), 0);
-        EXPECT_FALSE(composer.tilesShown);
-        EXPECT_EQ(Holder().Picture(), nullptr);
-        EXPECT_FALSE(Holder().Visible());
+    std::string Tile(std::size_t i) {
+        const std::optional<platform::ImageElement> tile = panel.Tiles().Find("imgTile" + std::to_string(i));
+        return tile ? Describe(*tile) + (tile->Picture() == Wall().Picture() ? "" : " another picture") : "none";
     }
 
     Composer composer{services, [] {}};
     platform::Scene panel{15.0f, 15.0f};
-    platform::Scene missing;
+    // A screen of 1024 x 768 pixels and a panel of a quarter of it: 256 x 192 pixels.
     PanelMetrics metrics{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
 };
 
-TEST_F(Composition, EachLayoutPlacesImgWallAndHandsItACopyOfExactlyTheShownSize) {
+TEST_F(Composition, EachLayoutPlacesImgWallWithACopyOfExactlyTheShownSize) {
     const struct {
-        int width, height;  // the picture's pixels
+        int width, height;
         std::int16_t tile, style;
-        float left, top, wallWidth, wallHeight;
-        int copyWidth, copyHeight;
-        const char* why;
+        const char* wall;
+        const char* copy;
     } cases[] = {
-        {800, 600, 0, 0, 420.0f, 315.0f, 3000.0f, 2250.0f, 200, 150, "centre: the panel's share of 12000 x 9000"},
-        {800, 600, 0, -1, 420.0f, 315.0f, 3000.0f, 2250.0f, 200, 150, "style -1 takes the tile flag 0: centre"},
-        {123, 45, 0, 2, 0.0f, 0.0f, 3840.0f, 2880.0f, 256, 192, "stretch covers the panel from its corner"},
-        {800, 600, 2, -1, 0.0f, 0.0f, 3840.0f, 2880.0f, 256, 192, "style -1 takes the tile flag 2: stretch"},
-        {1200, 600, 0, 6, 0.0f, 480.0f, 3840.0f, 1920.0f, 256, 128, "fit: the whole picture, colour above and below"},
-        {600, 1200, 0, 6, 1200.0f, 0.0f, 1440.0f, 2880.0f, 96, 192, "fit: colour left and right"},
-        {1200, 600, 0, 10, -960.0f, 0.0f, 5760.0f, 2880.0f, 384, 192, "fill: cut evenly at both sides"},
-        {600, 1200, 0, 10, 0.0f, -2400.0f, 3840.0f, 7680.0f, 256, 512, "fill: cut evenly at top and bottom"},
-        {1200, 600, 0, 22, -960.0f, 0.0f, 5760.0f, 2880.0f, 384, 192, "span on one screen composes as fill"},
+        {800, 600, 0, 0, "420,315 3000x2250 shown", "200x150"},  // centre: the worked figures
+        {123, 45, 0, 2, "0,0 3840x2880 shown", "256x192"},       // stretch
+        {1200, 600, 0, 6, "0,480 3840x1920 shown", "256x128"},   // fit
+        {600, 1200, 0, 6, "1200,0 1440x2880 shown", "96x192"},
+        {1200, 600, 0, 10, "-960,0 5760x2880 shown", "384x192"},  // fill, cut at both sides
+        {600, 1200, 0, 22, "0,-2400 3840x7680 shown", "256x512"},  // span on one screen is fill
+        {40, 1, 0, 0, "1845,1440 150x15 shown", "10x1"},          // one pixel at the least
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
-        const std::string path = "C:\\w\\" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".jpg";
+        const std::string path = "C:\\w\\" + std::to_string(c.width) + "-" + std::to_string(c.style) + ".jpg";
         files.PutPicture(path, c.width, c.height);
         Compose(path, c.tile, c.style);
-        EXPECT_EQ(panel.BackColor(), kTeal);
-        EXPECT_FLOAT_EQ(Wall().Left(), c.left);
-        EXPECT_FLOAT_EQ(Wall().Top(), c.top);
-        EXPECT_FLOAT_EQ(Wall().Width(), c.wallWidth);
-        EXPECT_FLOAT_EQ(Wall().Height(), c.wallHeight);
-        EXPECT_TRUE(Wall().Visible());
-        EXPECT_TRUE(Wall().Stretch());
-        ASSERT_NE(Wall().Picture(), nullptr);
-        EXPECT_EQ(Wall().Picture()->PixelWidth(), c.copyWidth);
-        EXPECT_EQ(Wall().Picture()->PixelHeight(), c.copyHeight);
-        EXPECT_FALSE(composer.tilesShown);
+        EXPECT_EQ(Describe(Wall()), c.wall) << path;
+        EXPECT_EQ(Describe(Wall().Picture()), c.copy) << path;
+        EXPECT_TRUE(Wall().Stretch()) << path;
         // picWall measured the natural size and holds no picture afterwards.
-        EXPECT_FLOAT_EQ(Holder().Width(), c.width * 15.0f);
-        EXPECT_FLOAT_EQ(Holder().Height(), c.height * 15.0f);
-        EXPECT_EQ(Holder().Picture(), nullptr);
-        EXPECT_FALSE(Holder().Visible());
+        EXPECT_EQ(Describe(Holder()), "0,0 " + std::to_string(c.width * 15) + "x" + std::to_string(c.height * 15)) << path;
+        EXPECT_EQ(Holder().Picture(), nullptr) << path;
+        EXPECT_EQ(panel.BackColor(), kTeal);
     }
 }
 
-TEST_F(Composition, TileCoversThePanelWithOneMoreColumnAndRowThanFitExactly) {
-    files.PutPicture("C:\\w\\tile.bmp", 64, 64);  // 960 x 960 twips
+TEST_F(Composition, TilesAreOneGridWithOneMoreColumnAndRowThatGoesWhenTheModeChanges) {
+    files.PutPicture("C:\\w\\tile.bmp", 64, 64);  // 960 x 960 twips: tiles of 240
+    files.PutPicture("C:\\w\\big.bmp", 128, 128);  // tiles of 480
+    files.PutPicture("C:\\w\\line.bmp", 1, 40);    // 0.25 x 10 pixels at this scale
+    Compose("C:\\w\\tile.bmp");                    // centred first: imgWall shown
     Compose("C:\\w\\tile.bmp", 1, 0);
     EXPECT_TRUE(composer.tilesShown);
     EXPECT_EQ(composer.tileColumns, 17);
     EXPECT_EQ(composer.tileRows, 13);
-    EXPECT_EQ(TilesInScene(), 221);
-    EXPECT_EQ(composer.tileImages.size(), 221u);
-    ASSERT_NE(Tile(0), nullptr);
-    ASSERT_NE(Tile(220), nullptr);
-    EXPECT_EQ(Tile(221), nullptr);
+    EXPECT_EQ(panel.Tiles().Count(), 221u);
+    EXPECT_EQ(panel.Count(), 2u);  // no element per tile
+    EXPECT_EQ(Tile(37), "720,480 240x240 shown");  // row 2, column 3
+    EXPECT_EQ(Tile(16), "3840,0 240x240 shown");   // the extra column starts at the panel's edge
+    EXPECT_EQ(Tile(220), "3840,2880 240x240 shown");
+    EXPECT_EQ(Tile(221), "none");
+    EXPECT_TRUE(panel.Tiles().cell.Stretch());
+    EXPECT_EQ(Describe(Wall()), "1800,1320 240x240");  // hidden: the size template, not moved
+    EXPECT_EQ(Describe(Wall().Picture()), "16x16");
 
-    const platform::ImageElement* t37 = Tile(37);  // row 2, column 3
-    ASSERT_NE(t37, nullptr);
-    EXPECT_FLOAT_EQ(t37->Left(), 720.0f);
-    EXPECT_FLOAT_EQ(t37->Top(), 480.0f);
-    EXPECT_FLOAT_EQ(t37->Width(), 240.0f);
-    EXPECT_FLOAT_EQ(t37->Height(), 240.0f);
-    // The extra column starts at the panel's right edge.
-    EXPECT_FLOAT_EQ(TileAt(16).Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(TileAt(12 * 17).Top(), 2880.0f);
-
-    // imgWall is hidden, sized as the template, not moved.
-    EXPECT_FALSE(Wall().Visible());
-    EXPECT_FLOAT_EQ(Wall().Width(), 240.0f);
-    EXPECT_FLOAT_EQ(Wall().Left(), 0.0f);
-}
-
-TEST_F(Composition, EveryTileIsShownStretchedFromTheOneSharedPicture) {
-    files.PutPicture("C:\\w\\tile.bmp", 64, 64);
-    Compose("C:\\w\\tile.bmp", 1, 0);
-    const platform::PictureRef& shared = Wall().Picture();
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(shared->PixelWidth(), 16);
-    for (std::size_t i = 0; i < 221; ++i) {
-        const platform::ImageElement* t = Tile(i);
-        ASSERT_NE(t, nullptr) << i;
-        EXPECT_TRUE(t->Visible()) << i;
-        EXPECT_TRUE(t->Stretch()) << i;
-        EXPECT_EQ(t->Picture(), shared) << i;
-        EXPECT_EQ(composer.tileImages[i], t) << i;
-    }
-    EXPECT_EQ(files.Loads(), 1);
-}
-
-TEST_F(Composition, TilesMeetWithoutGapsAtWholeMultiplesOfTheReadBackSize) {
-    // 100 px at a quarter: 25 px, 375 twips; 3840 / 375 = 10.24.
-    files.PutPicture("C:\\w\\t.bmp", 100, 100);
-    Compose("C:\\w\\t.bmp", 1, 0);
-    EXPECT_EQ(composer.tileColumns, 11);
-    EXPECT_EQ(composer.tileRows, 8);
-    std::set<std::pair<int, int>> cells;
-    for (std::size_t i = 0; i < composer.tileImages.size(); ++i) {
-        const platform::ImageElement* t = composer.tileImages[i];
-        EXPECT_EQ(t->PixelLeft(), 25 * static_cast<int>(i % 11));
-        EXPECT_EQ(t->PixelTop(), 25 * static_cast<int>(i / 11));
-        cells.insert({t->PixelLeft(), t->PixelTop()});
-    }
-    EXPECT_EQ(cells.size(), 88u);
-}
-
-TEST_F(Composition, TilingAgainRemovesEveryEarlierTileBeforeCreatingTheNewOnes) {
-    files.PutPicture("C:\\w\\small.bmp", 64, 64);
-    files.PutPicture("C:\\w\\big.bmp", 128, 128);  // tiles of 480 twips: 9 x 7
-    Compose("C:\\w\\small.bmp", 1, 0);
-    ASSERT_EQ(TilesInScene(), 221);
     Compose("C:\\w\\big.bmp", 1, 0);
-    EXPECT_EQ(composer.tileColumns, 9);
-    EXPECT_EQ(composer.tileRows, 7);
-    EXPECT_EQ(TilesInScene(), 63);
-    EXPECT_EQ(panel.Count(), 2u + 63u);
-    EXPECT_EQ(Tile(63), nullptr);
-    EXPECT_EQ(Tile(220), nullptr);
-    ASSERT_NE(Tile(62), nullptr);
-    EXPECT_FLOAT_EQ(TileAt(62).Left(), 3840.0f);
-    EXPECT_FLOAT_EQ(TileAt(62).Top(), 2880.0f);
-    EXPECT_FLOAT_EQ(TileAt(10).Left(), 480.0f);  // row 1, column 1
-    EXPECT_FLOAT_EQ(TileAt(10).Top(), 480.0f);
-
-    // The same tiling once more: the same names, created anew.
-    Compose("C:\\w\\big.bmp", 1, 0);
-    EXPECT_EQ(TilesInScene(), 63);
-    EXPECT_EQ(panel.Count(), 65u);
-}
-
-TEST_F(Composition, TilesStandInIndexOrderAboveTheWindowsOwnElements) {
-    files.PutPicture("C:\\w\\small.bmp", 64, 64);  // 221 tiles
-    files.PutPicture("C:\\w\\big.bmp", 128, 128);   // 63 tiles
-    for (const char* path : {"C:\\w\\big.bmp", "C:\\w\\small.bmp", "C:\\w\\big.bmp"}) {
-        Compose(path, 1, 0);
-        std::vector<std::string> order;
-        panel.ForEach([&](const platform::ImageElement& e) { order.push_back(e.Name()); });
-        const std::size_t tiles = composer.tileImages.size();
-        ASSERT_EQ(order.size(), 2 + tiles) << path;
-        EXPECT_EQ(order[0], "imgWall");
-        EXPECT_EQ(order[1], "picWall");
-        for (std::size_t i = 0; i < tiles; ++i) ASSERT_EQ(order[2 + i], TileName(i)) << path;
-    }
-}
-
-TEST_F(Composition, CentreOrAnUnknownModeAfterTilingLeavesNoTileAndShowsImgWallCentred) {
-    files.PutPicture("C:\\w\\tile.bmp", 64, 64);
-    for (std::int16_t style : {0, 3}) {
-        SCOPED_TRACE(style);
-        Compose("C:\\w\\tile.bmp", 1, 0);
-        Compose("C:\\w\\tile.bmp", 0, style);
-        EXPECT_EQ(TilesInScene(), 0);
-        EXPECT_EQ(panel.Count(), 2u);
-        EXPECT_FALSE(composer.tilesShown);
-        EXPECT_TRUE(Wall().Visible());
-        EXPECT_FLOAT_EQ(Wall().Width(), 240.0f);
-        EXPECT_FLOAT_EQ(Wall().Left(), 1800.0f);
-        EXPECT_FLOAT_EQ(Wall().Top(), 1320.0f);
-        EXPECT_NE(Wall().Picture(), nullptr);
-    }
-}
-
-TEST_F(Composition, TileSmallerThanAPixelTakesOnePixelInThatDirection) {
-    // 1 x 40 pixels at a quarter: 0.25 x 10 pixels.
-    files.PutPicture("C:\\w\\line.bmp", 1, 40);
+    EXPECT_EQ(panel.Tiles().Count(), 63u);
+    EXPECT_EQ(Tile(10), "480,480 480x480 shown");
     Compose("C:\\w\\line.bmp", 1, 0);
-    EXPECT_FLOAT_EQ(Wall().Width(), 15.0f);
-    EXPECT_FLOAT_EQ(Wall().Height(), 150.0f);
-    EXPECT_EQ(composer.tileColumns, 257);  // 3840 / 15 = 256 whole columns, and one more
-    EXPECT_EQ(composer.tileRows, 20);      // 2880 / 150 = 19.2
-    EXPECT_FLOAT_EQ(TileAt(5).Left(), 75.0f);
-    EXPECT_FLOAT_EQ(TileAt(5).Width(), 15.0f);
-    ASSERT_NE(Wall().Picture(), nullptr);
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
-    EXPECT_EQ(Wall().Picture()->PixelHeight(), 10);
+    EXPECT_EQ(composer.tileColumns, 257);
+    EXPECT_EQ(Tile(5 + 257 * 3), "75,450 15x150 shown");
+    EXPECT_EQ(Describe(Wall().Picture()), "1x10");
+    const std::weak_ptr<const platform::Picture> line = Wall().Picture();
+    Compose("C:\\w\\big.bmp", 0, 0);
+    EXPECT_TRUE(line.expired());
+    EXPECT_FALSE(composer.tilesShown);
+    EXPECT_EQ(panel.Tiles().Count(), 0u);
+    EXPECT_EQ(Describe(Wall()), "1680,1200 480x480 shown");
 }
 
-TEST_F(Composition, TinyPictureOnATinyPanelTilesInSinglePixels) {
-    metrics.width = 300.0f;  // 20 x 10 pixels
-    metrics.height = 150.0f;
-    files.PutPicture("C:\\w\\dot.png", 16, 16);  // 0.3 pixels at this scale
-    Compose("C:\\w\\dot.png", 1, 0);
-    EXPECT_EQ(composer.tileColumns, 21);
-    EXPECT_EQ(composer.tileRows, 11);
-    EXPECT_EQ(TileAt(21 * 11 - 1).PixelLeft(), 20);
-    EXPECT_EQ(TileAt(21 * 11 - 1).PixelTop(), 10);
-    ASSERT_NE(Wall().Picture(), nullptr);
-    EXPECT_EQ(Wall().Picture()->PixelWidth(), 1);
-}
-
-TEST_F(Composition, CentredPictureSmallerThanAPixelStillShowsOnePixel) {
-    files.PutPicture("C:\\w\\dot.png", 2, 2);
-    Compose("C:\\w\\dot.png", 0, 0);
-    EXPECT_EQ(Wall().PixelWidth(), 1);
-    EXPECT_EQ(Wall().PixelHeight(), 1);
-    EXPECT_NE(Wall().Picture(), nullptr);
-}
-
-TEST_F(Composition, NoWallpaperShowsTheColourAloneWithTheEmptyImgWallCentredOrOverThePanel) {
-    for (const auto& [tile, style, wallWidth] : {std::tuple{0, 0, 0.0f}, {1, 0, 0.0f}, {0, 2, 3840.0f}}) {
-        SCOPED_TRACE(::testing::Message() << "tile " << tile << ", style " << style);
-        Compose("(なし)", static_cast<std::int16_t>(tile), static_cast<std::int16_t>(style));
-        ExpectColourAlone();
-        EXPECT_TRUE(Wall().Visible());
-        EXPECT_FLOAT_EQ(Wall().Width(), wallWidth);
-    }
-    EXPECT_EQ(files.Loads(), 0);
-}
-
-TEST_F(Composition, MissingDamagedFolderAndGiantPicturesShowTheColourAlone) {
+TEST_F(Composition, NoMissingDamagedOrGiantPictureShowsTheColourAlone) {
     files.PutDamaged("C:\\w\\damaged.jpg");
-    files.PutFolder("C:\\w\\folder");
     files.PutPicture("C:\\w\\giant.png", 65535, 65535);
-    files.PutPicture("C:\\w\\tile-first.bmp", 64, 64);
-    for (const char* path : {"C:\\w\\missing.bmp", "C:\\w\\damaged.jpg", "C:\\w\\folder", "C:\\w\\giant.png"}) {
-        for (std::int16_t tile : {0, 1}) {
-            Compose("C:\\w\\tile-first.bmp", 1, 0);  // tiles standing before
-            Compose(path, tile, 0);
-            SCOPED_TRACE(path);
-            ExpectColourAlone();
-            EXPECT_EQ(Holder().PixelWidth(), 0);
+    files.PutPicture("C:\\w\\tile.bmp", 64, 64);
+    for (const char* path : {"(なし)", "%NOWHERE%\\a.bmp", "C:\\w\\missing.bmp", "C:\\w\\damaged.jpg", "C:\\w\\giant.png"}) {
+        for (std::int16_t style : {0, 2}) {
+            Compose("C:\\w\\tile.bmp", 1, 0);  // tiles standing before
+            Compose(path, 0, style);
+            EXPECT_EQ(Describe(Wall()), style == 2 ? "0,0 3840x2880 shown" : "1920,1440 0x0 shown") << path;
+            EXPECT_EQ(Wall().Picture(), nullptr) << path;
+            EXPECT_EQ(panel.Tiles().Count(), 0u) << path;
+            EXPECT_EQ(Describe(Holder()), "0,0 0x0") << path;
+            EXPECT_EQ(panel.BackColor(), kTeal);
         }
     }
+    // Only the tile was decoded; neither the damaged nor the giant file.
+    EXPECT_EQ(files.decodedSizes, std::vector<platform::PixelSize>(10, {24, 24}));
 }
 
-TEST_F(Composition, GiantPictureIsRefusedBeforeAnythingIsDecodedAndNotRetriedUntilItChanges) {
-    files.PutPicture("C:\\w\\giant.png", 65535, 65535);
-    Compose("C:\\w\\giant.png", 0, 2);
-    Compose("C:\\w\\giant.png", 0, 2);
-    ExpectColourAlone();
-    EXPECT_EQ(files.Loads(), 1);
-    EXPECT_TRUE(files.DecodedSizes().empty());
+TEST_F(Composition, AWallpaperFileThatIsGoneShowsWindowsOwnCopyInTheSameLayout) {
+    env.Set("APPDATA", "C:\\Users\\ken\\AppData\\Roaming");
+    env.Set("WALLS", "D:\\gone");
+    const std::string copy = "C:\\Users\\ken\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
+    files.PutPicture(copy, 800, 600);
+    Compose("%WALLS%\\sea.jpg");
+    EXPECT_EQ(Source(), copy);
+    EXPECT_EQ(Describe(Wall()), "420,315 3000x2250 shown");
+    EXPECT_EQ(composer.ShownPath(), "D:\\gone\\sea.jpg");
+    files.PutPicture("D:\\gone\\sea.jpg", 400, 300);  // back: the file itself
+    Compose("%WALLS%\\sea.jpg");
+    EXPECT_EQ(Source(), "D:\\gone\\sea.jpg");
+    files.PutDamaged("D:\\gone\\sea.jpg");  // there, but no picture: the colour, not the copy
+    for (const char* path : {"D:\\gone\\sea.jpg", "(なし)", "%NOWHERE%\\sea.jpg"}) {
+        Compose(path);
+        EXPECT_EQ(Source(), "none") << path;
+    }
 }
 
-TEST_F(Composition, ExpandedPathIsLoadedAndAnUnresolvedOneShowsTheColourAlone) {
-    env.Set("WALLS", "D:\\Walls");
-    files.PutPicture("D:\\Walls\\sea.bmp", 800, 600);
-    Compose("%WALLS%\\sea.bmp", 0, 0);
-    EXPECT_EQ(composer.ShownPath(), "D:\\Walls\\sea.bmp");
-    ASSERT_NE(Wall().Picture(), nullptr);
-    EXPECT_EQ(files.LoadedPaths().back(), "D:\\Walls\\sea.bmp");
+TEST(Scene, TilesAreNamedAndPlacedOnDemandAndElementsKeepTheirNames) {
+    platform::Scene scene(15.0f, 15.0f);
+    platform::TileGrid& grid = scene.Tiles();
+    grid.prefix = "imgTile";
+    grid.cell.SetWidth(240.0f);
+    grid.cell.SetHeight(100.0f);  // 6.7 pixels: taken as 7
+    grid.columns = 17;
+    grid.rows = 13;
+    EXPECT_EQ(grid.Find("imgTile37")->Name(), "imgTile37");
+    EXPECT_EQ(Describe(*grid.Find("imgTile37")), "720,210 240x105");
+    EXPECT_EQ(Describe(*grid.Tile(220)), "3840,1260 240x105");
+    for (const char* none : {"imgTile221", "imgTile037", "imgTile", "imgTil3", "imgTile-1", "imgTile3x", "Tile3"}) {
+        EXPECT_FALSE(grid.Find(none)) << none;
+    }
+    grid.rows = -1;
+    EXPECT_EQ(grid.Count(), 0u);
 
-    Compose("%NOWHERE%\\sea.bmp", 0, 0);
-    ExpectColourAlone();
-    EXPECT_EQ(composer.ShownPath(), "(なし)");
+    scene.Add("imgWall").SetVisible(true);
+    scene.Add("picWall");
+    EXPECT_FALSE(scene.Add("imgWall").Visible());  // a new element in place of the old one
+    std::vector<std::string> order;
+    scene.ForEach([&](const platform::ImageElement& e) { order.push_back(e.Name()); });
+    EXPECT_EQ(order, (std::vector<std::string>{"picWall", "imgWall"}));
+    EXPECT_TRUE(scene.Remove("picWall"));
+    EXPECT_FALSE(scene.Remove("picWall"));
+    EXPECT_EQ(scene.Find("picWall"), nullptr);
+
+    const struct {
+        float twips, tpp;
+        int pixels;
+    } lengths[] = {{22.5f, 15, 2},  {-22.5f, 15, -1},         {7.4f, 15, 0},  {15, 0, 0},
+                   {15, NAN, 0},    {NAN, 15, 0},             {1e30f, 15, 1 << 24}, {-1e30f, 15, -(1 << 24)},
+                   {16777216.0f * 15, 15, 1 << 24}};
+    for (const auto& c : lengths) EXPECT_EQ(platform::TwipsToPixels(c.twips, c.tpp), c.pixels) << c.twips << " / " << c.tpp;
 }
 
-TEST_F(Composition, SinglePercentPathIsLoadedAsItStands) {
-    files.PutPicture("C:\\100%\\sea.bmp", 800, 600);
-    Compose("C:\\100%\\sea.bmp", 0, 0);
-    EXPECT_NE(Wall().Picture(), nullptr);
-    EXPECT_EQ(files.LoadedPaths().back(), "C:\\100%\\sea.bmp");
+// A 1024 x 768 screen and a panel of a fifth of it, 205 x 154 pixels.
+class PictureCaching : public Composition {
+protected:
+    PictureCaching() { metrics = {3075.0f, 2310.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}}; }
+    void Zoom(float panelWidth) {
+        metrics.height = metrics.height * panelWidth / metrics.width;
+        metrics.width = panelWidth;
+    }
+};
+
+TEST_F(PictureCaching, EachFileVersionIsDecodedOnceWithHeadroomAndScaledInMemory) {
+    files.PutPicture("C:\\w\\4k.jpg", 3840, 2160);
+    Compose("C:\\w\\4k.jpg", 0, 10);  // fill: 274 x 154, the master 411 x 231
+    const platform::PictureRef first = Wall().Picture();
+    for (int i = 0; i < 5; ++i) Compose("C:\\w\\4k.jpg", 0, 10);
+    EXPECT_EQ(Wall().Picture(), first);
+    EXPECT_EQ(files.decodedSizes, (std::vector<platform::PixelSize>{{411, 231}}));
+    EXPECT_EQ(files.scales, 1);
+    EXPECT_EQ(composer.Cache().Decodes(), 1);
+
+    Compose("C:\\w\\4k.jpg", 0, 6);  // fit: 205 x 115, from the master
+    Zoom(3450.0f);                   // stretched over 230 x 173, within the master
+    Compose("C:\\w\\4k.jpg", 0, 2);
+    EXPECT_EQ(Describe(Wall().Picture()), "230x173");
+    EXPECT_EQ(files.loads, 1);
+    metrics.height = 6000.0f;  // stretched over 230 x 400: taller than the master
+    Compose("C:\\w\\4k.jpg", 0, 2);
+    EXPECT_EQ(files.loads, 2);
+    Compose("C:\\w\\4k.jpg", 0, 0);  // centre: more than the new master holds
+    EXPECT_EQ(Describe(Wall().Picture()), "863x1125");
+    EXPECT_EQ(files.loads, 3);
+    files.Touch("C:\\w\\4k.jpg");  // rewritten in place
+    Compose("C:\\w\\4k.jpg", 0, 0);
+    EXPECT_EQ(files.loads, 4);
+    files.PutPicture("C:\\w\\other.jpg", 800, 600);
+    std::weak_ptr<const platform::Picture> old = Wall().Picture();
+    Compose("C:\\w\\other.jpg");
+    EXPECT_TRUE(old.expired());  // one file at a time
+    old = Wall().Picture();
+    Compose("(なし)");
+    EXPECT_TRUE(old.expired());
 }
 
-TEST_F(Composition, ScreenAtAnotherDpiKeepsThePanelsShareOfTheScreen) {
-    // 120 dots per inch: 12 twips per pixel; a 1280 x 1024 screen and a panel of a fifth.
-    metrics = {3072.0f, 2460.0f, {12.0f, 12.0f, 15360.0f, 12288.0f}};
-    panel = platform::Scene(12.0f, 12.0f);
-    files.PutPicture("C:\\w\\photo.bmp", 640, 480);  // 7680 x 5760 twips
-    Compose("C:\\w\\photo.bmp", 0, 0);
-    EXPECT_EQ(Wall().PixelWidth(), 128);
-    EXPECT_EQ(Wall().PixelHeight(), 96);
+TEST_F(PictureCaching, AWholePictureIsDecodedOnceAndShownItselfWhenItIsTheShownSize) {
+    files.PutPicture("C:\\w\\small.png", 40, 30);
+    Compose("C:\\w\\small.png", 0, 2);
+    EXPECT_EQ(files.decodedSizes.back(), (platform::PixelSize{40, 30}));
+    Zoom(9000.0f);
+    Compose("C:\\w\\small.png", 0, 2);
+    EXPECT_EQ(files.loads, 1);
+    EXPECT_EQ(Describe(Wall().Picture()), "600x451");
+    files.PutPicture("C:\\w\\exact.png", 16, 16);
+    Zoom(15360.0f);  // the panel as large as the screen: tiles of 16 x 16, the whole picture
+    Compose("C:\\w\\exact.png", 1, 0);
+    EXPECT_EQ(files.scales, 2);
+    EXPECT_EQ(Describe(Wall().Picture()), "16x16");
+}
+
+TEST_F(PictureCaching, FilesThatCannotBeShownAreNotReadAgainUntilTheyChange) {
+    Compose("C:\\w\\later.jpg");
+    EXPECT_EQ(files.loads, 0);  // a missing file is not opened
+    files.PutDamaged("C:\\w\\later.jpg");
+    Compose("C:\\w\\later.jpg");
+    Compose("C:\\w\\later.jpg");
+    EXPECT_EQ(files.loads, 1);
+    files.PutPicture("C:\\w\\later.jpg", 800, 600);  // the writer finished
+    Compose("C:\\w\\later.jpg");
+    EXPECT_EQ(Source(), "C:\\w\\later.jpg");
+
+    PictureCache cache(files, files);
+    const auto square = [](int side) { return [side](platform::PixelSize) { return platform::PixelSize{side, side}; }; };
+    files.PutPicture("C:\\w\\a.png", 400, 400);
+    EXPECT_EQ(cache.Get("C:\\w\\a.png", square(100)).status, platform::PictureStatus::Ok);
+    files.failLoads = true;  // decoded again for a size beyond the master (150), and it fails
+    EXPECT_EQ(cache.Get("C:\\w\\a.png", square(300)).status, platform::PictureStatus::NotAPicture);
+    files.failLoads = false;
+    files.failScales = true;
+    files.Touch("C:\\w\\a.png");
+    const PictureCache::Result unscaled = cache.Get("C:\\w\\a.png", square(300));
+    EXPECT_EQ(unscaled.status, platform::PictureStatus::NotAPicture);
+    EXPECT_EQ(unscaled.picture, nullptr);
+    EXPECT_EQ(cache.Get("C:\\w\\a.png", square(0)).status, platform::PictureStatus::Refused);
+    EXPECT_EQ(cache.Get("C:\\w\\b.png", square(10)).status, platform::PictureStatus::Unreadable);
+}
+
+TEST(CopySizes, CopiesAreCappedWithTheirProportionsAndTheMasterCoversTheShownSize) {
+    const std::pair<platform::PixelSize, platform::PixelSize> capped[] = {
+        {{1000, 500}, {1000, 500}}, {{0, 500}, {}}, {{100000, 400}, {64763, 259}},
+        {{100000000, 1}, {16777216, 1}}, {{1, 100000000}, {1, 16777216}}};
+    for (const auto& [shown, copy] : capped) EXPECT_EQ(CappedCopySize(shown), copy) << shown.width << " x " << shown.height;
+    const std::tuple<platform::PixelSize, platform::PixelSize, platform::PixelSize> masters[] = {
+        {{200, 100}, {4000, 2000}, {300, 150}}, {{200, 100}, {250, 125}, {250, 125}}, {{500, 100}, {250, 125}, {250, 125}},
+        {{200, 200}, {4000, 1000}, {1200, 300}}, {{0, 200}, {4000, 1000}, {}}};
+    for (const auto& [shown, natural, master] : masters) EXPECT_EQ(MasterSize(shown, natural), master) << shown.width;
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // size is believed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -14,325 +12,155 @@
 namespace lumbra::platform {
 namespace {
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-// File header and a 40-byte info header, as every Windows program writes them.
-std::vector<std::uint8_t> InfoHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
-                                     std::uint32_t pixelOffset = 54) {
-    std::vector<std::uint8_t> out{'B', 'M'};
-    Put32(out, 0);  // the file size field, which readers ignore
-    Put32(out, 0);
-    Put32(out, pixelOffset);
-    Put32(out, 40);
-    Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height));
-    Put16(out, 1);
-    Put16(out, static_cast<std::uint32_t>(bits));
-    Put32(out, compression);
-    for (int i = 0; i < 5; ++i) Put32(out, 0);
-    return out;
-}
-
-void Put16Be(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-void Put32Be(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16Be(out, v >> 16);
-    Put16Be(out, v & 0xFFFF);
-}
-
-void Append(std::vector<std::uint8_t>& out, std::string_view bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
-
-// A file in memory, read the way the loader reads a stream; counts the reads.
-struct MemoryFile {
-    std::vector<std::uint8_t> bytes;
-    int reads = 0;
-    std::optional<StatedPicture> Stated() {
-        return ReadStatedPicture([this](std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
-            ++reads;
-            if (offset >= bytes.size()) return 0;
-            const std::size_t n = std::min<std::size_t>(into.size(), bytes.size() - offset);
-            std::memcpy(into.data(), bytes.data() + offset, n);
-            return n;
-        });
+// Bytes written little-endian (le), big-endian (be), as text or as n copies of one byte.
+struct Bytes : std::vector<std::uint8_t> {
+    using vector::vector;
+    Bytes& le(std::uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        return *this;
     }
+    Bytes& be(std::uint64_t v, int n) {
+        for (int i = n - 1; i >= 0; --i) push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        return *this;
+    }
+    Bytes& text(std::string_view t) { return insert(end(), t.begin(), t.end()), *this; }
+    Bytes& fill(std::size_t n, std::uint8_t b) { return insert(end(), n, b), *this; }
+    Bytes& cut(std::size_t n) { return resize(size() - n), *this; }
+    Bytes& at(std::size_t i, std::uint8_t b) { return (*this)[i] = b, *this; }
 };
 
-std::vector<std::uint8_t> PngStart(std::uint32_t width, std::uint32_t height) {
-    std::vector<std::uint8_t> out;
-    Append(out, std::string_view("\x89PNG\r\n\x1a\n", 8));
-    Put32Be(out, 13);
-    Append(out, "IHDR");
-    Put32Be(out, width);
-    Put32Be(out, height);
-    out.insert(out.end(), {8, 2, 0, 0, 0});
-    return out;
+// File header and an info header of the given size; its pixel data would start right after.
+Bytes Bmp(std::int32_t w, std::int32_t h, int bits, std::uint32_t compression, std::uint32_t info = 40) {
+    Bytes b;
+    b.text("BM").le(0, 8).le(14 + info, 4).le(info, 4).le(static_cast<std::uint32_t>(w), 4).le(static_cast<std::uint32_t>(h), 4).le(1, 2).le(bits, 2).le(compression, 4);
+    return b.fill(14 + info - b.size(), 0);
+}
+Bytes CoreBmp() { return Bytes().text("BM").le(0, 8).le(32, 4).le(12, 4).le(100, 2).le(50, 2).le(1, 2).le(1, 2); }
+Bytes Png(std::uint32_t w, std::uint32_t h) {
+    return Bytes().text(std::string_view("\x89PNG\r\n\x1a\n", 8)).be(13, 4).text("IHDR").be(w, 4).be(h, 4).le(0x0208, 5);
+}
+// Segments of `filler` bytes under the given markers before the frame header.
+Bytes Jpeg(const Bytes& markers, std::uint8_t frame, std::uint16_t w, std::uint16_t h, std::uint16_t filler = 100) {
+    Bytes b;
+    b.be(0xFFD8, 2);
+    for (std::uint8_t marker : markers) b.le(0xFF, 1).le(marker, 1).be(filler + 2u, 2).fill(filler, 0xFF);
+    return b.le(0xFF, 1).le(frame, 1).be(17, 2).le(8, 1).be(h, 2).be(w, 2).fill(10, 1);
+}
+// The logical screen and a colour table of bytes that look like descriptors, comments, then
+// the first image descriptor.
+Bytes Gif(std::uint16_t w, std::uint16_t h, int comments) {
+    Bytes b;
+    b.text("GIF89a").le(10, 2).le(10, 2).le(0x87, 3).fill(768, 0x2C);
+    for (int i = 0; i < comments; ++i) b.le(0xC8FE21, 3).fill(200, 0x2C).le(3, 1).text("end").le(0, 1);
+    return b.le(0x2C, 1).le(0, 4).le(w, 2).le(h, 2).le(0, 1);
 }
 
-// Start of image, then segments of `filler` bytes each under the given markers, then a frame
-// header.
-std::vector<std::uint8_t> JpegStart(const std::vector<std::uint8_t>& markersBefore, std::uint8_t frameMarker,
-                                    std::uint16_t width, std::uint16_t height, std::uint16_t filler = 100) {
-    std::vector<std::uint8_t> out{0xFF, 0xD8};
-    for (std::uint8_t marker : markersBefore) {
-        out.insert(out.end(), {0xFF, marker});
-        Put16Be(out, static_cast<std::uint32_t>(filler) + 2);
-        out.insert(out.end(), filler, 0xFF);  // marker-like bytes inside a segment are skipped whole
+std::optional<StatedPicture> Stated(const Bytes& bytes, int* reads = nullptr) {
+    return ReadStatedPicture([&](std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
+        if (reads) ++*reads;
+        if (offset >= bytes.size()) return 0;
+        const std::size_t n = std::min<std::size_t>(into.size(), bytes.size() - offset);
+        std::memcpy(into.data(), bytes.data() + offset, n);
+        return n;
+    });
+}
+
+TEST(StatedPictures, EachFormatStatesTheSizeOfItsFirstFrameAndDamagedHeadersNothing) {
+    using F = PictureFormat;
+    const struct {
+        Bytes bytes;
+        F format;
+        PixelSize size;  // {} for nothing stated
+    } cases[] = {
+        {Bmp(640, 480, 24, 0), F::Bmp, {640, 480}}, {Bmp(640, -480, 24, 0), F::Bmp, {640, 480}}, {CoreBmp(), F::Bmp, {100, 50}},
+        {Bmp(0, 480, 24, 0), {}, {}}, {Bmp(-640, 480, 24, 0), {}, {}},
+        {Png(65535, 65535), F::Png, {65535, 65535}}, {Png(0x80000000u, 1), F::Png, {std::numeric_limits<int>::max(), 1}},
+        {Png(0, 5), {}, {}}, {Png(100, 100).cut(10), {}, {}}, {Png(100, 100).at(12, 'i'), {}, {}},
+        {Jpeg({0xE0, 0xE1, 0xDB, 0xC4, 0xDD}, 0xC0, 16000, 8000, 60000), F::Jpeg, {16000, 8000}},
+        {Jpeg({0xE0}, 0xC2, 1920, 1080), F::Jpeg, {1920, 1080}},
+        {Jpeg({}, 0xDA, 800, 600), {}, {}}, {Jpeg({}, 0xD9, 800, 600), {}, {}}, {Jpeg({}, 0xC0, 800, 0), {}, {}},
+        {Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01}, {}, {}}, {Jpeg({0xE0}, 0xC0, 800, 600).cut(12), {}, {}},
+        {Gif(16000, 8000, 3), F::Gif, {16000, 8000}}, {Gif(0, 80, 0), {}, {}}, {Gif(120, 0, 1), {}, {}},
+        {Gif(120, 80, 0).at(781, 0x3B), {}, {}}, {Gif(120, 80, 1).cut(5), {}, {}},
+        {Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, {}, {}}, {Bytes{}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const std::optional<StatedPicture> stated = Stated(c.bytes);
+        SCOPED_TRACE(::testing::Message() << c.bytes.size() << " bytes, " << c.size.width << " x " << c.size.height);
+        ASSERT_EQ(stated.has_value(), !c.size.Empty());
+        if (!stated) continue;
+        EXPECT_EQ(stated->format, c.format);
+        EXPECT_EQ(stated->size, c.size);
     }
-    out.insert(out.end(), {0xFF, frameMarker});
-    Put16Be(out, 17);
-    out.push_back(8);
-    Put16Be(out, height);
-    Put16Be(out, width);
-    out.insert(out.end(), {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1});
-    return out;
+    Bytes filled = Jpeg({}, 0xC0, 800, 600);
+    filled.insert(filled.begin() + 2, {0xFF, 0xFF});  // fill bytes before a marker
+    EXPECT_EQ(Stated(filled)->size, (PixelSize{800, 600}));
+    Bytes endless;
+    endless.be(0xFFD8, 2);
+    for (int i = 0; i < 10000; ++i) endless.be(0xFFFE0002, 4);
+    int reads = 0;
+    EXPECT_FALSE(Stated(endless, &reads));
+    EXPECT_LE(reads, 4097);
 }
 
-// Header, logical screen, optional global colour table, extensions, first image descriptor.
-std::vector<std::uint8_t> GifStart(std::uint16_t width, std::uint16_t height, bool colourTable, int extensions) {
-    std::vector<std::uint8_t> out;
-    Append(out, "GIF89a");
-    Put16(out, 10);  // the logical screen, which decoders do not allocate
-    Put16(out, 10);
-    out.insert(out.end(), {static_cast<std::uint8_t>(colourTable ? 0x87 : 0x00), 0, 0});
-    if (colourTable) out.insert(out.end(), 3 * 256, 0x2C);  // bytes that look like descriptors
-    for (int i = 0; i < extensions; ++i) {
-        out.insert(out.end(), {0x21, 0xFE});  // a comment in two sub-blocks
-        out.push_back(200);
-        out.insert(out.end(), 200, 0x2C);
-        out.push_back(3);
-        Append(out, "end");
-        out.push_back(0);
+TEST(BmpHeaders, StorageOfEveryWindowsHeaderAndNothingForOthers) {
+    using K = BmpStorage::Kind;
+    const struct {
+        Bytes head;
+        std::optional<K> kind;
+        int bits;
+    } cases[] = {
+        {Bmp(640, 480, 24, 0), K::Rows, 24},       {Bmp(640, -480, 32, 3, 52), K::Rows, 32}, {Bmp(64, 64, 32, 6, 56), K::Rows, 32},
+        {Bmp(64, 64, 8, 1, 108), K::RunLength, 8}, {Bmp(64, 64, 4, 2, 124), K::RunLength, 4}, {Bmp(64, 64, 0, 4), K::Embedded, 0},
+        {Bmp(64, 64, 0, 5), K::Embedded, 0},       {CoreBmp(), K::Rows, 1},
+        {Bmp(64, 64, 24, 0).cut(21), {}, 0},  // cut before the compression field
+        {Bmp(64, 64, 24, 11), {}, 0},         // an unknown compression
+        {Bmp(64, 64, 0, 0), {}, 0},           // rows of no bits
+        {Bmp(64, 64, 24, 0, 64), {}, 0},      // OS/2 2.x, whose compression codes mean other things
+        {Bmp(64, 64, 24, 0).at(0, 'P'), {}, 0},
+    };
+    for (const auto& c : cases) {
+        const std::optional<BmpStorage> storage = ReadBmpStorage(c.head);
+        ASSERT_EQ(storage.has_value(), c.kind.has_value()) << c.head.size() << " bytes";
+        if (!storage) continue;
+        EXPECT_EQ(storage->kind, *c.kind) << c.head.size() << " bytes";
+        EXPECT_EQ(storage->bitsPerPixel, c.bits) << c.head.size() << " bytes";
+        EXPECT_EQ(storage->pixelOffset, c.head.size() == 26 ? 32u : c.head.size());
     }
-    out.push_back(0x2C);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, width);
-    Put16(out, height);
-    out.push_back(0);
-    return out;
 }
 
-TEST(StatedPictures, BmpStatesItsSizeAndStorage) {
-    MemoryFile bottomUp{InfoHeader(640, 480, 24, 0)};
-    auto stated = bottomUp.Stated();
-    ASSERT_TRUE(stated);
-    EXPECT_EQ(stated->format, PictureFormat::Bmp);
-    EXPECT_EQ(stated->size, (PixelSize{640, 480}));
-    ASSERT_TRUE(stated->bmp);
-    EXPECT_EQ(stated->bmp->bitsPerPixel, 24);
-
-    MemoryFile topDown{InfoHeader(640, -480, 24, 0)};
-    EXPECT_EQ(topDown.Stated()->size, (PixelSize{640, 480})) << "rows stored top first";
-
-    // A storage this check does not know still states its size.
-    MemoryFile unknown{InfoHeader(64, 32, 24, 11)};
-    EXPECT_EQ(unknown.Stated()->size, (PixelSize{64, 32}));
-    EXPECT_FALSE(unknown.Stated()->bmp);
-
-    EXPECT_FALSE(MemoryFile{InfoHeader(0, 480, 24, 0)}.Stated()) << "no width";
-    EXPECT_FALSE(MemoryFile{InfoHeader(-640, 480, 24, 0)}.Stated());
-}
-
-TEST(StatedPictures, PngStatesTheSizeOfItsHeaderChunk) {
-    auto stated = MemoryFile{PngStart(65535, 65535)}.Stated();
-    ASSERT_TRUE(stated);
-    EXPECT_EQ(stated->format, PictureFormat::Png);
-    EXPECT_EQ(stated->size, (PixelSize{65535, 65535}));
-    // Beyond what an int holds, the size is kept at the largest int (refused all the same).
-    EXPECT_EQ(MemoryFile{PngStart(0x80000000u, 1)}.Stated()->size.width, std::numeric_limits<int>::max());
-
-    auto cut = PngStart(100, 100);
-    cut.resize(20);
-    EXPECT_FALSE(MemoryFile{cut}.Stated());
-    auto notHeader = PngStart(100, 100);
-    notHeader[12] = 'i';
-    EXPECT_FALSE(MemoryFile{notHeader}.Stated());
-}
-
-TEST(StatedPictures, JpegStatesItsFirstFrameBehindEveryOtherSegment) {
-    // Application segments (Exif, ICC) and tables before the frame, of every size.
-    auto stated = MemoryFile{JpegStart({0xE0, 0xE1, 0xE2, 0xDB, 0xC4, 0xDD}, 0xC0, 16000, 8000, 60000)}.Stated();
-    ASSERT_TRUE(stated);
-    EXPECT_EQ(stated->format, PictureFormat::Jpeg);
-    EXPECT_EQ(stated->size, (PixelSize{16000, 8000}));
-    // Progressive frames count too.
-    EXPECT_EQ(MemoryFile{JpegStart({0xE0}, 0xC2, 1920, 1080)}.Stated()->size, (PixelSize{1920, 1080}));
-
-    // Fill bytes before a marker are passed over.
-    auto filled = JpegStart({}, 0xC0, 800, 600);
-    filled.insert(filled.begin() + 2, {0xFF, 0xFF, 0xFF});
-    EXPECT_EQ(MemoryFile{filled}.Stated()->size, (PixelSize{800, 600}));
-}
-
-TEST(StatedPictures, JpegWithoutAReadableFrameHeaderStatesNothing) {
-    // A scan before any frame, the end of the picture, a height given only later, a segment
-    // length that cannot be, and a file cut inside the frame header.
-    EXPECT_FALSE(MemoryFile{JpegStart({}, 0xDA, 800, 600)}.Stated());
-    EXPECT_FALSE(MemoryFile{JpegStart({}, 0xD9, 800, 600)}.Stated());
-    EXPECT_FALSE(MemoryFile{JpegStart({}, 0xC0, 800, 0)}.Stated());
-    const std::vector<std::uint8_t> shortSegment{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01};
-    EXPECT_FALSE(MemoryFile{shortSegment}.Stated());
-    auto cut = JpegStart({0xE0}, 0xC0, 800, 600);
-    cut.resize(cut.size() - 12);
-    EXPECT_FALSE(MemoryFile{cut}.Stated());
-}
-
-TEST(StatedPictures, JpegOfEndlessSegmentsIsGivenUpInBoundedReads) {
-    std::vector<std::uint8_t> endless{0xFF, 0xD8};
-    for (int i = 0; i < 10000; ++i) endless.insert(endless.end(), {0xFF, 0xFE, 0x00, 0x02});
-    MemoryFile file{endless};
-    EXPECT_FALSE(file.Stated());
-    EXPECT_LE(file.reads, 4097 + 1);
-}
-
-TEST(StatedPictures, GifStatesItsFirstFrameNotItsScreen) {
-    auto stated = MemoryFile{GifStart(16000, 8000, true, 3)}.Stated();
-    ASSERT_TRUE(stated);
-    EXPECT_EQ(stated->format, PictureFormat::Gif);
-    EXPECT_EQ(stated->size, (PixelSize{16000, 8000}));
-    EXPECT_EQ(MemoryFile{GifStart(120, 80, false, 0)}.Stated()->size, (PixelSize{120, 80}));
-
-    auto trailerFirst = GifStart(120, 80, false, 0);
-    trailerFirst[13] = 0x3B;
-    EXPECT_FALSE(MemoryFile{trailerFirst}.Stated());
-    auto cut = GifStart(120, 80, true, 1);
-    cut.resize(cut.size() - 5);
-    EXPECT_FALSE(MemoryFile{cut}.Stated());
-}
-
-TEST(StatedPictures, OtherFormatsAndEmptyFilesStateNothing) {
-    EXPECT_FALSE(MemoryFile{}.Stated());
-    std::vector<std::uint8_t> tiff{'I', 'I', 42, 0, 8, 0, 0, 0};
-    EXPECT_FALSE(MemoryFile{tiff}.Stated());
-    std::vector<std::uint8_t> text{'h', 'e', 'l', 'l', 'o'};
-    EXPECT_FALSE(MemoryFile{text}.Stated());
-}
-
-TEST(BmpHeaders, WindowsInfoHeaderGivesBitsCompressionAndPixelOffset) {
-    auto rows = ReadBmpStorage(InfoHeader(640, 480, 24, 0));
-    ASSERT_TRUE(rows);
-    EXPECT_EQ(rows->kind, BmpStorage::Kind::Rows);
-    EXPECT_EQ(rows->bitsPerPixel, 24);
-    EXPECT_EQ(rows->pixelOffset, 54u);
-
-    // Top-down (negative height) and bit fields store whole rows all the same.
-    auto topDown = ReadBmpStorage(InfoHeader(640, -480, 32, 3, 66));
-    ASSERT_TRUE(topDown);
-    EXPECT_EQ(topDown->kind, BmpStorage::Kind::Rows);
-    EXPECT_EQ(topDown->bitsPerPixel, 32);
-    EXPECT_EQ(topDown->pixelOffset, 66u);
-
-    EXPECT_EQ(ReadBmpStorage(InfoHeader(64, 64, 8, 1, 1078))->kind, BmpStorage::Kind::RunLength);
-    EXPECT_EQ(ReadBmpStorage(InfoHeader(64, 64, 4, 2, 118))->kind, BmpStorage::Kind::RunLength);
-    EXPECT_EQ(ReadBmpStorage(InfoHeader(64, 64, 0, 4))->kind, BmpStorage::Kind::Embedded);
-    EXPECT_EQ(ReadBmpStorage(InfoHeader(64, 64, 0, 5))->kind, BmpStorage::Kind::Embedded);
-}
-
-TEST(BmpHeaders, OldCoreHeaderIsUncompressedRows) {
-    std::vector<std::uint8_t> core{'B', 'M'};
-    Put32(core, 0);
-    Put32(core, 0);
-    Put32(core, 26 + 6);
-    Put32(core, 12);
-    Put16(core, 100);
-    Put16(core, 50);
-    Put16(core, 1);
-    Put16(core, 1);
-    auto storage = ReadBmpStorage(core);
-    ASSERT_TRUE(storage);
-    EXPECT_EQ(storage->kind, BmpStorage::Kind::Rows);
-    EXPECT_EQ(storage->bitsPerPixel, 1);
-    EXPECT_EQ(storage->pixelOffset, 32u);
-}
-
-TEST(BmpHeaders, WhatIsNoUnderstoodBmpHeaderGivesNothing) {
-    auto header = InfoHeader(64, 64, 24, 0);
-    EXPECT_FALSE(ReadBmpStorage({}));
-    EXPECT_FALSE(ReadBmpStorage(std::span(header).first(33))) << "cut before the compression field";
-    auto notBmp = header;
-    notBmp[0] = 'P';
-    EXPECT_FALSE(ReadBmpStorage(notBmp));
-    EXPECT_FALSE(ReadBmpStorage(InfoHeader(64, 64, 24, 11))) << "an unknown compression";
-    EXPECT_FALSE(ReadBmpStorage(InfoHeader(64, 64, 0, 0))) << "rows of no bits";
-    auto os2 = header;
-    os2[14] = 64;  // an OS/2 2.x info header, whose compression codes mean other things
-    EXPECT_FALSE(ReadBmpStorage(os2));
-}
-
-TEST(PictureBounds, PicturesUpToTheAlwaysDecodableSizeAreNeverRefused) {
-    // 2048 x 2048 is exactly the limit.
-    for (PictureFormat format : {PictureFormat::Bmp, PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Gif}) {
-        EXPECT_TRUE(FileCanHoldPicture(format, {2048, 2048}, 0, BmpStorage{BmpStorage::Kind::Rows, 24, 54}));
-    }
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Jpeg, {2049, 2048}, 0));
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Jpeg, {0, 100000}, 0)) << "an empty size states nothing";
-}
-
-TEST(PictureBounds, UncompressedBitmapMustHoldEveryPaddedRow) {
-    const BmpStorage rgb{BmpStorage::Kind::Rows, 24, 54};
-    // 4000 pixels of three bytes: 12000 bytes a row, 2000 rows, behind 54 bytes of headers.
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {4000, 2000}, 54 + 24000000, rgb));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {4000, 2000}, 54 + 24000000 - 1, rgb));
-    // 3001 pixels take 9003 bytes, padded to 9004.
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {3001, 1500}, 54 + 9004 * 1500, rgb));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {3001, 1500}, 54 + 9003 * 1500, rgb));
-    // One bit a pixel: 8192 pixels in 1024 bytes.
-    const BmpStorage mono{BmpStorage::Kind::Rows, 1, 62};
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {8192, 1024}, 62 + 1024 * 1024, mono));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {8192, 1024}, 62 + 1024 * 1024 - 1, mono));
-    // A header of a few hundred bytes stating 16000 x 8000 at 24 bits.
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {16000, 8000}, 822, rgb));
-}
-
-TEST(PictureBounds, PixelDataStartingBeyondTheFileHoldsNothing) {
-    const BmpStorage far{BmpStorage::Kind::Rows, 8, 4000000000u};
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {3000, 3000}, 9000000 + 1078, far));
-}
-
-TEST(PictureBounds, RunLengthBitmapNeedsACodeForEveryRow) {
-    const BmpStorage rle{BmpStorage::Kind::RunLength, 8, 1078};
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {16000, 8000}, 1078 + 2 * 8000, rle));
-    // Palette and a lone end-of-picture code.
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {16000, 8000}, 1078 + 2, rle));
-}
-
-TEST(PictureBounds, BitmapsWithEmbeddedOrUnknownStorageAreNotJudged) {
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {16000, 8000}, 100, BmpStorage{BmpStorage::Kind::Embedded, 0, 54}));
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Bmp, {16000, 8000}, 100, std::nullopt));
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Other, {30000, 30000}, 0));
-}
-
-TEST(PictureBounds, CompressedFormatsDescribeAtMostTheirDensestEncoding) {
-    // 16000 x 8000 = 128 000 000 pixels.
+TEST(PictureBounds, AFileCanHoldAtMostWhatItsDensestEncodingDescribes) {
+    using F = PictureFormat;
+    const BmpStorage rgb{BmpStorage::Kind::Rows, 24, 54}, mono{BmpStorage::Kind::Rows, 1, 62};
+    const BmpStorage rle{BmpStorage::Kind::RunLength, 8, 1078}, jpegInside{BmpStorage::Kind::Embedded, 0, 54};
     const PixelSize big{16000, 8000};
-    // JPEG, 1024 pixels a byte: 125 000 bytes.
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Jpeg, big, 125000));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Jpeg, big, 124999));
-    // PNG, 8256 pixels a byte: 15 503.9 bytes, so 15 504.
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Png, big, 15504));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Png, big, 15503));
-    // GIF, 10 923 pixels a byte: 11 718.4 bytes, so 11 719.
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Gif, big, 11719));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Gif, big, 11718));
-}
-
-TEST(PictureBounds, ExtremeValuesNeitherOverflowNorPass) {
     const int most = std::numeric_limits<int>::max();
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Bmp, {most, most}, std::numeric_limits<std::uint64_t>::max() / 2,
-                                    BmpStorage{BmpStorage::Kind::Rows, 65535, 54}));
-    EXPECT_FALSE(FileCanHoldPicture(PictureFormat::Jpeg, {most, most}, 1000));
-    EXPECT_TRUE(FileCanHoldPicture(PictureFormat::Jpeg, {most, most}, std::numeric_limits<std::uint64_t>::max()));
+    const std::uint64_t all = std::numeric_limits<std::uint64_t>::max();
+    const struct {
+        F format;
+        PixelSize size;
+        std::uint64_t bytes;
+        std::optional<BmpStorage> bmp;
+        bool holds;
+    } cases[] = {
+        {F::Jpeg, {2048, 2048}, 0, {}, true}, {F::Bmp, {2048, 2048}, 0, rgb, true},  // 4M pixels, whatever the file
+        {F::Jpeg, {2049, 2048}, 0, {}, false}, {F::Jpeg, {0, 100000}, 0, {}, true},  // an empty size states nothing
+        {F::Bmp, {4000, 2000}, 54 + 24000000, rgb, true}, {F::Bmp, {4000, 2000}, 54 + 24000000 - 1, rgb, false},
+        {F::Bmp, {3001, 1500}, 54 + 9004 * 1500, rgb, true}, {F::Bmp, {3001, 1500}, 54 + 9003 * 1500, rgb, false},  // padded rows
+        {F::Bmp, {8192, 1024}, 62 + 1024 * 1024, mono, true}, {F::Bmp, {8192, 1024}, 62 + 1024 * 1024 - 1, mono, false},
+        {F::Bmp, {3000, 3000}, 9001078, BmpStorage{BmpStorage::Kind::Rows, 8, 4000000000u}, false},
+        {F::Bmp, big, 1078 + 2 * 8000, rle, true}, {F::Bmp, big, 1078 + 2, rle, false},
+        {F::Bmp, big, 100, jpegInside, true}, {F::Bmp, big, 100, {}, true}, {F::Other, {30000, 30000}, 0, {}, true},
+        {F::Jpeg, big, 125000, {}, true}, {F::Jpeg, big, 124999, {}, false},  // 1024 pixels a byte
+        {F::Png, big, 15504, {}, true}, {F::Png, big, 15503, {}, false},      // 8256 pixels a byte
+        {F::Gif, big, 11719, {}, true}, {F::Gif, big, 11718, {}, false},      // 10923 pixels a byte
+        {F::Bmp, {most, most}, all / 2, BmpStorage{BmpStorage::Kind::Rows, 65535, 54}, false},
+        {F::Jpeg, {most, most}, 1000, {}, false}, {F::Jpeg, {most, most}, all, {}, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileCanHoldPicture(c.format, c.size, c.bytes, c.bmp), c.holds)
+            << static_cast<int>(c.format) << ": " << c.size.width << " x " << c.size.height << " in " << c.bytes;
+    }
 }
 
 }  // namespace

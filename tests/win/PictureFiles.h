@@ -1,6 +1,6 @@
 #pragma once
-// Test pictures written on the spot: BMP and PNG by hand (so that their headers can also be made
-// to lie), everything else through the system's own encoders.
+// Test pictures written on the spot: BMP by hand (so that its header can be made to lie),
+// everything else through the system's own encoders.
 #include <windows.h>
 #include <wincodec.h>
 
@@ -30,18 +30,10 @@ Pixels Fill(int width, int height, const std::function<Rgba(int x, int y)>& colo
 Pixels Quadrants(int width, int height);
 inline constexpr Rgba kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
 
-std::vector<std::uint8_t> BmpBytes(const Pixels& p);                           // 24-bit, bottom-up
-std::vector<std::uint8_t> PngBytes(const Pixels& p, bool alpha = false);       // stored deflate blocks
-// Only a PNG signature and header claiming the size, then the end: no pixel data at all.
-std::vector<std::uint8_t> PngHeaderOnly(std::uint32_t width, std::uint32_t height);
-// A BMP header claiming the size, followed by a few bytes of pixels.
-std::vector<std::uint8_t> BmpHeaderOnly(std::int32_t width, std::int32_t height);
-// An icon file whose first image is p (32-bit), followed by a second, larger image in another
-// colour.
-std::vector<std::uint8_t> IcoBytes(const Pixels& first, const Pixels& second);
-// Through the WIC encoder of the container (GUID_ContainerFormatJpeg, ...Gif, ...Tiff, ...Png);
-// several frames where the format allows. Empty when the encoder is missing.
-std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels>& frames);
+std::vector<std::uint8_t> BmpBytes(const Pixels& p);  // 24-bit, bottom-up
+// Through the WIC encoder of the container (GUID_ContainerFormatJpeg, ...Png, ...Tiff), one frame
+// each, 24-bit or with alpha 32-bit. Empty when the encoder is missing or wants another format.
+std::vector<std::uint8_t> Encode(const GUID& container, const std::vector<Pixels>& frames, bool alpha = false);
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 

@@ -1,16 +1,15 @@
-// The small platform services of the miniature against the real system: file stamps, the
-// environment, the folder watch waiting in the message loop, and the painting of the elements.
+// The miniature's own parts of the system: the folder watch waiting in the message loop, the
+// loop's turns, and the painting of the tiles.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <thread>
 
 #include "PictureFiles.h"
 #include "platform/Scene.h"
-#include "platform/win32/Environment.h"
-#include "platform/win32/FileFacts.h"
 #include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/MessageLoop.h"
@@ -24,149 +23,68 @@ namespace {
 using testing::ScratchFolder;
 
 void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
-// ---- file stamps ----------------------------------------------------------------------------
+using platform::FolderEvent;
 
-TEST(FileStamps, LengthAndWriteTimeOfAFile) {
-    ScratchFolder folder(L"lumbra-stamps");
-    const auto path = folder / L"a.bin";
-    WriteText(path, "12345");
-    Win32FileFacts facts;
-    auto first = facts.Stamp(Narrow(path.wstring()));
-    ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->size, 5u);
-    EXPECT_NE(first->writeTime, 0u);
-    EXPECT_EQ(facts.Stamp(Narrow(path.wstring())), first);
-
-    // Rewritten in place with the same length a moment later: only the time tells.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    WriteText(path, "54321");
-    auto second = facts.Stamp(Narrow(path.wstring()));
-    ASSERT_TRUE(second.has_value());
-    EXPECT_EQ(second->size, 5u);
-    EXPECT_NE(second->writeTime, first->writeTime);
-}
-
-TEST(FileStamps, FoldersAndMissingFilesHaveNone) {
-    ScratchFolder folder(L"lumbra-stamps2");
-    Win32FileFacts facts;
-    EXPECT_FALSE(facts.Stamp(Narrow(folder.path().wstring())).has_value());
-    EXPECT_FALSE(facts.Stamp(Narrow((folder / L"missing.jpg").wstring())).has_value());
-    EXPECT_FALSE(facts.Stamp("").has_value());
-}
-
-// ---- environment ----------------------------------------------------------------------------
-
-TEST(EnvironmentExpansion, DefinedVariablesAreExpandedUndefinedOnesLeft) {
-    ::SetEnvironmentVariableW(L"LUMBRA_TEST_PICS", L"C:\\写真");
-    ::SetEnvironmentVariableW(L"LUMBRA_TEST_UNSET", nullptr);
-    Win32Environment env;
-    EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_PICS%"), "C:\\写真");
-    EXPECT_EQ(env.ExpandVariables("%lumbra_test_pics%\\a.bmp"), "C:\\写真\\a.bmp");
-    EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_UNSET%"), "%LUMBRA_TEST_UNSET%");
-    EXPECT_EQ(env.ExpandVariables("no references"), "no references");
-}
-
-TEST(EnvironmentExpansion, LongValuesAreExpandedWhole) {
-    const std::wstring value(5000, L'x');
-    ::SetEnvironmentVariableW(L"LUMBRA_TEST_LONG", value.c_str());
-    Win32Environment env;
-    EXPECT_EQ(env.ExpandVariables("%LUMBRA_TEST_LONG%"), std::string(5000, 'x'));
-}
-
-// ---- folder watch ---------------------------------------------------------------------------
-
-// Runs the loop until the watch reports (quitting with 1) or the time is up (0).
+// The watch's reports, each quitting the loop with 1; the loop quits with 0 when the time is up.
 class FolderWatching : public ::testing::Test {
 protected:
+    FolderWatching() {
+        watch.Listen([this](FolderEvent event) {
+            events.push_back(event);
+            reportedOn = ::GetCurrentThreadId();
+            ::PostQuitMessage(1);
+        });
+    }
     int RunFor(unsigned milliseconds) {
         const UINT_PTR timer = ::SetTimer(nullptr, 0, milliseconds, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
         const int code = loop.Run();
         ::KillTimer(nullptr, timer);
         return code;
     }
-    std::function<void()> QuitOnChange() {
-        return [this] {
-            ++reports;
-            ::PostQuitMessage(1);
-        };
-    }
+    std::string In(const ScratchFolder& folder, const wchar_t* name) { return Narrow((folder / name).wstring()); }
 
     ScratchFolder a{L"lumbra-watch-a"};
     ScratchFolder b{L"lumbra-watch-b"};
     MessageLoop loop;
     Win32FolderWatch watch{loop};
-    int reports = 0;
+    std::vector<FolderEvent> events;
+    DWORD reportedOn = 0;
 };
 
-TEST_F(FolderWatching, RewritingTheFileIsReportedOnThisThread) {
-    WriteText(a / L"wall.jpg", "one");
-    const DWORD thread = ::GetCurrentThreadId();
-    DWORD reportedOn = 0;
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"wall.jpg").wstring()), [&] {
-        reportedOn = ::GetCurrentThreadId();
-        ::PostQuitMessage(1);
-    }));
-    WriteText(a / L"wall.jpg", "two");
+TEST_F(FolderWatching, TheFolderIsOpenedAwayFromThisThreadEachChangeIsReportedOnItAndNothingAfterClose) {
+    watch.Open(In(a, L"wall.jpg"));
+    watch.Open(In(b, L"wall.jpg"));  // in place of the first before that has even opened
     EXPECT_EQ(RunFor(5000), 1);
-    EXPECT_EQ(reportedOn, thread);
-}
-
-TEST_F(FolderWatching, KeepsReportingAfterEachChange) {
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"wall.jpg").wstring()), QuitOnChange()));
-    for (int i = 0; i < 3; ++i) {
-        WriteText(a / L"wall.jpg", std::string(10 + i, 'x'));
-        EXPECT_EQ(RunFor(5000), 1) << "change " << i;
+    WriteText(a / L"wall.jpg", "the other folder");
+    EXPECT_EQ(RunFor(600), 0);
+    for (const wchar_t* name : {L"wall.jpg", L"wall.jpg", L"later.png"}) {
+        WriteText(b / name, std::string(10 + events.size(), 'x'));
+        EXPECT_EQ(RunFor(5000), 1) << events.size();
     }
-    EXPECT_EQ(reports, 3);
-}
-
-TEST_F(FolderWatching, CreatingTheFileIsReported) {
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"later.png").wstring()), QuitOnChange()));
-    WriteText(a / L"later.png", "new");
-    EXPECT_EQ(RunFor(5000), 1);
-}
-
-TEST_F(FolderWatching, AnotherTargetMovesTheWatch) {
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"wall.jpg").wstring()), QuitOnChange()));
-    ASSERT_TRUE(watch.Watch(Narrow((b / L"wall.jpg").wstring()), QuitOnChange()));
-    WriteText(a / L"wall.jpg", "old folder");
+    EXPECT_EQ(reportedOn, ::GetCurrentThreadId());
+    watch.Close();
+    WriteText(b / L"wall.jpg", "closed");
     EXPECT_EQ(RunFor(600), 0);
-    WriteText(b / L"wall.jpg", "new folder");
+    watch.Open(In(a, L"no-such-folder\\wall.jpg"));
     EXPECT_EQ(RunFor(5000), 1);
-    EXPECT_EQ(reports, 1);
+    using E = FolderEvent;
+    EXPECT_EQ(events, (std::vector<E>{E::Opened, E::Changed, E::Changed, E::Changed, E::OpenFailed}));
 }
 
-TEST_F(FolderWatching, StoppedWatchReportsNothing) {
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"wall.jpg").wstring()), QuitOnChange()));
-    watch.Stop();
-    WriteText(a / L"wall.jpg", "unseen");
-    EXPECT_EQ(RunFor(600), 0);
-    EXPECT_EQ(reports, 0);
-}
-
-TEST_F(FolderWatching, MissingFolderCannotBeWatched) {
-    EXPECT_FALSE(watch.Watch(Narrow((a / L"no-such-folder" / L"wall.jpg").wstring()), QuitOnChange()));
-}
-
-TEST_F(FolderWatching, BurstOfWritesIsReportedOnceItSettles) {
-    ASSERT_TRUE(watch.Watch(Narrow((a / L"slide.jpg").wstring()), [&] { ++reports; }));
-    std::thread writer([&] {
-        for (int i = 0; i < 6; ++i) {
-            WriteText(a / L"slide.jpg", std::string(100 * (i + 1), 'x'));
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+TEST(MessageLoopTurns, AHandleThatStaysSignalledNeverKeepsInputWaiting) {
+    MessageLoop loop;
+    unique_handle_ptr signalled(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    int calls = 0;
+    loop.AddWaitHandle(signalled.get(), [&] {
+        if (++calls == 10000) loop.RemoveWaitHandle(signalled.get());
     });
-    RunFor(1500);
-    writer.join();
-    EXPECT_GE(reports, 1);
-    EXPECT_LT(reports, 6);
+    ::PostQuitMessage(7);
+    EXPECT_EQ(loop.Run(), 7);
+    EXPECT_LT(calls, 10);
 }
-
-// ---- painting -------------------------------------------------------------------------------
 
 // A picture whose every pixel differs, so that any shift of a copy shows.
 std::shared_ptr<Win32Picture> Gradient(int w, int h, std::uint8_t alpha = 255) {
@@ -179,96 +97,70 @@ std::shared_ptr<Win32Picture> Gradient(int w, int h, std::uint8_t alpha = 255) {
     return Win32Picture::FromPixels(w, h, px.data());
 }
 
-class Canvas {
-public:
-    Canvas(int w, int h) : w_(w), h_(h), dc_(::CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        old_ = ::SelectObject(dc_.get(), bitmap_.get());
-        std::fill_n(static_cast<std::uint32_t*>(bits_), static_cast<std::size_t>(w) * h, 0x00123456u);
+// A 32-bit bitmap selected into a memory DC, its pixels readable.
+struct Canvas {
+    Canvas(int w, int h) : w(w), h(h), dc(::CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        old = ::SelectObject(dc.get(), bitmap.get());
     }
-    ~Canvas() { ::SelectObject(dc_.get(), old_); }
-    HDC dc() const { return dc_.get(); }
+    ~Canvas() { ::SelectObject(dc.get(), old); }
     std::vector<std::uint32_t> Pixels() const {
         ::GdiFlush();
-        const auto* p = static_cast<const std::uint32_t*>(bits_);
-        return std::vector<std::uint32_t>(p, p + static_cast<std::size_t>(w_) * h_);
+        const auto* p = static_cast<const std::uint32_t*>(bits);
+        return {p, p + static_cast<std::size_t>(w) * h};
     }
-
-private:
-    int w_, h_;
-    unique_hdc dc_;
-    unique_hbitmap bitmap_;
-    void* bits_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    int w, h;
+    unique_hdc dc;
+    unique_hbitmap bitmap;
+    void* bits = nullptr;
+    HGDIOBJ old = nullptr;
 };
 
-// Painting with runs and pattern brushes gives exactly the pixels of one copy per element.
-void ExpectSameAsElementByElement(const platform::Scene& scene, int w, int h) {
-    Canvas fast(w, h), reference(w, h);
-    PaintElements(fast.dc(), scene);
-    scene.ForEach([&](const platform::ImageElement& e) {
-        if (!e.Visible() || !e.Picture()) return;
-        const auto& p = dynamic_cast<const Win32Picture&>(*e.Picture());
-        p.Draw(reference.dc(), e.PixelLeft(), e.PixelTop(), e.Stretch() ? e.PixelWidth() : p.PixelWidth(),
-               e.Stretch() ? e.PixelHeight() : p.PixelHeight());
-    });
-    const auto a = fast.Pixels(), b = reference.Pixels();
-    int differing = 0, first = -1;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) {
-            if (first < 0) first = static_cast<int>(i);
-            ++differing;
+// Painted in four pieces, each offset as the panel paints a part of itself, the tiles with one
+// pattern brush give exactly the pixels of one copy per tile, over the colour.
+TEST(PanelPainting, TilesMatchOneCopyEachWhereverThePaintedPartLies) {
+    constexpr COLORREF kColour = RGB(30, 60, 90);
+    const struct {
+        std::shared_ptr<Win32Picture> picture;
+        int left, top, width, height;
+    } grids[] = {{Gradient(3, 3), 0, 0, 3, 3}, {Gradient(7, 5), -3, -2, 7, 5}, {Gradient(4, 4, 128), 0, 0, 4, 4},
+                 {Gradient(2, 3), 1, 1, 5, 4}};  // stretched: not a cell of its picture
+    for (const auto& g : grids) {
+        platform::Scene scene;
+        platform::TileGrid& tiles = scene.Tiles();
+        tiles.cell.SetWidth(g.width * 15.0f);
+        tiles.cell.SetHeight(g.height * 15.0f);
+        tiles.cell.SetLeft(g.left * 15.0f);
+        tiles.cell.SetTop(g.top * 15.0f);
+        tiles.cell.SetPicture(g.picture);
+        tiles.cell.SetStretch(true);
+        tiles.cell.SetVisible(true);
+        tiles.columns = 90 / g.width;  // short of the right edge
+        tiles.rows = 60 / g.height + 1;
+        // Stretched copies are blended from their neighbours, which a cut through them changes.
+        const bool cells = g.picture->PixelWidth() == g.width;
+        Canvas fast(90, 60), reference(90, 60);
+        for (const RECT& piece : cells ? std::vector<RECT>{{0, 0, 37, 23}, {37, 0, 90, 23}, {0, 23, 37, 60}, {37, 23, 90, 60}}
+                                       : std::vector<RECT>{{0, 0, 90, 60}}) {
+            Canvas part(piece.right - piece.left, piece.bottom - piece.top);
+            ::SetViewportOrgEx(part.dc.get(), -piece.left, -piece.top, nullptr);
+            ::IntersectClipRect(part.dc.get(), piece.left, piece.top, piece.right, piece.bottom);
+            PaintScene(part.dc.get(), scene, kColour);
+            ::SetViewportOrgEx(part.dc.get(), 0, 0, nullptr);
+            ::BitBlt(fast.dc.get(), piece.left, piece.top, part.w, part.h, part.dc.get(), 0, 0, SRCCOPY);
         }
+        unique_hbrush fill(::CreateSolidBrush(kColour));
+        const RECT all{0, 0, 90, 60};
+        ::FillRect(reference.dc.get(), &all, fill.get());
+        for (std::size_t i = 0; i < tiles.Count(); ++i) {
+            const platform::ImageElement tile = *tiles.Tile(i);
+            g.picture->Draw(reference.dc.get(), tile.PixelLeft(), tile.PixelTop(), tile.PixelWidth(), tile.PixelHeight());
+        }
+        const auto x = fast.Pixels(), y = reference.Pixels();
+        const std::size_t first = std::mismatch(x.begin(), x.end(), y.begin()).first - x.begin();
+        EXPECT_EQ(first, x.size()) << g.width << " x " << g.height << ": first at x " << first % 90 << ", y " << first / 90;
     }
-    EXPECT_EQ(differing, 0) << "first at x " << first % w << ", y " << first / w;
-}
-
-void AddTiles(platform::Scene& scene, const platform::PictureRef& picture, int columns, int rows, int left, int top,
-              int tileW, int tileH, int count = -1) {
-    int index = static_cast<int>(scene.Count());
-    for (int r = 0, n = 0; r < rows; ++r)
-        for (int c = 0; c < columns && (count < 0 || n < count); ++c, ++n) {
-            platform::ImageElement& e = scene.Add("imgTile" + std::to_string(index++));
-            e.SetStretch(true);
-            e.SetWidth(tileW * 15.0f);
-            e.SetHeight(tileH * 15.0f);
-            e.SetLeft((left + c * tileW) * 15.0f);
-            e.SetTop((top + r * tileH) * 15.0f);
-            e.SetPicture(picture);
-            e.SetVisible(true);
-        }
-}
-
-TEST(PanelPainting, GridOfTilesMatchesOneCopyPerTile) {
-    platform::Scene scene;
-    AddTiles(scene, Gradient(3, 3), 70, 52, 0, 0, 3, 3);
-    ExpectSameAsElementByElement(scene, 205, 154);
-}
-
-TEST(PanelPainting, OddSizesOffsetsAndAShortLastRowMatch) {
-    platform::Scene scene;
-    AddTiles(scene, Gradient(7, 5), 9, 6, -3, -2, 7, 5, 9 * 5 + 4);
-    ExpectSameAsElementByElement(scene, 60, 40);
-}
-
-TEST(PanelPainting, WallpaperUnderTilesAndHiddenOrTransparentElementsMatch) {
-    platform::Scene scene;
-    platform::ImageElement& wall = scene.Add("imgWall");
-    wall.SetStretch(true);
-    wall.SetWidth(40 * 15.0f);
-    wall.SetHeight(30 * 15.0f);
-    wall.SetLeft(5 * 15.0f);
-    wall.SetTop(5 * 15.0f);
-    wall.SetPicture(Gradient(4, 3));  // stretched, not a cell
-    wall.SetVisible(true);
-    AddTiles(scene, Gradient(4, 4, 128), 10, 6, 0, 0, 4, 4);  // half transparent
-    AddTiles(scene, Gradient(5, 5), 4, 4, 20, 10, 5, 5);
-    scene.Find("imgTile70")->SetVisible(false);  // a hole in the second grid
-    AddTiles(scene, Gradient(2, 2), 3, 1, 0, 35, 2, 2);
-    AddTiles(scene, Gradient(3, 2), 3, 1, 6, 35, 3, 2);  // another picture right after
-    ExpectSameAsElementByElement(scene, 60, 40);
 }
 
 }  // namespace
