@@ -93,8 +93,11 @@ LRESULT Win32NotifyIcon::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == kCallbackMessage) {
         std::int32_t button = 0;
         std::int32_t action = 0;
-        if (TranslateIconMouse(static_cast<UINT>(LOWORD(lParam)), button, action) && events_ != nullptr) {
+        const UINT mouse = LOWORD(lParam);
+        if (TranslateIconMouse(mouse, button, action) && events_ != nullptr) {
             events_->prcIcon_IconMouse(button, action);
+            // Released, the right button (or the menu key on the icon) asks for the icon's menu.
+            if (mouse == WM_RBUTTONUP) events_->prcIcon_IconMenu();
         }
         return 0;
     }

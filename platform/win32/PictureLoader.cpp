@@ -117,8 +117,12 @@ platform::LoadedPicture Win32PictureLoader::Load(std::string_view path,
     // Converted first, so that the scaler blends premultiplied colours and transparent edges do
     // not bleed; both stages pull rows on demand, so only the output is ever held whole (where
     // the codec allows).
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.Get(), &converted))) return result;
+    ComPtr<IWICFormatConverter> converted;
+    if (FAILED(factory->CreateFormatConverter(&converted)) ||
+        FAILED(converted->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
+        return result;
+    }
     ComPtr<IWICBitmapSource> source = converted;
     if (target != result.natural) {
         ComPtr<IWICBitmapScaler> scaler;

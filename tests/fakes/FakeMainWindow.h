@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "fakes/CallLog.h"
@@ -79,6 +80,24 @@ public:
     }
     int dropMenus = 0;
     std::function<void()> whileDropMenuOpen;
+    // The icon's menu likewise, keeping the check marks of each showing.
+    void PopupIconMenu(bool shown, bool startsWithWindows) override {
+        iconMenus.push_back({shown, startsWithWindows});
+        if (whileIconMenuOpen) whileIconMenuOpen();
+    }
+    std::vector<std::pair<bool, bool>> iconMenus;
+    std::function<void()> whileIconMenuOpen;
+    void BringToFront() override {
+        ++frontRequests;
+        minimized_ = false;
+    }
+    int frontRequests = 0;
+    // As the close button: the unload events run at once.
+    void Close() override {
+        bool cancel = false;
+        if (events_) events_->Form_QueryUnload(cancel, platform::UnloadMode::FormControlMenu);
+        if (events_ && !cancel) events_->Form_Unload(cancel);
+    }
 
     // Test controls: none of these is logged or raises an event.
     void Place(float left, float top, float width, float height);
