@@ -87,16 +87,11 @@ public:
     }
     std::vector<std::pair<bool, bool>> iconMenus;
     std::function<void()> whileIconMenuOpen;
-    void BringToFront() override {
-        ++frontRequests;
-        minimized_ = false;
-    }
-    int frontRequests = 0;
-    // As the close button: the unload events run at once.
+    void BringToFront() override { minimized_ = false; }
+    // As the close button, the unload events at once.
     void Close() override {
         bool cancel = false;
-        if (events_) events_->Form_QueryUnload(cancel, platform::UnloadMode::FormControlMenu);
-        if (events_ && !cancel) events_->Form_Unload(cancel);
+        if (events_) events_->Form_Unload(cancel);
     }
 
     // Test controls: none of these is logged or raises an event.

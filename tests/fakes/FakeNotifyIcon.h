@@ -20,11 +20,8 @@ public:
         std::string tip;
     };
 
-    void AddIcon(std::uintptr_t icon, std::string_view tip) override {
-        present_ = true;
-        Record("AddIcon", icon, tip);
-    }
-    void ChangeIcon(std::uintptr_t icon, std::string_view tip) override { Record("ChangeIcon", icon, tip); }
+    void AddIcon(std::uintptr_t icon, std::string_view tip) override { Record("AddIcon", icon, tip, true); }
+    void ChangeIcon(std::uintptr_t icon, std::string_view tip) override { Record("ChangeIcon", icon, tip, present_); }
     void RemoveIcon() override {
         present_ = false;
         if (log_) log_->Add("RemoveIcon");
@@ -35,7 +32,8 @@ public:
     bool Present() const { return present_; }
 
 private:
-    void Record(const char* name, std::uintptr_t icon, std::string_view tip) {
+    void Record(const char* name, std::uintptr_t icon, std::string_view tip, bool present) {
+        present_ = present;
         calls_.push_back({icon, std::string(tip)});
         if (log_) log_->Add(std::string(name) + " " + std::to_string(icon) + " " + std::string(tip));
     }
