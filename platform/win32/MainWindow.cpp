@@ -593,11 +593,18 @@ void Win32MainWindow::PopupIconMenu(bool shown, bool startsWithWindows) {
     ::AppendMenuW(menu.get(), MF_STRING, kMnuExit, Widen("終了(&X)").c_str());
     POINT pointer{};
     ::GetCursorPos(&pointer);
-    // The foreground first, or the menu neither takes keys nor closes on a click elsewhere; the
-    // null message after it lets the menu close properly when it is dismissed.
-    ::SetForegroundWindow(hwnd_);
+    // The menu's owner must be in the foreground, or the menu neither takes keys nor closes on a
+    // click elsewhere; the null message after it lets the menu close properly when dismissed. The
+    // main window may be hidden, and a hidden window does not take the keyboard everywhere, so
+    // the owner is a pixel-sized tool window under the pointer, shown while the menu is open.
+    unique_hwnd owner(::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP, pointer.x,
+                                        pointer.y, 1, 1, nullptr, nullptr, instance_, nullptr));
+    if (!owner) return;
+    ::ShowWindow(owner.get(), SW_SHOW);
+    ::SetForegroundWindow(owner.get());
     const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
-        menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, hwnd_, nullptr));
+        menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, owner.get(), nullptr));
+    owner.reset();
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
     if (events_ == nullptr) return;
     switch (chosen) {

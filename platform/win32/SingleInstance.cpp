@@ -38,8 +38,11 @@ UINT SecondStartMessage() {
 
 SingleInstance::SingleInstance() {
     // "Local\": the session's namespace, so each signed-in session (and each user) has its own.
-    mutex_.reset(::CreateMutexW(nullptr, FALSE, (L"Local\\LumbraPanel.Instance." + UserSid()).c_str()));
-    first_ = !(mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring name = L"Local\\LumbraPanel.Instance." + UserSid();
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    // Without a mutex at all (no rights, no memory) the program runs as the first.
+    first_ = mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
+    mutex_.reset(mutex);
 }
 
 void SingleInstance::AskFirstToComeBack() const {
