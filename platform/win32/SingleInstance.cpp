@@ -39,15 +39,23 @@ UINT SecondStartMessage() {
 SingleInstance::SingleInstance() {
     // "Local\": the session's namespace, so each signed-in session (and each user) has its own.
     const std::wstring name = L"Local\\LumbraPanel.Instance." + UserSid();
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    // Owned by the first start while it runs, so that a start that finds it taken also finds out
+    // when that program has ended.
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, name.c_str());
     // Without a mutex at all (no rights, no memory) the program runs as the first.
     first_ = mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
     mutex_.reset(mutex);
 }
 
-void SingleInstance::AskFirstToComeBack() const {
+bool SingleInstance::AskFirstToComeBack() {
     const UINT message = SecondStartMessage();
     for (DWORD waited = 0; waited <= kWaitForWindowMs; waited += kPollMs) {
+        // Ended meanwhile (closing as this one started): this start takes its place.
+        const DWORD state = ::WaitForSingleObject(mutex_.get(), 0);
+        if (state == WAIT_OBJECT_0 || state == WAIT_ABANDONED) {
+            first_ = true;
+            return false;
+        }
         // Every main window of the class: another user's program ignores a message it never registered.
         bool found = false;
         for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, kMainWindowClass, nullptr)) != nullptr;) {
@@ -57,9 +65,10 @@ void SingleInstance::AskFirstToComeBack() const {
             ::PostMessageW(w, message, 0, 0);
             found = true;
         }
-        if (found) return;
+        if (found) return true;
         ::Sleep(kPollMs);
     }
+    return true;
 }
 
 }  // namespace lumbra::win32

@@ -20,8 +20,9 @@ public:
     // False when the program already runs for this user in this session.
     bool First() const { return first_; }
     // Lets the running program take the foreground, then asks its main window to come back. It may
-    // still be starting: its window is waited for, a few seconds at most.
-    void AskFirstToComeBack() const;
+    // still be starting: its window is waited for, a few seconds at most. False when it has ended
+    // meanwhile: this start is then the first.
+    bool AskFirstToComeBack();
 
 private:
     unique_handle_ptr mutex_;

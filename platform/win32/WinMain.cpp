@@ -43,11 +43,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Settings settings;
         // Once per user and session: a second start records itself for the updater as every start
         // does, brings the running program back and ends, with no window, icon or geometry.
-        const win32::SingleInstance single;
+        win32::SingleInstance single;
         if (!single.First()) {
             app::SaveUpdateInfo(settings, system);
-            single.AskFirstToComeBack();
-            return 0;
+            if (single.AskFirstToComeBack()) return 0;
         }
         win32::Win32Profile profile;
         win32::Win32Registry registry;
