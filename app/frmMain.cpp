@@ -353,7 +353,9 @@ std::string RunValueFor(std::string_view programPath) {
 
 bool RunValueNamesProgram(std::string_view value, std::string_view programPath) {
     value = TrimBlanks(value);
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = TrimBlanks(value.substr(1, value.size() - 2));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = TrimBlanks(value.substr(1, value.size() - 2));
+    }
     const std::u16string named = text::Utf8ToUtf16(value);
     const std::u16string program = text::Utf8ToUtf16(programPath);
     return !program.empty() && named.size() == program.size() &&
