@@ -8,6 +8,7 @@
 #include "Version.h"
 #include "desktop/modMain.h"
 #include "platform/Dpi.h"
+#include "platform/Text.h"
 
 namespace lumbra::app {
 namespace {
@@ -120,11 +121,13 @@ void frmMain::Form_Load() {
     formLoading = false;
 }
 
-void frmMain::SaveUpdateInfo() {
-    s_.settings.SaveSetting(kAppName, kUpdateSection, "ApplicationPath", s_.system.ProgramFolder());
-    s_.settings.SaveSetting(kAppName, kUpdateSection, "CurrentVersion",
-                            FormatVersion(LUMBRA_VERSION_MAJOR, LUMBRA_VERSION_MINOR, LUMBRA_VERSION_REVISION));
+void SaveUpdateInfo(platform::SettingsStore& settings, platform::SystemInfo& system) {
+    settings.SaveSetting(kAppName, kUpdateSection, "ApplicationPath", system.ProgramFolder());
+    settings.SaveSetting(kAppName, kUpdateSection, "CurrentVersion",
+                         FormatVersion(LUMBRA_VERSION_MAJOR, LUMBRA_VERSION_MINOR, LUMBRA_VERSION_REVISION));
 }
+
+void frmMain::SaveUpdateInfo() { app::SaveUpdateInfo(s_.settings, s_.system); }
 
 float frmMain::ReadGeometry(std::string_view key, float fallback, float twipsPerPixel) {
     std::optional<std::string> stored = s_.settings.GetSetting(kAppName, kSettingSection, key);
@@ -294,8 +297,16 @@ void frmMain::imgWall_DblClick() {
     services.shell.Execute(s_.window.Handle(), "open", info.wallpaper, "", "", platform::kShowNormal);
 }
 
+// The second press of a double click comes as an action of its own: the first press has toggled
+// already, so a double click toggles once.
 void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
-    if (action == platform::kIconButtonUp || button != platform::kIconLeft) return;
+    if (action == platform::kIconButtonUp || action == platform::kIconDoubleClick || button != platform::kIconLeft) {
+        return;
+    }
+    TogglePanel();
+}
+
+void frmMain::TogglePanel() {
     platform::MainWindowView& w = s_.window;
     // Hidden before the icon greys, shown before it takes its colour again.
     if (panelEnabled) {
@@ -309,6 +320,74 @@ void frmMain::prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) {
         s_.prcIcon.ChangeIcon(w.IconHandle(), kTipEnabled);
         panelEnabled = true;
     }
+}
+
+void frmMain::prcIcon_IconMenu() { s_.window.PopupIconMenu(panelEnabled, StartsWithWindows()); }
+
+void frmMain::mnuShow_Click() { TogglePanel(); }
+
+// Read afresh each time: the user may change the list in Windows' settings meanwhile.
+bool frmMain::StartsWithWindows() {
+    if (s_.startupRun == nullptr) return false;
+    const std::optional<std::string> value = s_.startupRun->ReadValue(kRunValueName);
+    return value && RunValueNamesProgram(*value, s_.startupRun->ProgramPath());
+}
+
+// A value naming another copy of the program is replaced: only this one can be started.
+void frmMain::mnuStartup_Click() {
+    if (s_.startupRun == nullptr) return;
+    if (StartsWithWindows()) {
+        s_.startupRun->DeleteValue(kRunValueName);
+    } else {
+        s_.startupRun->WriteValue(kRunValueName, RunValueFor(s_.startupRun->ProgramPath()));
+    }
+}
+
+void frmMain::mnuExit_Click() { s_.window.Close(); }
+
+void frmMain::Form_SecondStart() {
+    if (!panelEnabled) TogglePanel();
+    s_.window.BringToFront();
+}
+
+namespace {
+
+// Upper case as Windows compares file names, for the letters of the scripts a path is likely to
+// hold: basic Latin, Latin-1, Greek, Cyrillic and full-width Latin.
+char16_t UpperCase(char16_t c) {
+    if (c == 0x3C2) return 0x3A3;  // the final sigma
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB) ||
+        (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A)) {
+        return static_cast<char16_t>(c - 0x20);
+    }
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+    return c;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+std::string RunValueFor(std::string_view programPath) {
+    std::string value(1, '"');
+    value.append(programPath).push_back('"');
+    return value;
+}
+
+bool RunValueNamesProgram(std::string_view value, std::string_view programPath) {
+    value = TrimBlanks(value);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = TrimBlanks(value.substr(1, value.size() - 2));
+    }
+    const std::u16string named = text::Utf8ToUtf16(value);
+    const std::u16string program = text::Utf8ToUtf16(programPath);
+    return !program.empty() && named.size() == program.size() &&
+           std::equal(named.begin(), named.end(), program.begin(),
+                      [](char16_t a, char16_t b) { return UpperCase(a) == UpperCase(b); });
 }
 
 // ---- file drop ------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/Settings.h"
+#include "platform/StartupRun.h"
 #include "platform/SystemInfo.h"
 
 namespace lumbra::app {
@@ -27,6 +28,8 @@ inline constexpr std::string_view kCaption = "LumbraPanel";
 inline constexpr std::string_view kTipEnabled = "LumbraPanel";
 inline constexpr std::string_view kTipDisabled = "LumbraPanel (Disabled)";
 inline constexpr std::string_view kDebugSwitch = "/dbg";
+// The program's value in the user's list of programs Windows starts at sign-in.
+inline constexpr std::string_view kRunValueName = "LumbraPanel";
 
 // The system folders of the popup menu, index 0 to 4: My Computer, Network, My Documents,
 // Internet, Recycle Bin.
@@ -38,6 +41,16 @@ inline constexpr std::array<std::string_view, 5> kFolderApplets = {"Sysdm.cpl", 
 
 // "CurrentVersion" as the outside updater reads it: major, minor with two digits, revision with four.
 std::string FormatVersion(int major, int minor, int revision);
+
+// Writes the two "UpdateInfo" keys: every start does, the one that ends at once because the
+// program already runs included.
+void SaveUpdateInfo(platform::SettingsStore& settings, platform::SystemInfo& system);
+
+// The Run value that starts the program at `programPath`: the path quoted, as it may hold blanks.
+std::string RunValueFor(std::string_view programPath);
+// Whether a Run value names the program at `programPath`: without its quotes and surrounding
+// blanks it is the whole path, letters compared without regard to case as Windows compares paths.
+bool RunValueNamesProgram(std::string_view value, std::string_view programPath);
 
 // Stored geometry values: decimal text of a single-precision number, "." as the decimal point.
 std::string FormatSingle(float value);
@@ -71,6 +84,8 @@ struct FormServices {
     const desktop::WallpaperServices* wallpaper = nullptr;
     // The popup menu's components and shell; without them the window has no popup menu.
     menu::MenuServices* menu = nullptr;
+    // Starting with Windows; without it the icon's menu shows that item unchecked and it does nothing.
+    platform::StartupRun* startupRun = nullptr;
 };
 
 class frmMain : public platform::MainWindowEvents,
@@ -93,8 +108,14 @@ public:
     void imgWall_MouseUp(int button, int shift, float x, float y) override;
     void imgWall_DblClick() override;
 
-    // Notification-area icon event.
+    // The notification-area icon, its menu, and a second start of the program.
     void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) override;
+    void prcIcon_IconMenu() override;
+    void mnuShow_Click() override;
+    void mnuStartup_Click() override;
+    void mnuExit_Click() override;
+    void Form_SecondStart() override;
+    bool StartsWithWindows();
 
     // File drop.
     void picDT_OLEDragOver(int button, int shift, float x, float y) override;
@@ -136,6 +157,7 @@ public:
 private:
     float ReadGeometry(std::string_view key, float fallback, float twipsPerPixel);
     void KeepReachable();
+    void TogglePanel();
 
     FormServices s_;
     WheelRemainder wheelRemainder_;

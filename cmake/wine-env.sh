@@ -15,7 +15,8 @@
 #
 # Every prefix gets: a 1024x768 virtual desktop with a task bar (so the notification area exists)
 # that every plain `wine prog.exe` joins, Wine's own fonts plus a CJK font linked behind the UI
-# fonts (Japanese text renders), real Desktop and Documents folders (not links into $HOME), and
+# fonts (lumbra_ensure_fonts: caption buttons and Japanese text render), real Desktop and
+# Documents folders (not links into $HOME), and
 # its own HOME and XDG_DATA_HOME (the recycle bin lives there).
 
 LUMBRA_DESKTOP_NAME=${LUMBRA_DESKTOP_NAME:-Lumbra}
@@ -135,20 +136,17 @@ lumbra_ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     (
         flock 9
-        [ -f "$prefix/.lumbra-ready" ] && exit 0
+        [ -f "$prefix/.lumbra-ready" ] && { lumbra_ensure_fonts "$prefix"; exit 0; }
         rm -rf "$prefix"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w 2>/dev/null || true
         [ -d "$prefix/drive_c/windows" ] || { echo "wine-env: wineboot failed for $prefix" >&2; exit 1; }
+        lumbra_ensure_fonts "$prefix"
 
-        local fonts="$prefix/drive_c/windows/Fonts"
-        mkdir -p "$fonts"
-        cp -f /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
         local cjk cjkfile cjkname=""
         cjk=$(lumbra_find_cjk_font) || cjk=""
         if [ -n "$cjk" ]; then
             cjkfile=$(basename "$cjk")
-            ln -sf "$cjk" "$fonts/$cjkfile"
             case "$cjkfile" in
                 NotoSansCJK*) cjkname=",Noto Sans CJK JP" ;;
             esac
@@ -187,6 +185,23 @@ lumbra_ensure_prefix() {
         touch "$prefix/.lumbra-ready"
     ) 9>"$prefix.lock"
     lumbra_ensure_second_drive "$prefix"
+}
+
+# The fonts of a prefix, also of one made before the fonts were installed: Wine's own (its
+# caption buttons, check marks and arrows are glyphs of Marlett; without it they show as "0", "1",
+# "r") and a CJK font, which the registry links behind the UI fonts. Debian ships Wine's fonts
+# apart, in fonts-wine; a prefix copies them from Wine's data folder only when it is created.
+lumbra_ensure_fonts() {
+    local fonts="$1/drive_c/windows/Fonts" wine_fonts=/usr/share/wine/fonts cjk
+    mkdir -p "$fonts"
+    if [ -f "$wine_fonts/marlett.ttf" ]; then
+        [ -f "$fonts/marlett.ttf" ] || cp -f "$wine_fonts"/*.ttf "$wine_fonts"/*.fon "$fonts/" 2>/dev/null || true
+    else
+        echo "wine-env: Wine's fonts are missing (package fonts-wine; tools/install-deps.sh installs it):" \
+             "caption buttons will show letters" >&2
+    fi
+    cjk=$(lumbra_find_cjk_font) || return 0
+    [ -e "$fonts/$(basename "$cjk")" ] || ln -sf "$cjk" "$fonts/$(basename "$cjk")"
 }
 
 # Drive L: is another folder of the prefix: a second volume for moves across volumes.

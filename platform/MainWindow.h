@@ -65,6 +65,12 @@ public:
     virtual void mnuShortCut_Click() {}
     // The context-menu key or Shift+F10 on the window.
     virtual void Form_ContextMenu() {}
+    // The items of the notification-area icon's menu (PopupIconMenu).
+    virtual void mnuShow_Click() {}
+    virtual void mnuStartup_Click() {}
+    virtual void mnuExit_Click() {}
+    // The program was started again in this session; that start ends, asking this one to come back.
+    virtual void Form_SecondStart() {}
 };
 
 class MainWindowView {
@@ -110,6 +116,14 @@ public:
     // Shows the drop menu dmymn_A at the mouse pointer and returns when it closes; the chosen
     // item's click event has run by then.
     virtual void PopupDropMenu() = 0;
+    // Shows the notification-area icon's menu at the mouse pointer, "表示(&S)" checked when `shown`
+    // and "Windows の起動時に開始(&W)" when `startsWithWindows`; the chosen item's click event has
+    // run when it returns.
+    virtual void PopupIconMenu(bool shown, bool startsWithWindows) = 0;
+    // Restores the window when it is minimised and brings it to the foreground.
+    virtual void BringToFront() = 0;
+    // Closes the window as its close button does: the unload events run, then the window goes.
+    virtual void Close() = 0;
 };
 
 }  // namespace lumbra::platform

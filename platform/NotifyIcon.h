@@ -13,6 +13,8 @@ class NotifyIconEvents {
 public:
     virtual ~NotifyIconEvents() = default;
     virtual void prcIcon_IconMouse(std::int32_t& button, std::int32_t& action) = 0;
+    // The icon's menu is asked for: the right button released over the icon.
+    virtual void prcIcon_IconMenu() = 0;
 };
 
 class NotifyIcon {

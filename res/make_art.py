@@ -23,6 +23,7 @@ Picture files (res/art/*.txt):
     ...32 rows of 32 characters...
     image 16x16
     ...16 rows of 16 characters...
+    image 48x48 from 24x24     the 24x24 image with every pixel doubled (a whole multiple)
 """
 
 from __future__ import annotations
@@ -127,12 +128,15 @@ def parse_art(path: Path) -> Picture:
         if words == ["palette"]:
             section = "palette"
         elif words[0] == "image":
-            dims = words[1].split("x") if len(words) == 2 else []
-            if len(dims) != 2 or dims[0] != dims[1] or not dims[0].isdigit():
-                raise ArtError(f"{where}: expected 'image NxN' with a square size")
-            size = int(dims[0])
+            size = square(words[1] if len(words) in (2, 4) else "", where)
             if size in grids:
                 raise ArtError(f"{where}: a second {size}x{size} image")
+            if len(words) == 4 and words[2] == "from":
+                grids[size] = scaled(grids, square(words[3], where), size, where)
+                section = "scaled"
+                continue
+            if len(words) != 2:
+                raise ArtError(f"{where}: expected 'image NxN' or 'image NxN from MxM'")
             section, rows = "image", []
         elif section == "palette":
             char = words[0]
@@ -148,6 +152,24 @@ def parse_art(path: Path) -> Picture:
     return Picture(name, palette, grids)
 
 
+def square(word: str, where: str) -> int:
+    dims = word.split("x")
+    if len(dims) != 2 or dims[0] != dims[1] or not dims[0].isdigit():
+        raise ArtError(f"{where}: expected a square size NxN, not {word!r}")
+    return int(dims[0])
+
+
+def scaled(grids: dict[int, list[str]], source: int, size: int, where: str) -> list[str]:
+    """The grid of `source` pixels with each pixel repeated size/source times both ways: pixel art
+    stays sharp at a size it was not drawn for."""
+    if source not in grids:
+        raise ArtError(f"{where}: no {source}x{source} image above to scale from")
+    if size % source:
+        raise ArtError(f"{where}: {size} is not a whole multiple of {source}")
+    k = size // source
+    return [row for line in grids[source] for row in [''.join(c * k for c in line)] * k]
+
+
 def luma(colour: RGBA) -> RGBA:
     """The grey of the same brightness (ITU-R BT.601 weights), alpha kept."""
     r, g, b, a = colour
@@ -159,6 +181,15 @@ def luma(colour: RGBA) -> RGBA:
 
 # ---------------------------------------------------------------------------------------------
 # Writing ICO and BMP
+
+# From this size up an icon image is stored as PNG, as Windows expects of its largest images (a
+# 256x256 bitmap with its mask would take 270 KB).
+PNG_SIZE = 256
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def png_chunk(kind: bytes, body: bytes) -> bytes:
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
 
 
 def mask_rows(pixels: list[list[RGBA]]) -> bytes:
@@ -235,8 +266,17 @@ def dib(picture: Picture, size: int, bpp: int, for_icon: bool) -> bytes:
     return header + colour_table + xor + and_mask
 
 
+def png_rgba(pixels: list[list[RGBA]]) -> bytes:
+    """A PNG of 8-bit RGBA rows, filter 0: what Windows takes for a 256x256 icon image."""
+    size = len(pixels)
+    raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in pixels)
+    return (PNG_SIGNATURE + png_chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+
+
 def build_ico(picture: Picture, entries: list[tuple[int, int]]) -> bytes:
-    images = [dib(picture, size, bpp, for_icon=True) for size, bpp in entries]
+    images = [png_rgba(picture.pixels(size)) if size >= PNG_SIZE else dib(picture, size, bpp, for_icon=True)
+              for size, bpp in entries]
     out = bytearray(struct.pack("<HHH", 0, 1, len(entries)))
     offset = 6 + 16 * len(entries)
     for (size, bpp), image in zip(entries, images):
@@ -258,11 +298,13 @@ def build_bmp(picture: Picture, size: int, bpp: int) -> bytes:
 
 
 # ---------------------------------------------------------------------------------------------
-# What is built: which picture, which file, which entries. The program loads icon 102 and 101 at
-# 32x32 for the window and at 16x16 for the notification area and the menu; 8-bit entries serve
-# shells without alpha, 32-bit entries with alpha serve the rest.
+# What is built: which picture, which file, which entries. The program loads its icons at the
+# system's icon sizes: 16, 20, 24 or 32 px small (the notification area, menus) and 32, 40, 48 or
+# 64 px large at 96, 120, 144 and 192 DPI; Explorer shows up to 256 px. 8-bit and 4-bit entries
+# serve shells without alpha at the sizes they had, 32-bit entries with alpha serve the rest.
 
-PROGRAM_ICON_ENTRIES = [(32, 32), (32, 8), (16, 32), (16, 8)]
+PROGRAM_ICON_ENTRIES = [(256, 32), (48, 32), (32, 32), (32, 8), (24, 32), (20, 32), (16, 32), (16, 8)]
+MENU_ICON_ENTRIES = [(256, 32), (48, 32), (32, 32), (24, 32), (20, 32), (16, 32), (16, 4)]
 
 
 @dataclass(frozen=True)
@@ -277,7 +319,7 @@ class Output:
 OUTPUTS = [
     Output("icons/lumbra.ico", "lumbra", "ico", tuple(PROGRAM_ICON_ENTRIES)),
     Output("icons/lumbra-grey.ico", "lumbra", "ico", tuple(PROGRAM_ICON_ENTRIES), grey=True),
-    Output("icons/display-props.ico", "display-props", "ico", ((16, 4),)),
+    Output("icons/display-props.ico", "display-props", "ico", tuple(MENU_ICON_ENTRIES)),
     Output("icons/sheet.bmp", "sheet", "bmp", ((16, 4),)),
 ]
 
@@ -376,6 +418,34 @@ def read_dib(data: bytes, stacked_mask: bool) -> Decoded:
     return Decoded(width, bpp, pixels, palette)
 
 
+def read_png(data: bytes) -> Decoded:
+    """A PNG as make_art writes it: 8-bit RGBA, not interlaced, every row with filter 0."""
+    if not data.startswith(PNG_SIGNATURE):
+        raise FormatError("not a PNG")
+    pos, idat, header = len(PNG_SIGNATURE), b"", None
+    while pos + 12 <= len(data):
+        length, kind = struct.unpack_from(">I4s", data, pos)
+        body = data[pos + 8:pos + 8 + length]
+        if len(body) != length or struct.unpack_from(">I", data, pos + 8 + length)[0] != zlib.crc32(kind + body):
+            raise FormatError(f"PNG chunk {kind!r} cut short or with a wrong CRC")
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    if header is None or header[1] != header[0] or header[2:] != (8, 6, 0, 0, 0):
+        raise FormatError(f"PNG header {header}: expected a square 8-bit RGBA picture")
+    size = header[0]
+    raw = zlib.decompress(idat)
+    if len(raw) != size * (1 + 4 * size) or any(raw[y * (1 + 4 * size)] for y in range(size)):
+        raise FormatError("PNG rows of the wrong length, or filtered")
+    pixels = []
+    for y in range(size):
+        line = raw[y * (1 + 4 * size) + 1:(y + 1) * (1 + 4 * size)]
+        pixels.append([tuple(line[4 * x:4 * x + 4]) if line[4 * x + 3] else TRANSPARENT for x in range(size)])
+    return Decoded(size, 32, pixels, [])
+
+
 def read_ico(data: bytes) -> list[Decoded]:
     if len(data) < 6:
         raise FormatError("shorter than an icon header")
@@ -393,7 +463,10 @@ def read_ico(data: bytes) -> list[Decoded]:
                               "(images must follow the directory and each other)")
         if offset + length > len(data):
             raise FormatError(f"{what}: {length} bytes at {offset} run past the end of the file")
-        image = read_dib(data[offset:offset + length], stacked_mask=True)
+        blob = data[offset:offset + length]
+        if blob.startswith(PNG_SIGNATURE) != ((w or 256) >= PNG_SIZE):
+            raise FormatError(f"{what}: a {w or 256}x{h or 256} image must {'' if w == 0 else 'not '}be PNG")
+        image = read_png(blob) if blob.startswith(PNG_SIGNATURE) else read_dib(blob, stacked_mask=True)
         if (w or 256) != image.size or (h or 256) != image.size:
             raise FormatError(f"{what}: says {w}x{h}, the bitmap is {image.size}x{image.size}")
         if bpp != image.bpp or planes != 1 or res != 0:
@@ -513,15 +586,10 @@ def check_menu_background(path: str, pixels: list[list[RGBA]]) -> list[str]:
 def write_png(path: Path, rows: list[list[tuple[int, int, int]]]) -> None:
     height, width = len(rows), len(rows[0])
     raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in rows)
-
-    def chunk(kind: bytes, body: bytes) -> bytes:
-        return (struct.pack(">I", len(body)) + kind + body
-                + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-    path.write_bytes(b"\x89PNG\r\n\x1a\n"
-                     + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                     + chunk(b"IDAT", zlib.compress(raw, 9))
-                     + chunk(b"IEND", b""))
+    path.write_bytes(PNG_SIGNATURE
+                     + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                     + png_chunk(b"IDAT", zlib.compress(raw, 9))
+                     + png_chunk(b"IEND", b""))
 
 
 class Canvas:
@@ -554,11 +622,12 @@ class Canvas:
 PREVIEW_BACKGROUNDS = [(212, 208, 200), (255, 255, 255), (230, 236, 242), (32, 32, 32)]
 BIG = 128
 GAP = 8
+SMALL_SIZES = 32  # the sizes also shown at 1:1 and 2:1
 
 
 def preview_strips(files: dict[str, bytes]):
-    """One strip per file: each size enlarged to 128 px on a checkerboard, then each size at 1:1
-    and 2:1 on the backgrounds a small icon meets. Entries of one size show the same picture
+    """One strip per file: each size enlarged to about 128 px on a checkerboard, then each small
+    size at 1:1 and 2:1 on the backgrounds a small icon meets. Entries of one size show the same picture
     (check_files makes sure), so the first of each size stands for all."""
     strips = []
     for output in OUTPUTS:
@@ -568,7 +637,7 @@ def preview_strips(files: dict[str, bytes]):
         for image in images:
             pictures.setdefault(image.size, image.pixels)
         big = list(pictures.values())
-        small = big
+        small = [pixels for pixels in big if len(pixels) <= SMALL_SIZES]
         if output.kind == "bmp":
             # The menu's image list shows mask grey as transparent: that is what a user sees.
             small = [[[TRANSPARENT if p[:3] == MENU_MASK_GREY else p for p in row]
@@ -581,7 +650,9 @@ def preview_strips(files: dict[str, bytes]):
         canvas = Canvas(width, height)
         x = GAP
         for pixels in big:
-            canvas.draw(x, GAP, pixels, scale=BIG // len(pixels), checker=True)
+            step = max(1, len(pixels) // BIG)  # the largest images shown halved
+            view = [row[::step] for row in pixels[::step]]
+            canvas.draw(x, GAP, view, scale=max(1, BIG // len(view)), checker=True)
             x += BIG + GAP
         x += GAP
         for i, background in enumerate(PREVIEW_BACKGROUNDS):

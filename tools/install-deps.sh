@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ make googletest python3 clang libclang-rt-dev
     g++-mingw-w64-x86-64 wine wine64
     xvfb xdotool imagemagick x11-utils
-    fonts-noto-cjk
+    fonts-noto-cjk fonts-wine
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "platform/win32/MainWindow.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Picture.h"
 #include "platform/win32/ScenePainter.h"
+#include "platform/win32/SingleInstance.h"
 #include "platform/win32/WinText.h"
 #include "res/resource.h"
 
@@ -56,8 +58,11 @@ int ShiftBits(WPARAM keys) {
     return shift;
 }
 
-HICON LoadAppIcon(HINSTANCE instance, int id, int size) {
-    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+// At the system's size for the kind (the small one is the notification area's too), scaled down
+// from a larger image where the resource has none of that size.
+HICON LoadAppIcon(HINSTANCE instance, int id, int kind) {
+    HICON icon = nullptr;
+    return SUCCEEDED(::LoadIconMetric(instance, MAKEINTRESOURCEW(id), kind, &icon)) ? icon : nullptr;
 }
 
 }  // namespace
@@ -65,12 +70,11 @@ HICON LoadAppIcon(HINSTANCE instance, int id, int size) {
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, const platform::ScreenMetrics& screen)
     : instance_(instance), dpiX_(platform::UsableDpi(screen.dpiX)), dpiY_(platform::UsableDpi(screen.dpiY)),
       tppX_(platform::DeviceTwipsPerPixel(dpiX_)), tppY_(platform::DeviceTwipsPerPixel(dpiY_)), scene_(tppX_, tppY_) {
-    const int bigX = ::GetSystemMetrics(SM_CXICON);
-    const int smallX = ::GetSystemMetrics(SM_CXSMICON);
-    colourBig_.reset(LoadAppIcon(instance, IDI_LUMBRA, bigX));
-    colourSmall_.reset(LoadAppIcon(instance, IDI_LUMBRA, smallX));
-    greyBig_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, bigX));
-    greySmall_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, smallX));
+    colourBig_.reset(LoadAppIcon(instance, IDI_LUMBRA, LIM_LARGE));
+    colourSmall_.reset(LoadAppIcon(instance, IDI_LUMBRA, LIM_SMALL));
+    greyBig_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, LIM_LARGE));
+    greySmall_.reset(LoadAppIcon(instance, IDI_LUMBRA_GREY, LIM_SMALL));
+    secondStartMessage_ = SecondStartMessage();
     background_.reset(::CreateSolidBrush(kWindowBackground));
 
     WNDCLASSEXW main{};
@@ -225,6 +229,14 @@ void Win32MainWindow::Show() {
 
 void Win32MainWindow::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
 
+void Win32MainWindow::BringToFront() {
+    if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
+    ::SetForegroundWindow(hwnd_);
+}
+
+// Posted, as the close button's command is: the window goes once the handler that asked returns.
+void Win32MainWindow::Close() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
 void Win32MainWindow::SetIcon(platform::AppIcon icon) {
     icon_ = icon;
     const bool grey = icon == platform::AppIcon::Grey;
@@ -343,6 +355,10 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnContextMenuKey(message, wParam, lParam)) return 0;
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     default:
+        if (message == secondStartMessage_ && message != 0) {
+            if (events_ != nullptr) events_->Form_SecondStart();
+            return 0;
+        }
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -581,6 +597,53 @@ void Win32MainWindow::PopupDropMenu() {
         break;
     default:
         break;  // "キャンセル", Escape, or a click outside
+    }
+}
+
+// ---- the notification-area icon's menu --------------------------------------------------------
+
+namespace {
+
+enum IconMenuCommand : UINT { kMnuShow = 0x4201, kMnuStartup = 0x4202, kMnuExit = 0x4203 };
+
+}  // namespace
+
+void Win32MainWindow::PopupIconMenu(bool shown, bool startsWithWindows) {
+    unique_hmenu menu(::CreatePopupMenu());
+    if (!menu) return;
+    ::AppendMenuW(menu.get(), MF_STRING | (shown ? MF_CHECKED : 0), kMnuShow, Widen("表示(&S)").c_str());
+    ::AppendMenuW(menu.get(), MF_STRING | (startsWithWindows ? MF_CHECKED : 0), kMnuStartup,
+                  Widen("Windows の起動時に開始(&W)").c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, kMnuExit, Widen("終了(&X)").c_str());
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    // The menu's owner must be in the foreground, or the menu neither takes keys nor closes on a
+    // click elsewhere; the null message after it lets the menu close properly when dismissed. The
+    // main window may be hidden, and a hidden window does not take the keyboard everywhere, so
+    // the owner is a pixel-sized tool window under the pointer, shown while the menu is open.
+    unique_hwnd owner(::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP, pointer.x,
+                                        pointer.y, 1, 1, nullptr, nullptr, instance_, nullptr));
+    if (!owner) return;
+    ::ShowWindow(owner.get(), SW_SHOW);
+    ::SetForegroundWindow(owner.get());
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
+        menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, owner.get(), nullptr));
+    owner.reset();
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+    if (events_ == nullptr) return;
+    switch (chosen) {
+    case kMnuShow:
+        events_->mnuShow_Click();
+        break;
+    case kMnuStartup:
+        events_->mnuStartup_Click();
+        break;
+    case kMnuExit:
+        events_->mnuExit_Click();
+        break;
+    default:
+        break;  // Escape, or a click elsewhere
     }
 }
 

@@ -58,6 +58,9 @@ public:
     void InstallMessageHook() override;
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override;
     void PopupDropMenu() override;
+    void PopupIconMenu(bool shown, bool startsWithWindows) override;
+    void BringToFront() override;
+    void Close() override;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -114,6 +117,7 @@ private:
 
     bool shown_ = false;     // resize events flow once the window has been shown
     bool unloaded_ = false;  // the unload handlers run once, however the window goes
+    UINT secondStartMessage_ = 0;
 };
 
 }  // namespace lumbra::win32

@@ -93,9 +93,11 @@ LRESULT Win32NotifyIcon::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == kCallbackMessage) {
         std::int32_t button = 0;
         std::int32_t action = 0;
-        if (TranslateIconMouse(static_cast<UINT>(LOWORD(lParam)), button, action) && events_ != nullptr) {
-            events_->prcIcon_IconMouse(button, action);
-        }
+        const UINT mouse = LOWORD(lParam);
+        if (events_ == nullptr) return 0;
+        if (TranslateIconMouse(mouse, button, action)) events_->prcIcon_IconMouse(button, action);
+        // The right button, released, asks for the icon's menu; so does the keyboard on the icon.
+        if (mouse == WM_RBUTTONUP || mouse == WM_CONTEXTMENU) events_->prcIcon_IconMenu();
         return 0;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {

@@ -35,7 +35,7 @@ void Win32Picture::DrawFrom(HDC source, HDC dc, int x, int y, int width, int hei
     if (width <= 0 || height <= 0) return;
     if (hasAlpha_) {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::AlphaBlend(dc, x, y, width, height, source, 0, 0, width_, height_, blend);
+        ::GdiAlphaBlend(dc, x, y, width, height, source, 0, 0, width_, height_, blend);
     } else if (width == width_ && height == height_) {
         ::BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
     } else {

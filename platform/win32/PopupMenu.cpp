@@ -234,7 +234,7 @@ bool Win32PopupMenu::OnDrawItem(const DRAWITEMSTRUCT& draw) const {
     select_object selected(source.get(), bitmap->Bitmap());
     const bool greyed = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, greyed ? kGreyedImageOpacity : BYTE{255}, AC_SRC_ALPHA};
-    ::AlphaBlend(draw.hDC, x, y, size, size, source.get(), 0, 0, bitmap->PixelWidth(), bitmap->PixelHeight(), blend);
+    ::GdiAlphaBlend(draw.hDC, x, y, size, size, source.get(), 0, 0, bitmap->PixelWidth(), bitmap->PixelHeight(), blend);
     return true;
 }
 

@@ -25,15 +25,29 @@
 #include "platform/win32/ShellLauncher.h"
 #include "platform/win32/ShellLinks.h"
 #include "platform/win32/ShellServices.h"
+#include "platform/win32/SingleInstance.h"
+#include "platform/win32/StartupRun.h"
 #include "platform/win32/SystemInfo.h"
 #include "res/resource.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Every DLL loaded from here on comes from System32: never from the program's own folder (a
+    // downloads folder, often), where a planted DLL of the same name would run inside the program.
+    // The static imports, resolved before this line, are KnownDLLs and the side-by-side common
+    // controls only, which Windows never takes from there.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     using namespace lumbra;
     try {
         win32::com_apartment com;
         win32::Win32SystemInfo system;
         win32::Win32Settings settings;
+        // Once per user and session: a second start records itself for the updater as every start
+        // does, brings the running program back and ends, with no window, icon or geometry.
+        win32::SingleInstance single;
+        if (!single.First()) {
+            app::SaveUpdateInfo(settings, system);
+            if (single.AskFirstToComeBack()) return 0;
+        }
         win32::Win32Profile profile;
         win32::Win32Registry registry;
         win32::Win32MainWindow window(instance, system.Screen());
@@ -68,8 +82,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         menu::MenuServices menuServices{menus, ilsIcons, picIcon, icons, glnFile, menuShell, shell, shellFolder,
                                         codePage};
 
+        win32::Win32StartupRun startupRun;
         app::frmMain form(app::FormServices{settings, profile, registry, system, window, notifyIcon, &fileDrop,
-                                            &wallpaper, &menuServices});
+                                            &wallpaper, &menuServices, &startupRun});
         window.SetEvents(&form);
         notifyIcon.SetEvents(&form);
         // However this scope ends (the loop's end, or a start-up that throws part-way), the window

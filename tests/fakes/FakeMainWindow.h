@@ -58,6 +58,19 @@ public:
     void PopupDropMenu() override { ++dropMenus; if (whileDropMenuOpen) whileDropMenuOpen(); }
     int dropMenus = 0;
     std::function<void()> whileDropMenuOpen;
+    // The icon's menu likewise, keeping the check marks of each showing.
+    void PopupIconMenu(bool shown, bool startsWithWindows) override {
+        iconMenus.push_back({shown, startsWithWindows});
+        if (whileIconMenuOpen) whileIconMenuOpen();
+    }
+    std::vector<std::pair<bool, bool>> iconMenus;
+    std::function<void()> whileIconMenuOpen;
+    void BringToFront() override { minimized_ = false; }
+    // As the close button, the unload events at once.
+    void Close() override {
+        bool cancel = false;
+        if (events_) events_->Form_Unload(cancel);
+    }
 
     // Test controls: not logged, raising nothing but where said.
     void Place(float left, float top, float width, float height);

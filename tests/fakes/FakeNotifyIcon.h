@@ -1,5 +1,5 @@
 #pragma once
-// The notification-area icon: records every call in order.
+// The notification-area icon: keeps the icon and tip of every AddIcon and ChangeIcon, in order.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,38 +15,32 @@ public:
     // Calls go to `log` as "AddIcon <icon> <tip>", "ChangeIcon <icon> <tip>", "RemoveIcon".
     explicit FakeNotifyIcon(CallLog* log = nullptr) : log_(log) {}
 
-    enum class Op { Add, Change, Remove };
     struct Call {
-        Op op;
         std::uintptr_t icon = 0;
         std::string tip;
     };
 
-    void AddIcon(std::uintptr_t icon, std::string_view tip) override { Record(Op::Add, "AddIcon", icon, tip); }
-    void ChangeIcon(std::uintptr_t icon, std::string_view tip) override {
-        Record(Op::Change, "ChangeIcon", icon, tip);
-    }
+    void AddIcon(std::uintptr_t icon, std::string_view tip) override { Record("AddIcon", icon, tip, true); }
+    void ChangeIcon(std::uintptr_t icon, std::string_view tip) override { Record("ChangeIcon", icon, tip, present_); }
     void RemoveIcon() override {
-        calls_.push_back({Op::Remove, 0, {}});
+        present_ = false;
         if (log_) log_->Add("RemoveIcon");
     }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // Shown from AddIcon until RemoveIcon.
-    bool Present() const {
-        bool present = false;
-        for (const Call& c : calls_) present = c.op == Op::Remove ? false : present || c.op == Op::Add;
-        return present;
-    }
+    bool Present() const { return present_; }
 
 private:
-    void Record(Op op, const char* name, std::uintptr_t icon, std::string_view tip) {
-        calls_.push_back({op, icon, std::string(tip)});
+    void Record(const char* name, std::uintptr_t icon, std::string_view tip, bool present) {
+        present_ = present;
+        calls_.push_back({icon, std::string(tip)});
         if (log_) log_->Add(std::string(name) + " " + std::to_string(icon) + " " + std::string(tip));
     }
 
     CallLog* log_;
     std::vector<Call> calls_;
+    bool present_ = false;
 };
 
 }  // namespace lumbra::fakes

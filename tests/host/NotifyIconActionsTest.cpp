@@ -1,136 +1,134 @@
-// Left clicks on the notification-area icon hide and show the window and swap the icons.
+// The notification-area icon: left clicks hide and show the window and swap the icons; the icon's
+// menu; starting with Windows; a second start of the program.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fakes/FakeStartupRun.h"
 #include "fakes/FormHarness.h"
 
 namespace lumbra::app {
 namespace {
 
-using fakes::FakeNotifyIcon;
-using fakes::FormHarness;
-using platform::AppIcon;
+constexpr std::int32_t L = platform::kIconLeft, R = platform::kIconRight, M = platform::kIconMiddle;
+constexpr std::int32_t kDown = platform::kIconButtonDown, kUp = platform::kIconButtonUp;
+const std::string kOwnValue = "\"C:\\Users\\Ren\\Downloads\\Lumbra 1.12\\LumbraPanel.exe\"";
 
-class IconActions : public ::testing::Test {
-protected:
-    void SetUp() override {
-        h.form.Form_Load();
+struct Program {
+    Program() {
+        h.window.SetEvents(&form);
+        form.Form_Load();
         h.log.Clear();
     }
-
-    void Click(std::int32_t button, std::int32_t action) { h.form.prcIcon_IconMouse(button, action); }
-
-    // The notification-area icon's calls after loading (its AddIcon comes first).
-    std::vector<FakeNotifyIcon::Call> Changes() const {
-        return {h.prcIcon.Calls().begin() + 1, h.prcIcon.Calls().end()};
+    void Click(std::int32_t button, std::int32_t action) { form.prcIcon_IconMouse(button, action); }
+    // The window, its icon and the notification-area icon agree on one state.
+    void ExpectShown(bool shown) const {
+        EXPECT_EQ(h.window.IsVisible(), shown);
+        EXPECT_EQ(form.panelEnabled, shown);
+        const auto& last = h.prcIcon.Calls().back();
+        EXPECT_EQ(last.icon, h.window.IconHandle());
+        EXPECT_EQ(last.tip, shown ? "LumbraPanel" : "LumbraPanel (Disabled)");
+        const bool changed = h.prcIcon.Calls().size() > 1;
+        EXPECT_EQ(h.window.IconOfHandle(last.icon), changed ? std::optional(shown ? platform::AppIcon::Colour
+                                                                                  : platform::AppIcon::Grey)
+                                                            : std::nullopt);
     }
 
-    FormHarness h;
+    fakes::FormHarness h;
+    fakes::FakeStartupRun run;
+    frmMain form{FormServices{h.settings, h.profile, h.registry, h.system, h.window, h.prcIcon, nullptr, nullptr,
+                              nullptr, &run}};
 };
 
-TEST_F(IconActions, FirstLeftClickHidesTheWindowThenGreysBothIcons) {
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    EXPECT_FALSE(h.window.IsVisible());
-    EXPECT_FALSE(h.form.panelEnabled);
-    // The notification-area icon gets the window's own icon, which is now the grey one.
-    EXPECT_EQ(h.log.Entries(), (std::vector<std::string>{"Hide", "SetIcon 101",
-                                                         "ChangeIcon " + std::to_string(h.window.IconHandle()) +
-                                                             " LumbraPanel (Disabled)"}));
-    ASSERT_EQ(Changes().size(), 1u);
-    EXPECT_EQ(Changes()[0].op, FakeNotifyIcon::Op::Change);
-    EXPECT_EQ(h.window.IconOfHandle(Changes()[0].icon), AppIcon::Grey);
-}
-
-TEST_F(IconActions, SecondLeftClickShowsTheWindowBeforeTheIconTakesItsColour) {
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    h.log.Clear();
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    EXPECT_TRUE(h.window.IsVisible());
-    EXPECT_TRUE(h.form.panelEnabled);
-    EXPECT_EQ(h.log.Entries(), (std::vector<std::string>{"Show", "SetIcon 102",
-                                                         "ChangeIcon " + std::to_string(h.window.IconHandle()) +
-                                                             " LumbraPanel"}));
-    EXPECT_EQ(h.window.IconOfHandle(Changes().back().icon), AppIcon::Colour);
-}
-
-TEST_F(IconActions, TwoClicksReturnToEnabledAtTheSamePlace) {
-    h.window.UserResize(4815.0f, 2970.0f);
-    h.window.SetLeft(1500.0f);
-    h.window.SetTop(750.0f);
-    const float left = h.window.Left(), top = h.window.Top(), width = h.window.Width(), height = h.window.Height();
-    const float panelWidth = h.window.PanelWidth(), panelHeight = h.window.PanelHeight();
-
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    EXPECT_TRUE(h.form.panelEnabled);
-    EXPECT_TRUE(h.window.IsVisible());
-    EXPECT_FLOAT_EQ(h.window.Left(), left);
-    EXPECT_FLOAT_EQ(h.window.Top(), top);
-    EXPECT_FLOAT_EQ(h.window.Width(), width);
-    EXPECT_FLOAT_EQ(h.window.Height(), height);
-    EXPECT_FLOAT_EQ(h.window.PanelWidth(), panelWidth);
-    EXPECT_FLOAT_EQ(h.window.PanelHeight(), panelHeight);
-    ASSERT_EQ(Changes().size(), 2u);
-    EXPECT_EQ(Changes()[0].tip, "LumbraPanel (Disabled)");
-    EXPECT_EQ(Changes()[1].tip, "LumbraPanel");
-    // The icon stays in the notification area throughout; the hook and topmost are not redone.
-    EXPECT_TRUE(h.prcIcon.Present());
-    EXPECT_EQ(h.window.HookInstalls(), 1);
-    EXPECT_EQ(h.window.TopmostRequests(), 1);
-}
-
-TEST_F(IconActions, ActionTwoAndOtherButtonsAreIgnored) {
-    Click(platform::kIconLeft, platform::kIconButtonUp);
-    for (std::int32_t button : {0, 2, 3, 4, -1}) {
-        for (std::int32_t action : {0, 1, 3, 4}) Click(button, action);
+TEST(NotifyIcon, EachLeftPressTogglesOnceAndNothingElseDoes) {
+    const struct {
+        std::vector<std::pair<std::int32_t, std::int32_t>> mouse;
+        bool shown;
+        std::size_t iconChanges;
+    } cases[] = {
+        {{{L, kDown}}, false, 1},
+        {{{L, kDown}, {L, kUp}, {L, kDown}, {L, kUp}}, true, 2},
+        {{{L, kDown}, {L, kUp}, {L, platform::kIconDoubleClick}, {L, kUp}}, false, 1},  // a double click
+        {{{L, 7}}, false, 1},  // an action the component may add later
+        {{{L, kUp}, {R, kDown}, {R, kUp}, {R, 3}, {M, kDown}, {0, kDown}, {-1, kDown}, {3, kDown}}, true, 0},
+    };
+    for (const auto& c : cases) {
+        Program p;
+        for (auto [button, action] : c.mouse) p.Click(button, action);
+        SCOPED_TRACE(testing::Message() << c.mouse.size() << " actions, first " << c.mouse[0].second);
+        p.ExpectShown(c.shown);
+        EXPECT_EQ(p.h.prcIcon.Calls().size(), 1 + c.iconChanges);
     }
-    EXPECT_TRUE(h.window.IsVisible());
-    EXPECT_TRUE(h.form.panelEnabled);
-    EXPECT_TRUE(h.log.Entries().empty());
-    EXPECT_EQ(h.window.IconHandle(), fakes::FakeMainWindow::kCreationIconHandle);
 }
 
-TEST_F(IconActions, ALeftButtonActionOtherThanTwoToggles) {
-    // Action 3 (a double click) and an action the component might add later both toggle.
-    Click(platform::kIconLeft, platform::kIconDoubleClick);
-    EXPECT_FALSE(h.form.panelEnabled);
-    Click(platform::kIconLeft, 7);
-    EXPECT_TRUE(h.form.panelEnabled);
+TEST(NotifyIcon, MenuChecksAreReadAtEveryShowingAndShowTakesTheClickPath) {
+    Program p;
+    p.form.prcIcon_IconMenu();
+    p.run.values["LumbraPanel"] = kOwnValue;
+    p.h.window.whileIconMenuOpen = [&] { p.form.mnuShow_Click(); };
+    p.form.prcIcon_IconMenu();
+    p.ExpectShown(false);
+    p.form.prcIcon_IconMenu();
+    p.ExpectShown(true);
+    EXPECT_EQ(p.h.window.iconMenus, (std::vector<std::pair<bool, bool>>{{true, false}, {true, true}, {false, true}}));
+    fakes::FormHarness without;  // no Run list: unchecked, and choosing it does nothing
+    without.form.mnuStartup_Click();
+    without.form.prcIcon_IconMenu();
+    EXPECT_EQ(without.window.iconMenus, (std::vector<std::pair<bool, bool>>{{false, false}}));
 }
 
-TEST_F(IconActions, ArgumentsAreReadNotChanged) {
-    std::int32_t button = platform::kIconLeft;
-    std::int32_t action = platform::kIconButtonDown;
-    h.form.prcIcon_IconMouse(button, action);
-    EXPECT_EQ(button, platform::kIconLeft);
-    EXPECT_EQ(action, platform::kIconButtonDown);
+TEST(NotifyIcon, StartWithWindowsRemovesThisProgramsValueOrWritesItQuoted) {
+    const std::optional<std::string> cases[][2] = {
+        {std::nullopt, kOwnValue},
+        {kOwnValue, std::nullopt},
+        {"c:\\users\\ren\\downloads\\lumbra 1.12\\lumbrapanel.EXE", std::nullopt},
+        {"\"D:\\Lumbra\\LumbraPanel.exe\"", kOwnValue},  // another copy's value is replaced
+        {kOwnValue + " /dbg", kOwnValue},
+    };
+    for (const auto& [before, after] : cases) {
+        Program p;
+        if (before) p.run.values["LumbraPanel"] = *before;
+        p.form.mnuStartup_Click();
+        EXPECT_EQ(p.run.ReadValue("LumbraPanel"), after) << before.value_or("(none)");
+    }
 }
 
-TEST_F(IconActions, HiddenWindowStillRecomposesOnSettingChanges) {
-    Click(platform::kIconLeft, platform::kIconButtonDown);
-    const int before = h.window.RefreshCount();
-    h.form.WindowProc(platform::kMsgSettingChange, 0, 0);
-    EXPECT_EQ(h.window.RefreshCount(), before + 1);
+TEST(NotifyIcon, RunValueNamesTheProgramUnquotedWithoutRegardToCase) {
+    const std::string path = "C:\\Tools\\azàþαϋσςаяѐџａｚ\\LumbraPanel.exe";
+    EXPECT_TRUE(RunValueNamesProgram(RunValueFor(path), path));
+    EXPECT_TRUE(RunValueNamesProgram(" \t\"c:\\TOOLS\\AZÀÞΑΫΣΣАЯЀЏＡＺ\\lumbrapanel.exe\" ", path));
+    EXPECT_TRUE(RunValueNamesProgram("c:\\tools\\AZÀÞΑΫΣΣАЯЀЏＡＺ\\LUMBRAPANEL.EXE", path));
+    const std::string others[] = {"", "\"\"", "C:\\Tools\\LumbraPanel.exe", "\"" + path.substr(0, path.size() - 1) + "\"",
+                                  path + "\"", "\"" + path + "\" /dbg"};
+    for (const std::string& other : others) EXPECT_FALSE(RunValueNamesProgram(other, path)) << other;
+    // Characters next to the folded ranges keep their case (each is 0x20 or 0x50 from another).
+    const std::pair<const char*, const char*> neighbours[] = {{"{", "["}, {"`", "@"}, {"÷", "×"}, {"ÿ", "ß"},
+                                                              {"ß", "¿"}, {"ΰ", "ΐ"}, {"ό", "ά"}, {"Я", "Џ"},
+                                                              {"Ѡ", "А"}, {"｀", "＠"}, {"｛", "［"}, {"", ""}};
+    for (auto [a, b] : neighbours) EXPECT_FALSE(RunValueNamesProgram(a, b)) << a;
 }
 
-TEST(IconActionsRestart, EveryStartIsEnabled) {
-    FormHarness first;
-    first.form.Form_Load();
-    std::int32_t left = platform::kIconLeft;
-    std::int32_t down = platform::kIconButtonDown;
-    first.form.prcIcon_IconMouse(left, down);
-    bool cancel = false;
-    first.form.Form_Unload(cancel);
+TEST(NotifyIcon, ExitClosesAsTheCloseButtonDoes) {
+    Program p;
+    p.h.window.whileIconMenuOpen = [&] { p.form.mnuExit_Click(); };
+    p.form.prcIcon_IconMenu();
+    for (const char* key : {"Left", "Top", "Width", "Height"}) EXPECT_TRUE(p.h.settings.Value("Lumbra", "Setting", key));
+    EXPECT_FALSE(p.h.prcIcon.Present());
+}
 
-    FormHarness second;
-    for (const auto& w : first.settings.Writes()) second.settings.Put(w.app, w.section, w.key, w.value);
-    second.form.Form_Load();
-    EXPECT_TRUE(second.form.panelEnabled);
-    EXPECT_TRUE(second.window.IsVisible());
-    ASSERT_EQ(second.prcIcon.Calls().size(), 1u);
-    EXPECT_EQ(second.prcIcon.Calls()[0].tip, "LumbraPanel");
+TEST(NotifyIcon, ASecondStartBringsTheWindowBackByTheClickPath) {
+    for (const bool hidden : {false, true}) {
+        Program p;
+        if (hidden) p.Click(L, kDown);
+        p.h.window.SetMinimized(!hidden);
+        p.form.Form_SecondStart();
+        p.ExpectShown(true);
+        EXPECT_FALSE(p.h.window.Minimised());
+        EXPECT_EQ(p.h.prcIcon.Calls().size(), hidden ? 3u : 1u);
+    }
 }
 
 }  // namespace

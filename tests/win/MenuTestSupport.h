@@ -95,6 +95,9 @@ public:
     void InstallMessageHook() override {}
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return {}; }
     void PopupDropMenu() override {}
+    void PopupIconMenu(bool, bool) override {}
+    void BringToFront() override {}
+    void Close() override {}
 
 private:
     std::uintptr_t handle_;
