@@ -7,271 +7,236 @@ namespace {
 
 using platform::FileResult;
 
-constexpr const char* kNotFound = "The system cannot find the file specified.";
-constexpr const char* kPathNotFound = "The system cannot find the path specified.";
-constexpr const char* kAlreadyExists = "Cannot create a file when that file already exists.";
-constexpr const char* kFileExists = "The file exists.";
-constexpr const char* kAccessDenied = "Access is denied.";
-constexpr const char* kNotEmpty = "The directory is not empty.";
+const FileResult kNotFound = FileResult::Fail("The system cannot find the file specified.");
+const FileResult kExists = FileResult::Fail("Cannot create a file when that file already exists.");
+const FileResult kDenied = FileResult::Fail("Access is denied.");
+const FileResult kNotEmpty = FileResult::Fail("The directory is not empty.");
+const FileResult kDiskFull = FileResult::Fail("There is not enough space on the disk.");
 
-bool Under(const std::string& key, const std::string& folder) {
-    return key.size() > folder.size() + 1 && key.compare(0, folder.size(), folder) == 0 && key[folder.size()] == '\\';
-}
+std::string Parent(const std::string& key) { return key.substr(0, std::min(key.size(), key.rfind('\\'))); }
+bool Under(const std::string& key, const std::string& folder) { return key.rfind(folder + "\\", 0) == 0; }
 
 }  // namespace
 
 DropFakeFileSystem::DropFakeFileSystem() {
-    for (const char* drive : {"C:", "D:"}) {
-        nodes_[Key(drive)] = Node{true, {}, platform::kAttrDirectory};
-        spelling_[Key(drive)] = drive;
-    }
+    for (const char* drive : {"C:", "D:"}) nodes_[Key(drive)] = Node{drive, true, {}, platform::kAttrDirectory};
 }
 
 std::string DropFakeFileSystem::Key(std::string_view path) {
     std::string key(path);
     while (key.size() > 1 && key.back() == '\\') key.pop_back();
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return key;
 }
 
-std::string DropFakeFileSystem::Parent(const std::string& key) {
-    const std::size_t slash = key.rfind('\\');
-    return slash == std::string::npos ? std::string() : key.substr(0, slash);
-}
-
-std::string DropFakeFileSystem::Resolve(std::string_view path) const {
-    std::string key = Key(path);
-    for (const auto& [link, target] : links_) {
-        if (key == link) return target;
-        if (Under(key, link)) return target + key.substr(link.size());
-    }
-    return key;
+void DropFakeFileSystem::Put(std::string_view path, Node node) {
+    node.path = std::string(path);
+    node.time = ++clock_;
+    nodes_[Key(path)] = std::move(node);
 }
 
 void DropFakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-    const std::string key = Key(path);
-    if (nodes_.count(key)) return;
-    const std::size_t slash = path.rfind('\\');
-    if (slash != std::string::npos) AddFolder(path.substr(0, slash));
-    nodes_[key] = Node{true, {}, attributes | platform::kAttrDirectory};
-    spelling_[key] = path;
+    if (nodes_.count(Key(path))) return;
+    AddFolder(path.substr(0, path.rfind('\\')));
+    Put(path, Node{{}, true, {}, attributes | platform::kAttrDirectory});
 }
 
 void DropFakeFileSystem::AddFile(const std::string& path, const std::string& content, std::uint32_t attributes) {
     AddFolder(path.substr(0, path.rfind('\\')));
-    nodes_[Key(path)] = Node{false, content, attributes};
-    spelling_[Key(path)] = path;
+    Put(path, Node{{}, false, content, attributes});
 }
 
-void DropFakeFileSystem::AddFolderLink(const std::string& path, const std::string& target) {
+void DropFakeFileSystem::AddLink(const std::string& path, const std::string& target) {
     AddFolder(path.substr(0, path.rfind('\\')));
-    nodes_[Key(path)] = Node{true, {}, platform::kAttrDirectory | platform::kAttrReparsePoint};
-    spelling_[Key(path)] = path;
-    links_[Key(path)] = Key(target);
+    Put(path, Node{{}, true, target, platform::kAttrDirectory | platform::kAttrReparsePoint, 0, true});
 }
 
-std::optional<DropFakeFileSystem::Node> DropFakeFileSystem::At(const std::string& path) const {
-    const std::string key = Key(path);
-    auto own = nodes_.find(key);
-    if (own != nodes_.end()) return own->second;
-    auto it = nodes_.find(Resolve(path));
-    if (it == nodes_.end()) return std::nullopt;
-    return it->second;
+const DropFakeFileSystem::Node* DropFakeFileSystem::At(const std::string& path) const {
+    auto it = nodes_.find(Key(path));
+    return it == nodes_.end() ? nullptr : &it->second;
+}
+
+DropFakeFileSystem::Node* DropFakeFileSystem::Find(std::string_view path) {
+    auto it = nodes_.find(Key(path));
+    return it == nodes_.end() ? nullptr : &it->second;
 }
 
 std::string DropFakeFileSystem::Content(const std::string& path) const {
-    auto node = At(path);
-    return node ? node->content : std::string("<missing>");
+    const Node* node = At(path);
+    return node ? node->content : "<missing>";
 }
 
 std::vector<std::string> DropFakeFileSystem::Tree(const std::string& folder) const {
-    const std::string root = Key(folder);
     std::vector<std::string> out;
+    const std::size_t skip = Key(folder).size() + 1;
     for (const auto& [key, node] : nodes_) {
-        if (!Under(key, root)) continue;
-        std::string rel = spelling_.at(key).substr(spelling_.at(root).size() + 1);
-        if (node.folder) rel += '/';
-        out.push_back(rel);
+        if (Under(key, Key(folder))) out.push_back(node.path.substr(skip) + (node.folder ? "/" : ""));
     }
-    std::sort(out.begin(), out.end());
     return out;
 }
 
-FileResult DropFakeFileSystem::GetAttributes(std::string_view path, std::uint32_t& attributes) {
-    auto node = At(std::string(path));
-    if (!node) return FileResult::Fail(kNotFound);
-    attributes = node->attributes;
+std::map<std::string, std::string> DropFakeFileSystem::State() const {
+    std::map<std::string, std::string> out;
+    for (const auto& [key, node] : nodes_) out[key] = node.link ? "->" + node.content : node.folder ? "/" : node.content;
+    return out;
+}
+
+std::optional<FileResult> DropFakeFileSystem::Fault(std::string_view path, bool removes) {
+    if (++calls == failAt) return kDiskFull;
+    if (removes && locked.count(Key(path))) return FileResult::Fail("The process cannot access the file because it is being used by another process.");
+    return std::nullopt;
+}
+
+std::optional<FileResult> DropFakeFileSystem::NewPlace(std::string_view path) {
+    if (Find(path)) return kExists;
+    const Node* parent = Find(Parent(Key(path)));
+    if (!parent || !parent->folder || parent->link) return FileResult::Fail("The system cannot find the path specified.");
+    return std::nullopt;
+}
+
+FileResult DropFakeFileSystem::Facts(std::string_view path, platform::ItemFacts& facts) {
+    if (auto fault = Fault(path)) return *fault;
+    const Node* node = Find(path);
+    if (!node) return kNotFound;
+    facts = {node->attributes, node->content.size(), node->time, node->link};
     return FileResult::Ok();
 }
 
-bool DropFakeFileSystem::Exists(std::string_view path) { return At(std::string(path)).has_value(); }
-
-bool DropFakeFileSystem::FileExists(std::string_view path) {
-    auto node = At(std::string(path));
-    return node && !node->folder;
-}
-
 bool DropFakeFileSystem::SameItem(std::string_view a, std::string_view b) {
-    return Exists(a) && Exists(b) && Resolve(a) == Resolve(b);
+    return !Fault(a) && Find(a) && Key(a) == Key(b);
 }
 
-std::string DropFakeFileSystem::VolumeRoot(std::string_view path) { return std::string(path.substr(0, 2)) + "\\"; }
+std::string DropFakeFileSystem::VolumeRoot(std::string_view path) {
+    return Fault(path) ? std::string() : std::string(path.substr(0, 2)) + "\\";
+}
 
 FileResult DropFakeFileSystem::ListFolder(std::string_view path, std::vector<platform::FolderEntry>& entries) {
-    const std::string key = Resolve(path);
-    auto it = nodes_.find(key);
-    if (it == nodes_.end()) return FileResult::Fail(kPathNotFound);
-    if (!it->second.folder) return FileResult::Fail("The directory name is invalid.");
+    if (auto fault = Fault(path)) return *fault;
+    const Node* folder = Find(path);
+    if (!folder || !folder->folder) return kNotFound;
     entries.clear();
-    for (const auto& [k, node] : nodes_) {
-        if (Parent(k) != key) continue;
-        const std::string& spelt = spelling_.at(k);
-        entries.push_back({spelt.substr(spelt.rfind('\\') + 1), node.attributes});
+    for (const auto& [key, node] : nodes_) {
+        if (Under(key, Key(path)) && Parent(key) == Key(path)) {
+            entries.push_back({node.path.substr(node.path.rfind('\\') + 1),
+                               {node.attributes, node.content.size(), node.time, node.link}});
+        }
     }
-    // Not in name order, like a real directory listing may be.
-    std::reverse(entries.begin(), entries.end());
+    std::reverse(entries.begin(), entries.end());  // not in name order, as a real listing may be
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::CreateFolder(std::string_view path, std::string_view like) {
-    const std::string key = Resolve(path);
-    if (nodes_.count(key)) return FileResult::Fail(kAlreadyExists);
-    auto parent = nodes_.find(Parent(key));
-    if (parent == nodes_.end() || !parent->second.folder) return FileResult::Fail(kPathNotFound);
-    std::uint32_t attributes = platform::kAttrDirectory;
-    if (!like.empty()) {
-        if (auto model = At(std::string(like))) attributes |= model->attributes & ~platform::kAttrReparsePoint;
-    }
-    nodes_[key] = Node{true, {}, attributes};
-    spelling_[key] = spelling_.at(Parent(key)) + "\\" + std::string(path.substr(path.rfind('\\') + 1));
-    log.push_back("mkdir " + std::string(path));
+    if (auto fault = Fault(path)) return *fault;
+    if (auto taken = NewPlace(path)) return *taken;
+    const Node* model = like.empty() ? nullptr : Find(like);
+    Put(path, Node{{}, true, {}, (model ? model->attributes : 0) | platform::kAttrDirectory});
     return FileResult::Ok();
 }
 
-FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_view to, bool replace,
-                                        platform::CopyProgress* progress) {
-    for (const auto& [bad, error] : failCopyFrom) {
-        if (Key(bad) == Key(from)) return FileResult::Fail(error);
+FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_view to, platform::CopyProgress* p) {
+    const Node* source = Find(from);
+    if (calls + 1 == failAt && source && !NewPlace(to)) {
+        // The disk fills half-way: a part of the file stays behind.
+        Put(to, Node{{}, false, source->content.substr(0, source->content.size() / 2), source->attributes});
     }
-    auto source = nodes_.find(Resolve(from));
-    if (source == nodes_.end()) return FileResult::Fail(kNotFound);
-    if (source->second.folder) return FileResult::Fail(kAccessDenied);
-    const std::string key = Resolve(to);
-    auto target = nodes_.find(key);
-    if (target != nodes_.end()) {
-        if (target->second.folder) return FileResult::Fail(kAccessDenied);
-        if (!replace) return FileResult::Fail(kFileExists);
-        if (target->second.attributes & (platform::kAttrReadOnly | platform::kAttrHidden)) {
-            return FileResult::Fail(kAccessDenied);
-        }
-    }
-    auto parent = nodes_.find(Parent(key));
-    if (parent == nodes_.end() || !parent->second.folder) return FileResult::Fail(kPathNotFound);
-    const Node copy = source->second;
-    if (progress) progress->Bytes(copy.content.size(), copy.content.size());
-    nodes_[key] = copy;
-    spelling_[key] = spelling_.at(Parent(key)) + "\\" + std::string(to.substr(to.rfind('\\') + 1));
-    log.push_back("copy " + std::string(from) + " -> " + std::string(to));
+    if (auto fault = Fault(from)) return *fault;
+    if (!source || source->folder) return kDenied;
+    if (auto taken = NewPlace(to)) return *taken;
+    if (p) p->Bytes(source->content.size(), source->content.size());
+    Node copy = *source;
+    Put(to, copy);
+    Find(to)->time = copy.time;  // a copy keeps the write time
     if (afterCopy) afterCopy(std::string(to));
     return FileResult::Ok();
 }
 
+FileResult DropFakeFileSystem::CopyLink(std::string_view from, std::string_view to) {
+    if (auto fault = Fault(from)) return *fault;
+    const Node* source = Find(from);
+    if (!source || !source->link) return kDenied;
+    if (auto taken = NewPlace(to)) return *taken;
+    if (!linksMade) return FileResult::Fail("The link was not made.");
+    Put(to, *source);
+    return FileResult::Ok();
+}
+
 FileResult DropFakeFileSystem::Rename(std::string_view from, std::string_view to) {
-    for (const auto& [bad, error] : failRename) {
-        if (Key(bad) == Key(from)) return FileResult::Fail(error);
-    }
-    if (VolumeRoot(from) != VolumeRoot(to)) return {FileResult::Status::OtherVolume, "other volume"};
+    if (auto fault = Fault(from, true)) return *fault;
+    if (Key(from).substr(0, 2) != Key(to).substr(0, 2)) return {FileResult::Status::OtherVolume, "other volume"};
+    if (!Find(from)) return kNotFound;
+    if (auto taken = NewPlace(to)) return *taken;
     const std::string source = Key(from);
-    const std::string target = Key(to);
-    if (!nodes_.count(source)) return FileResult::Fail(kNotFound);
-    if (nodes_.count(target)) return FileResult::Fail(kAlreadyExists);
-    if (!nodes_.count(Parent(target))) return FileResult::Fail(kPathNotFound);
     std::vector<std::string> moving;
-    for (const auto& [k, node] : nodes_) {
-        if (k == source || Under(k, source)) moving.push_back(k);
+    for (const auto& [key, node] : nodes_) {
+        if (key == source || Under(key, source)) moving.push_back(key);
     }
-    const std::string newName = std::string(to.substr(to.rfind('\\') + 1));
-    for (const std::string& k : moving) {
-        const std::string nk = target + k.substr(source.size());
-        nodes_[nk] = nodes_[k];
-        const std::string& spelt = spelling_[k];
-        spelling_[nk] = spelling_.at(Parent(target)) + "\\" + newName + spelt.substr(spelling_[source].size());
+    for (const std::string& key : moving) {
+        Node node = nodes_[key];
+        node.path = std::string(to) + node.path.substr(source.size());
+        nodes_.erase(key);
+        nodes_[Key(node.path)] = node;
     }
-    for (const std::string& k : moving) {
-        nodes_.erase(k);
-        spelling_.erase(k);
-    }
-    log.push_back("rename " + std::string(from) + " -> " + std::string(to));
+    return FileResult::Ok();
+}
+
+FileResult DropFakeFileSystem::ReplaceFileAt(std::string_view from, std::string_view to) {
+    if (auto fault = Fault(to)) return *fault;
+    const Node* source = Find(from);
+    const Node* target = Find(to);
+    if (!source || !target) return kNotFound;
+    if (source->folder || target->folder) return kDenied;
+    Node node = *source;
+    node.path = target->path;
+    nodes_.erase(Key(from));
+    nodes_[Key(to)] = node;
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::DeleteFileAt(std::string_view path) {
-    for (const auto& [bad, error] : failDelete) {
-        if (Key(bad) == Key(path)) return FileResult::Fail(error);
-    }
-    const std::string key = Key(path);
-    auto it = nodes_.find(key);
-    if (it == nodes_.end()) return FileResult::Fail(kNotFound);
-    if (it->second.folder) return FileResult::Fail(kAccessDenied);
-    nodes_.erase(it);
-    spelling_.erase(key);
-    log.push_back("delete " + std::string(path));
+    if (auto fault = Fault(path, true)) return *fault;
+    const Node* node = Find(path);
+    if (!node) return kNotFound;
+    if (node->folder) return kDenied;
+    nodes_.erase(Key(path));
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::RemoveFolder(std::string_view path) {
-    for (const auto& [bad, error] : failDelete) {
-        if (Key(bad) == Key(path)) return FileResult::Fail(error);
+    if (auto fault = Fault(path)) return *fault;
+    const Node* node = Find(path);
+    if (!node || !node->folder) return kNotFound;
+    for (const auto& [key, child] : nodes_) {
+        if (!node->link && Under(key, Key(path))) return kNotEmpty;
     }
-    const std::string key = Key(path);
-    auto it = nodes_.find(key);
-    if (it == nodes_.end()) return FileResult::Fail(kNotFound);
-    if (!it->second.folder) return FileResult::Fail("The directory name is invalid.");
-    if (!links_.count(key)) {
-        for (const auto& [k, node] : nodes_) {
-            if (Parent(k) == key) return FileResult::Fail(kNotEmpty);
-        }
-    }
-    links_.erase(key);
-    nodes_.erase(it);
-    spelling_.erase(key);
-    log.push_back("rmdir " + std::string(path));
+    nodes_.erase(Key(path));
     return FileResult::Ok();
 }
 
 int DropFakeMessageBoxes::MsgBox(std::string_view prompt, int style, std::string_view title) {
-    Box box{std::string(prompt), style, std::string(title)};
-    shown.push_back(box);
-    if (onShow) onShow(box);
-    if ((style & 0xF) == platform::kMsgBoxYesNo) {
-        return next_ < answers.size() ? answers[next_++] : platform::kMsgBoxYes;
-    }
-    return platform::kMsgBoxOk;
+    shown.push_back(std::string(title) + "|" + std::to_string(style) + "|" + std::string(prompt));
+    if ((style & 0xF) != platform::kMsgBoxYesNo) return platform::kMsgBoxOk;
+    return next_ < answers.size() ? answers[next_++] : platform::kMsgBoxYes;
 }
 
 namespace {
 
 class FakeShortcutShell final : public platform::ShortcutShell {
 public:
-    FakeShortcutShell(DropFakeFileSystem& fs, std::vector<std::string>& saved) : fs_(fs), saved_(saved) {}
-    FileResult SaveShortcut(std::string_view path, std::string_view target) override {
-        const std::string p(path);
-        auto existing = fs_.At(p);
-        if (existing && existing->folder) return FileResult::Fail(kAccessDenied);
-        if (existing && (existing->attributes & platform::kAttrReadOnly)) return FileResult::Fail(kAccessDenied);
-        const std::string parent = p.substr(0, p.rfind('\\'));
-        auto folder = fs_.At(parent);
-        if (!folder || !folder->folder) return FileResult::Fail(kPathNotFound);
-        fs_.AddFile(p, "link:" + std::string(target), existing ? existing->attributes : 0);
-        saved_.push_back(p);
+    explicit FakeShortcutShell(DropFakeFileSystem& fs) : fs_(fs) {}
+    FileResult SaveShortcut(std::string_view path, std::string_view target, std::string_view model) override {
+        const bool dies = fs_.calls + 1 == fs_.failAt;
+        if (auto fault = fs_.Fault(path)) {
+            if (dies && !fs_.At(std::string(path))) fs_.AddFile(std::string(path), "li");  // half written
+            return *fault;
+        }
+        if (fs_.At(std::string(path))) return kExists;
+        const auto* old = model.empty() ? nullptr : fs_.At(std::string(model));
+        fs_.AddFile(std::string(path), "link:" + std::string(target), old ? old->attributes : 0);
         return FileResult::Ok();
     }
 
 private:
     DropFakeFileSystem& fs_;
-    std::vector<std::string>& saved_;
 };
 
 class FakeProgress final : public platform::TransferProgress {
@@ -282,8 +247,7 @@ public:
         owner_.items.push_back(std::string(from) + " -> " + std::string(to));
     }
     bool Cancelled() override {
-        const auto announced = static_cast<int>(owner_.items.size());
-        return owner_.cancelled || (owner_.cancelAfterItems >= 0 && announced >= owner_.cancelAfterItems);
+        return owner_.cancelAfterItems >= 0 && static_cast<int>(owner_.items.size()) >= owner_.cancelAfterItems;
     }
     void Answered() override { ++owner_.answered; }
 
@@ -294,17 +258,12 @@ private:
 }  // namespace
 
 std::unique_ptr<platform::ShortcutShell> DropFakeShellLinks::CreateShell(std::string& error) {
-    if (unavailable) {
-        error = "Class not registered";
-        return nullptr;
-    }
-    ++shellsCreated;
-    return std::make_unique<FakeShortcutShell>(fs_, saved);
+    if (unavailable) error = "Class not registered";
+    return unavailable ? nullptr : std::make_unique<FakeShortcutShell>(fs_);
 }
 
-std::unique_ptr<platform::TransferProgress> DropFakeProgressWindows::Begin(platform::TransferKind kind) {
-    ++begun;
-    lastKind = kind;
+std::unique_ptr<platform::TransferProgress> DropFakeProgressWindows::Begin(platform::TransferKind k) {
+    kind = k;
     return std::make_unique<FakeProgress>(*this);
 }
 

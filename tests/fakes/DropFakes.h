@@ -1,7 +1,7 @@
 #pragma once
-// In-memory stand-ins for what the file-drop commands talk to: a small file system of drives
-// with files and folders, scripted message boxes, a shortcut writer, a progress window whose
-// cancel button a test presses, and the desktop folder lookup.
+// In-memory stand-ins for what the file-drop commands talk to: a file system of drives C: and D:
+// whose every call can be made to fail in turn, scripted message boxes, a shortcut writer, a
+// progress window whose cancel button a test presses, and the desktop folder lookup.
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,87 +11,73 @@
 #include <vector>
 
 #include "drop/DesktopCommands.h"
-#include "platform/FileSystem.h"
-#include "platform/MessageBox.h"
-#include "platform/Progress.h"
-#include "platform/ShellFolder.h"
-#include "platform/ShellLink.h"
 
 namespace lumbra::fakes {
 
-// Paths are compared without regard to ASCII case, like Windows does; the volume is the drive
-// letter.
+// Paths are compared without regard to ASCII case, like Windows does; the volume is the drive.
 class DropFakeFileSystem final : public platform::FileSystem {
 public:
     struct Node {
+        std::string path;  // as spelt when made
         bool folder = false;
-        std::string content;
+        std::string content;  // a file's bytes, a link's target
         std::uint32_t attributes = 0;
+        std::uint64_t time = 0;
+        bool link = false;
     };
 
     DropFakeFileSystem();
-
-    // Set-up: folders are made along the way.
+    // Set-up: folders are made along the way; every write is a tick later than the last.
     void AddFolder(const std::string& path, std::uint32_t attributes = 0);
     void AddFile(const std::string& path, const std::string& content, std::uint32_t attributes = 0);
-    // A link to a folder (a junction): listed as a folder with the reparse bit, and its listing is
-    // the listing of its target.
-    void AddFolderLink(const std::string& path, const std::string& target);
+    void AddLink(const std::string& path, const std::string& target);
 
-    // Failure injection: copying from, deleting or renaming this path fails with `error`.
-    std::map<std::string, std::string> failCopyFrom;
-    std::map<std::string, std::string> failDelete;
-    std::map<std::string, std::string> failRename;
-
-    // Inspection.
-    std::optional<Node> At(const std::string& path) const;
-    bool Has(const std::string& path) const { return At(path).has_value(); }
+    const Node* At(const std::string& path) const;
     std::string Content(const std::string& path) const;
-    // Every path under the folder (not itself), relative, with "/" for a folder.
+    // Every path under the folder (not itself), relative, with "/" after a folder.
     std::vector<std::string> Tree(const std::string& folder) const;
-    // Mutating calls in order: "copy A -> B", "rename A -> B", "mkdir A", "delete A", "rmdir A".
-    std::vector<std::string> log;
+    // Every item by its lower-case path: a file's content, "/" for a folder, "->" + target for a link.
+    std::map<std::string, std::string> State() const;
 
-    platform::FileResult GetAttributes(std::string_view path, std::uint32_t& attributes) override;
-    bool Exists(std::string_view path) override;
-    bool FileExists(std::string_view path) override;
+    // Faults: the failAt-th call (from 1) fails; a locked path (a file in use) can be read but
+    // neither renamed nor deleted; without
+    // linksMade a link is "made" and not there, as under Wine.
+    int failAt = 0;
+    int calls = 0;
+    std::set<std::string> locked;
+    bool linksMade = true;
+    // After every file copy, with its destination.
+    std::function<void(const std::string&)> afterCopy;
+    // Counts a call and says whether it fails.
+    std::optional<platform::FileResult> Fault(std::string_view path, bool removes = false);
+
+    platform::FileResult Facts(std::string_view path, platform::ItemFacts& facts) override;
     bool SameItem(std::string_view a, std::string_view b) override;
     std::string VolumeRoot(std::string_view path) override;
     platform::FileResult ListFolder(std::string_view path, std::vector<platform::FolderEntry>& entries) override;
     platform::FileResult CreateFolder(std::string_view path, std::string_view like) override;
-    platform::FileResult CopyFileTo(std::string_view from, std::string_view to, bool replace,
-                                  platform::CopyProgress* progress) override;
+    platform::FileResult CopyFileTo(std::string_view from, std::string_view to, platform::CopyProgress* p) override;
+    platform::FileResult CopyLink(std::string_view from, std::string_view to) override;
     platform::FileResult Rename(std::string_view from, std::string_view to) override;
+    platform::FileResult ReplaceFileAt(std::string_view from, std::string_view to) override;
     platform::FileResult DeleteFileAt(std::string_view path) override;
     platform::FileResult RemoveFolder(std::string_view path) override;
 
-    // Called after every successful file copy, with the destination (lets a test press cancel).
-    std::function<void(const std::string&)> afterCopy;
-
 private:
     static std::string Key(std::string_view path);
-    std::string Resolve(std::string_view path) const;  // through folder links
-    static std::string Parent(const std::string& key);
-
-    std::map<std::string, Node> nodes_;               // by key
-    std::map<std::string, std::string> spelling_;     // key -> path as created
-    std::map<std::string, std::string> links_;        // key of a link -> key of its target
+    Node* Find(std::string_view path);
+    std::optional<platform::FileResult> NewPlace(std::string_view path);  // fails unless free with a folder above
+    void Put(std::string_view path, Node node);
+    std::map<std::string, Node> nodes_;
+    std::uint64_t clock_ = 0;
 };
 
-// Message boxes answered from a script, each one recorded.
+// Message boxes answered from a script (Yes when it runs out), each one kept as
+// "title|style|prompt".
 class DropFakeMessageBoxes final : public platform::MessageBoxes {
 public:
-    struct Box {
-        std::string prompt;
-        int style;
-        std::string title;
-    };
-    std::vector<Box> shown;
-    // Answers for the questions (style with Yes/No), in order; Yes when the script runs out.
+    std::vector<std::string> shown;
     std::vector<int> answers;
-    // Called when a box shows, before it is answered.
-    std::function<void(const Box&)> onShow;
-
     int MsgBox(std::string_view prompt, int style, std::string_view title) override;
 
 private:
@@ -108,33 +94,27 @@ public:
     }
 };
 
-// Shortcuts written into the fake file system as files whose content is "link:" + target; a
-// folder in the way, or a read-only file, makes saving fail like the real writer.
+// Shortcuts written into the fake file system as files of "link:" + target, through its calls.
 class DropFakeShellLinks final : public platform::ShellLinks {
 public:
     explicit DropFakeShellLinks(DropFakeFileSystem& fs) : fs_(fs) {}
     bool unavailable = false;
-    int shellsCreated = 0;
-    std::vector<std::string> saved;  // paths in order
     std::unique_ptr<platform::ShortcutShell> CreateShell(std::string& error) override;
 
 private:
     DropFakeFileSystem& fs_;
 };
 
-// A progress window whose cancel button is pressed after a number of announced items, or by hand.
+// A progress window whose cancel button is pressed once a number of items were announced.
 class DropFakeProgressWindows final : public platform::ProgressWindows {
 public:
-    int begun = 0;
-    bool cancelled = false;
     int cancelAfterItems = -1;
-    int answered = 0;  // questions the user answered while a command ran
+    int answered = 0;                // questions answered while a command ran
     std::vector<std::string> items;  // "from -> to" as announced
-    std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind kind) override;
-    std::optional<platform::TransferKind> lastKind;
+    std::optional<platform::TransferKind> kind;
+    std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind k) override;
 };
 
-// All of them, wired into the services the commands take.
 struct DropWorld {
     DropFakeFileSystem fs;
     DropFakeMessageBoxes boxes;
