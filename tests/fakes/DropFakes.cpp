@@ -10,87 +10,53 @@ using platform::FileResult;
 const FileResult kNotFound = FileResult::Fail("The system cannot find the file specified.");
 const FileResult kExists = FileResult::Fail("Cannot create a file when that file already exists.");
 const FileResult kDenied = FileResult::Fail("Access is denied.");
-const FileResult kNotEmpty = FileResult::Fail("The directory is not empty.");
-const FileResult kDiskFull = FileResult::Fail("There is not enough space on the disk.");
 
-std::string Parent(const std::string& key) { return key.substr(0, std::min(key.size(), key.rfind('\\'))); }
-bool Under(const std::string& key, const std::string& folder) { return key.rfind(folder + "\\", 0) == 0; }
+std::string Trim(std::string_view path) {
+    std::string p(path);
+    while (p.size() > 2 && p.back() == '\\') p.pop_back();
+    return p;
+}
+std::string Parent(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "\\", 0) == 0; }
+platform::ItemFacts FactsOf(const DropFakeFileSystem::Node& n) { return {n.attributes, n.content.size(), n.time, n.link}; }
 
 }  // namespace
 
-DropFakeFileSystem::DropFakeFileSystem() {
-    for (const char* drive : {"C:", "D:"}) nodes_[Key(drive)] = Node{drive, true, {}, platform::kAttrDirectory};
-}
-
-std::string DropFakeFileSystem::Key(std::string_view path) {
-    std::string key(path);
-    while (key.size() > 1 && key.back() == '\\') key.pop_back();
-    for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return key;
-}
-
-void DropFakeFileSystem::Put(std::string_view path, Node node) {
-    node.path = std::string(path);
+void DropFakeFileSystem::Add(const std::string& path, Node node) {
+    if (!nodes_.count(Parent(path))) AddFolder(Parent(path));
     node.time = ++clock_;
-    nodes_[Key(path)] = std::move(node);
-}
-
-void DropFakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-    if (nodes_.count(Key(path))) return;
-    AddFolder(path.substr(0, path.rfind('\\')));
-    Put(path, Node{{}, true, {}, attributes | platform::kAttrDirectory});
-}
-
-void DropFakeFileSystem::AddFile(const std::string& path, const std::string& content, std::uint32_t attributes) {
-    AddFolder(path.substr(0, path.rfind('\\')));
-    Put(path, Node{{}, false, content, attributes});
-}
-
-void DropFakeFileSystem::AddLink(const std::string& path, const std::string& target) {
-    AddFolder(path.substr(0, path.rfind('\\')));
-    Put(path, Node{{}, true, target, platform::kAttrDirectory | platform::kAttrReparsePoint, 0, true});
-}
-
-const DropFakeFileSystem::Node* DropFakeFileSystem::At(const std::string& path) const {
-    auto it = nodes_.find(Key(path));
-    return it == nodes_.end() ? nullptr : &it->second;
-}
-
-DropFakeFileSystem::Node* DropFakeFileSystem::Find(std::string_view path) {
-    auto it = nodes_.find(Key(path));
-    return it == nodes_.end() ? nullptr : &it->second;
-}
-
-std::string DropFakeFileSystem::Content(const std::string& path) const {
-    const Node* node = At(path);
-    return node ? node->content : "<missing>";
-}
-
-std::vector<std::string> DropFakeFileSystem::Tree(const std::string& folder) const {
-    std::vector<std::string> out;
-    const std::size_t skip = Key(folder).size() + 1;
-    for (const auto& [key, node] : nodes_) {
-        if (Under(key, Key(folder))) out.push_back(node.path.substr(skip) + (node.folder ? "/" : ""));
-    }
-    return out;
+    nodes_[Trim(path)] = node;
 }
 
 std::map<std::string, std::string> DropFakeFileSystem::State() const {
     std::map<std::string, std::string> out;
-    for (const auto& [key, node] : nodes_) out[key] = node.link ? "->" + node.content : node.folder ? "/" : node.content;
+    for (const auto& [path, n] : nodes_) out[path] = n.link ? "->" + n.content : n.folder ? "/" : n.content;
+    return out;
+}
+
+std::vector<std::string> DropFakeFileSystem::Tree(const std::string& folder) const {
+    std::vector<std::string> out;
+    for (const auto& [path, what] : State()) {
+        if (Under(path, folder)) out.push_back(path.substr(folder.size() + 1) + (what == "/" ? "/" : "=" + what));
+    }
     return out;
 }
 
 std::optional<FileResult> DropFakeFileSystem::Fault(std::string_view path, bool removes) {
-    if (++calls == failAt) return kDiskFull;
-    if (removes && locked.count(Key(path))) return FileResult::Fail("The process cannot access the file because it is being used by another process.");
+    if (++calls == failAt) return FileResult::Fail("There is not enough space on the disk.");
+    if (removes && locked.count(Trim(path))) return FileResult::Fail("The file is in use.");
     return std::nullopt;
 }
 
-std::optional<FileResult> DropFakeFileSystem::NewPlace(std::string_view path) {
+const DropFakeFileSystem::Node* DropFakeFileSystem::At(const std::string& path) const {
+    auto it = nodes_.find(Trim(path));
+    return it == nodes_.end() ? nullptr : &it->second;
+}
+
+std::optional<FileResult> DropFakeFileSystem::Taken(std::string_view path) {
+    const Node* parent = Find(Parent(Trim(path)));
     if (Find(path)) return kExists;
-    const Node* parent = Find(Parent(Key(path)));
-    if (!parent || !parent->folder || parent->link) return FileResult::Fail("The system cannot find the path specified.");
+    if (!parent || !parent->folder || parent->link) return kNotFound;
     return std::nullopt;
 }
 
@@ -98,12 +64,12 @@ FileResult DropFakeFileSystem::Facts(std::string_view path, platform::ItemFacts&
     if (auto fault = Fault(path)) return *fault;
     const Node* node = Find(path);
     if (!node) return kNotFound;
-    facts = {node->attributes, node->content.size(), node->time, node->link};
+    facts = FactsOf(*node);
     return FileResult::Ok();
 }
 
 bool DropFakeFileSystem::SameItem(std::string_view a, std::string_view b) {
-    return !Fault(a) && Find(a) && Key(a) == Key(b);
+    return !Fault(a) && Find(a) && Trim(a) == Trim(b);
 }
 
 std::string DropFakeFileSystem::VolumeRoot(std::string_view path) {
@@ -112,14 +78,10 @@ std::string DropFakeFileSystem::VolumeRoot(std::string_view path) {
 
 FileResult DropFakeFileSystem::ListFolder(std::string_view path, std::vector<platform::FolderEntry>& entries) {
     if (auto fault = Fault(path)) return *fault;
-    const Node* folder = Find(path);
-    if (!folder || !folder->folder) return kNotFound;
+    const std::string folder = Trim(path);
     entries.clear();
-    for (const auto& [key, node] : nodes_) {
-        if (Under(key, Key(path)) && Parent(key) == Key(path)) {
-            entries.push_back({node.path.substr(node.path.rfind('\\') + 1),
-                               {node.attributes, node.content.size(), node.time, node.link}});
-        }
+    for (const auto& [p, n] : nodes_) {
+        if (Under(p, folder) && Parent(p) == folder) entries.push_back({p.substr(folder.size() + 1), FactsOf(n)});
     }
     std::reverse(entries.begin(), entries.end());  // not in name order, as a real listing may be
     return FileResult::Ok();
@@ -127,25 +89,23 @@ FileResult DropFakeFileSystem::ListFolder(std::string_view path, std::vector<pla
 
 FileResult DropFakeFileSystem::CreateFolder(std::string_view path, std::string_view like) {
     if (auto fault = Fault(path)) return *fault;
-    if (auto taken = NewPlace(path)) return *taken;
+    if (auto taken = Taken(path)) return *taken;
     const Node* model = like.empty() ? nullptr : Find(like);
-    Put(path, Node{{}, true, {}, (model ? model->attributes : 0) | platform::kAttrDirectory});
+    Add(std::string(path), {true, {}, (model ? model->attributes : 0) | platform::kAttrDirectory});
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_view to, platform::CopyProgress* p) {
     const Node* source = Find(from);
-    if (calls + 1 == failAt && source && !NewPlace(to)) {
+    if (calls + 1 == failAt && source && !Taken(to)) {
         // The disk fills half-way: a part of the file stays behind.
-        Put(to, Node{{}, false, source->content.substr(0, source->content.size() / 2), source->attributes});
+        Add(std::string(to), {false, source->content.substr(0, source->content.size() / 2)});
     }
     if (auto fault = Fault(from)) return *fault;
     if (!source || source->folder) return kDenied;
-    if (auto taken = NewPlace(to)) return *taken;
+    if (auto taken = Taken(to)) return *taken;
     if (p) p->Bytes(source->content.size(), source->content.size());
-    Node copy = *source;
-    Put(to, copy);
-    Find(to)->time = copy.time;  // a copy keeps the write time
+    nodes_[Trim(to)] = *source;  // a copy keeps the write time
     if (afterCopy) afterCopy(std::string(to));
     return FileResult::Ok();
 }
@@ -154,28 +114,28 @@ FileResult DropFakeFileSystem::CopyLink(std::string_view from, std::string_view 
     if (auto fault = Fault(from)) return *fault;
     const Node* source = Find(from);
     if (!source || !source->link) return kDenied;
-    if (auto taken = NewPlace(to)) return *taken;
+    if (auto taken = Taken(to)) return *taken;
     if (!linksMade) return FileResult::Fail("The link was not made.");
-    Put(to, *source);
+    nodes_[Trim(to)] = *source;
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::Rename(std::string_view from, std::string_view to) {
     if (auto fault = Fault(from, true)) return *fault;
-    if (Key(from).substr(0, 2) != Key(to).substr(0, 2)) return {FileResult::Status::OtherVolume, "other volume"};
+    if (from.substr(0, 2) != to.substr(0, 2)) return {FileResult::Status::OtherVolume, "other volume"};
     if (!Find(from)) return kNotFound;
-    if (auto taken = NewPlace(to)) return *taken;
-    const std::string source = Key(from);
-    std::vector<std::string> moving;
-    for (const auto& [key, node] : nodes_) {
-        if (key == source || Under(key, source)) moving.push_back(key);
+    if (auto taken = Taken(to)) return *taken;
+    const std::string source = Trim(from);
+    std::map<std::string, Node> moved;
+    for (auto it = nodes_.begin(); it != nodes_.end();) {
+        if (it->first != source && !Under(it->first, source)) {
+            ++it;
+            continue;
+        }
+        moved[Trim(to) + it->first.substr(source.size())] = it->second;
+        it = nodes_.erase(it);
     }
-    for (const std::string& key : moving) {
-        Node node = nodes_[key];
-        node.path = std::string(to) + node.path.substr(source.size());
-        nodes_.erase(key);
-        nodes_[Key(node.path)] = node;
-    }
+    nodes_.merge(moved);
     return FileResult::Ok();
 }
 
@@ -183,21 +143,17 @@ FileResult DropFakeFileSystem::ReplaceFileAt(std::string_view from, std::string_
     if (auto fault = Fault(to)) return *fault;
     const Node* source = Find(from);
     const Node* target = Find(to);
-    if (!source || !target) return kNotFound;
-    if (source->folder || target->folder) return kDenied;
-    Node node = *source;
-    node.path = target->path;
-    nodes_.erase(Key(from));
-    nodes_[Key(to)] = node;
+    if (!source || !target || source->folder || target->folder) return kDenied;
+    nodes_[Trim(to)] = *source;
+    nodes_.erase(Trim(from));
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::DeleteFileAt(std::string_view path) {
     if (auto fault = Fault(path, true)) return *fault;
     const Node* node = Find(path);
-    if (!node) return kNotFound;
-    if (node->folder) return kDenied;
-    nodes_.erase(Key(path));
+    if (!node || node->folder) return kNotFound;
+    nodes_.erase(Trim(path));
     return FileResult::Ok();
 }
 
@@ -205,17 +161,20 @@ FileResult DropFakeFileSystem::RemoveFolder(std::string_view path) {
     if (auto fault = Fault(path)) return *fault;
     const Node* node = Find(path);
     if (!node || !node->folder) return kNotFound;
-    for (const auto& [key, child] : nodes_) {
-        if (!node->link && Under(key, Key(path))) return kNotEmpty;
+    const std::string folder = Trim(path);
+    if (!node->link && std::any_of(nodes_.begin(), nodes_.end(), [&](const auto& n) { return Under(n.first, folder); })) {
+        return FileResult::Fail("The directory is not empty.");
     }
-    nodes_.erase(Key(path));
+    nodes_.erase(folder);
     return FileResult::Ok();
 }
 
 int DropFakeMessageBoxes::MsgBox(std::string_view prompt, int style, std::string_view title) {
     shown.push_back(std::string(title) + "|" + std::to_string(style) + "|" + std::string(prompt));
     if ((style & 0xF) != platform::kMsgBoxYesNo) return platform::kMsgBoxOk;
-    return next_ < answers.size() ? answers[next_++] : platform::kMsgBoxYes;
+    const int answer = answers.empty() ? platform::kMsgBoxYes : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
 }
 
 namespace {
@@ -224,14 +183,15 @@ class FakeShortcutShell final : public platform::ShortcutShell {
 public:
     explicit FakeShortcutShell(DropFakeFileSystem& fs) : fs_(fs) {}
     FileResult SaveShortcut(std::string_view path, std::string_view target, std::string_view model) override {
-        const bool dies = fs_.calls + 1 == fs_.failAt;
+        const std::string p(path);
+        const bool there = fs_.At(p);
         if (auto fault = fs_.Fault(path)) {
-            if (dies && !fs_.At(std::string(path))) fs_.AddFile(std::string(path), "li");  // half written
+            if (!there) fs_.AddFile(p, "li");  // half written
             return *fault;
         }
-        if (fs_.At(std::string(path))) return kExists;
+        if (there) return kExists;
         const auto* old = model.empty() ? nullptr : fs_.At(std::string(model));
-        fs_.AddFile(std::string(path), "link:" + std::string(target), old ? old->attributes : 0);
+        fs_.AddFile(p, "link:" + std::string(target), old ? old->attributes : 0);
         return FileResult::Ok();
     }
 

@@ -14,11 +14,10 @@
 
 namespace lumbra::fakes {
 
-// Paths are compared without regard to ASCII case, like Windows does; the volume is the drive.
+// Paths are compared as spelt: a test spells each one way. The volume is the drive.
 class DropFakeFileSystem final : public platform::FileSystem {
 public:
     struct Node {
-        std::string path;  // as spelt when made
         bool folder = false;
         std::string content;  // a file's bytes, a link's target
         std::uint32_t attributes = 0;
@@ -26,22 +25,23 @@ public:
         bool link = false;
     };
 
-    DropFakeFileSystem();
     // Set-up: folders are made along the way; every write is a tick later than the last.
-    void AddFolder(const std::string& path, std::uint32_t attributes = 0);
-    void AddFile(const std::string& path, const std::string& content, std::uint32_t attributes = 0);
-    void AddLink(const std::string& path, const std::string& target);
-
-    const Node* At(const std::string& path) const;
-    std::string Content(const std::string& path) const;
-    // Every path under the folder (not itself), relative, with "/" after a folder.
-    std::vector<std::string> Tree(const std::string& folder) const;
-    // Every item by its lower-case path: a file's content, "/" for a folder, "->" + target for a link.
+    void Add(const std::string& path, Node node);
+    void AddFile(const std::string& path, const std::string& content, std::uint32_t attributes = 0) {
+        Add(path, {false, content, attributes});
+    }
+    void AddFolder(const std::string& path) { Add(path, {true, {}, platform::kAttrDirectory}); }
+    void AddLink(const std::string& path, const std::string& target) {
+        Add(path, {true, target, platform::kAttrDirectory | platform::kAttrReparsePoint, 0, true});
+    }
+    // Every item: a file's content, "/" for a folder, "->" + target for a link.
     std::map<std::string, std::string> State() const;
+    // What is under the folder, as "relative path=content", "relative path/" or "... =->target".
+    std::vector<std::string> Tree(const std::string& folder) const;
+    const Node* At(const std::string& path) const;
 
     // Faults: the failAt-th call (from 1) fails; a locked path (a file in use) can be read but
-    // neither renamed nor deleted; without
-    // linksMade a link is "made" and not there, as under Wine.
+    // neither renamed nor deleted; without linksMade a link is "made" and not there, as in Wine.
     int failAt = 0;
     int calls = 0;
     std::set<std::string> locked;
@@ -64,24 +64,18 @@ public:
     platform::FileResult RemoveFolder(std::string_view path) override;
 
 private:
-    static std::string Key(std::string_view path);
-    Node* Find(std::string_view path);
-    std::optional<platform::FileResult> NewPlace(std::string_view path);  // fails unless free with a folder above
-    void Put(std::string_view path, Node node);
-    std::map<std::string, Node> nodes_;
+    Node* Find(std::string_view path) { return const_cast<Node*>(At(std::string(path))); }
+    std::optional<platform::FileResult> Taken(std::string_view path);  // unless free with a folder above
+    std::map<std::string, Node> nodes_{{"C:", {true, {}, platform::kAttrDirectory}}, {"D:", {true, {}, platform::kAttrDirectory}}};
     std::uint64_t clock_ = 0;
 };
 
-// Message boxes answered from a script (Yes when it runs out), each one kept as
-// "title|style|prompt".
+// Message boxes answered from a script (Yes when it runs out), each kept as "title|style|prompt".
 class DropFakeMessageBoxes final : public platform::MessageBoxes {
 public:
     std::vector<std::string> shown;
     std::vector<int> answers;
     int MsgBox(std::string_view prompt, int style, std::string_view title) override;
-
-private:
-    std::size_t next_ = 0;
 };
 
 class DropFakeShellFolder final : public platform::ShellFolder {
@@ -94,7 +88,7 @@ public:
     }
 };
 
-// Shortcuts written into the fake file system as files of "link:" + target, through its calls.
+// Shortcuts written as files of "link:" + target, through the file system's calls.
 class DropFakeShellLinks final : public platform::ShellLinks {
 public:
     explicit DropFakeShellLinks(DropFakeFileSystem& fs) : fs_(fs) {}

@@ -62,9 +62,9 @@ TEST(DropRouting, TheLastDragOverButtonsChooseMenuOrShortcutsAndTheDropEndsWithI
         std::vector<std::string> desk;
         bool sourceStays;
     };
-    const std::string lnk = "a.txtへのｼｮｰﾄｶｯﾄ.lnk";
+    const std::string lnk = "a.txtへのｼｮｰﾄｶｯﾄ.lnk=link:C:\\src\\a.txt";
     const Row rows[] = {
-        {2, 'm', true, 1, DropOutcome::Moved, {"a.txt"}, false},  {2, 'c', true, 1, DropOutcome::Copied, {"a.txt"}, true},
+        {2, 'm', true, 1, DropOutcome::Moved, {"a.txt=A"}, false},  {2, 'c', true, 1, DropOutcome::Copied, {"a.txt=A"}, true},
         {2, 's', true, 1, DropOutcome::Linked, {lnk}, true},      {2, 0, true, 1, DropOutcome::Nothing, {}, true},
         {1, 0, true, 0, DropOutcome::Linked, {lnk}, true},        {3, 0, true, 0, DropOutcome::Linked, {lnk}, true},
         {4, 0, true, 0, DropOutcome::Linked, {lnk}, true},        {-1, 0, true, 0, DropOutcome::Linked, {lnk}, true},
