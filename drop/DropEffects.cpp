@@ -34,22 +34,12 @@ std::uint32_t DropAnswer(int buttons, std::uint32_t allowed, bool fileList) {
 }
 
 EndEffects EndOfDrop(platform::DropOutcome outcome, std::uint32_t allowed) {
-    switch (outcome) {
-    case platform::DropOutcome::Copied: {
-        const std::uint32_t e = FirstAllowed(allowed, {kEffectCopy});
-        return {true, e, e, e};
-    }
-    case platform::DropOutcome::Linked: {
-        const std::uint32_t e = FirstAllowed(allowed, {kEffectLink, kEffectCopy});
-        return {true, e, e, e};
-    }
-    case platform::DropOutcome::Moved:
-        // The shell's optimised move: the target moved the items itself, the source deletes nothing.
-        return {true, kEffectNone, kEffectNone, kEffectMove};
-    case platform::DropOutcome::Nothing:
-        break;
-    }
-    return {};
+    // The shell's optimised move: the target moved the items itself, the source deletes nothing.
+    if (outcome == platform::DropOutcome::Moved) return {true, kEffectNone, kEffectNone, kEffectMove};
+    if (outcome == platform::DropOutcome::Nothing) return {};
+    const std::uint32_t effect = outcome == platform::DropOutcome::Copied ? FirstAllowed(allowed, {kEffectCopy})
+                                                                          : FirstAllowed(allowed, {kEffectLink, kEffectCopy});
+    return {true, effect, effect, effect};
 }
 
 }  // namespace lumbra::drop

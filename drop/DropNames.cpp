@@ -31,12 +31,12 @@ std::string_view ParentFolder(std::string_view path) {
         const std::size_t share = path.find('\\', 2);
         if (share == std::string_view::npos || share == slash) return {};
     }
-    if (slash == 0) return {};
+    // (A path such as "\x" gives the empty text before its backslash: no parent either.)
     return path.substr(0, slash);
 }
 
 bool IsRoot(std::string_view path) {
-    const bool absolute = path.starts_with("\\\\") || (path.size() >= 2 && path[1] == ':');
+    const bool absolute = path.starts_with("\\\\") || path.find(':') == 1;
     return absolute && ParentFolder(path).empty();
 }
 

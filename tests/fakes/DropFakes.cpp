@@ -9,12 +9,10 @@ using platform::FileResult;
 
 const FileResult kNotFound = FileResult::Fail("The system cannot find the file specified.");
 const FileResult kExists = FileResult::Fail("Cannot create a file when that file already exists.");
-const FileResult kDenied = FileResult::Fail("Access is denied.");
 
+// "D:\" is the drive "D:"; "D:\x\" is "D:\x".
 std::string Trim(std::string_view path) {
-    std::string p(path);
-    while (p.size() > 2 && p.back() == '\\') p.pop_back();
-    return p;
+    return std::string(path.substr(0, path.size() > 2 && path.back() == '\\' ? path.size() - 1 : path.size()));
 }
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "\\", 0) == 0; }
@@ -42,34 +40,34 @@ std::vector<std::string> DropFakeFileSystem::Tree(const std::string& folder) con
     return out;
 }
 
+const DropFakeFileSystem::Node* DropFakeFileSystem::At(const std::string& path) const {
+    auto it = nodes_.find(Trim(path));
+    return it == nodes_.end() ? nullptr : &it->second;
+}
+
 std::optional<FileResult> DropFakeFileSystem::Fault(std::string_view path, bool removes) {
     if (++calls == failAt) return FileResult::Fail("There is not enough space on the disk.");
     if (removes && locked.count(Trim(path))) return FileResult::Fail("The file is in use.");
     return std::nullopt;
 }
 
-const DropFakeFileSystem::Node* DropFakeFileSystem::At(const std::string& path) const {
-    auto it = nodes_.find(Trim(path));
-    return it == nodes_.end() ? nullptr : &it->second;
-}
-
+// Fails unless nothing is at the path and a folder is above it.
 std::optional<FileResult> DropFakeFileSystem::Taken(std::string_view path) {
-    const Node* parent = Find(Parent(Trim(path)));
-    if (Find(path)) return kExists;
+    const Node* parent = At(Parent(Trim(path)));
+    if (At(std::string(path))) return kExists;
     if (!parent || !parent->folder || parent->link) return kNotFound;
     return std::nullopt;
 }
 
 FileResult DropFakeFileSystem::Facts(std::string_view path, platform::ItemFacts& facts) {
     if (auto fault = Fault(path)) return *fault;
-    const Node* node = Find(path);
-    if (!node) return kNotFound;
-    facts = FactsOf(*node);
-    return FileResult::Ok();
+    const Node* node = At(std::string(path));
+    if (node) facts = FactsOf(*node);
+    return node ? FileResult::Ok() : kNotFound;
 }
 
 bool DropFakeFileSystem::SameItem(std::string_view a, std::string_view b) {
-    return !Fault(a) && Find(a) && Trim(a) == Trim(b);
+    return !Fault(a) && At(std::string(a)) && Trim(a) == Trim(b);
 }
 
 std::string DropFakeFileSystem::VolumeRoot(std::string_view path) {
@@ -90,20 +88,18 @@ FileResult DropFakeFileSystem::ListFolder(std::string_view path, std::vector<pla
 FileResult DropFakeFileSystem::CreateFolder(std::string_view path, std::string_view like) {
     if (auto fault = Fault(path)) return *fault;
     if (auto taken = Taken(path)) return *taken;
-    const Node* model = like.empty() ? nullptr : Find(like);
+    const Node* model = like.empty() ? nullptr : At(std::string(like));
     Add(std::string(path), {true, {}, (model ? model->attributes : 0) | platform::kAttrDirectory});
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_view to, platform::CopyProgress* p) {
-    const Node* source = Find(from);
-    if (calls + 1 == failAt && source && !Taken(to)) {
-        // The disk fills half-way: a part of the file stays behind.
-        Add(std::string(to), {false, source->content.substr(0, source->content.size() / 2)});
-    }
+    const Node* source = At(std::string(from));
+    // The disk fills half-way: a part of the file stays behind.
+    if (calls + 1 == failAt && source && !Taken(to)) Add(std::string(to), {false, source->content.substr(0, 3)});
     if (auto fault = Fault(from)) return *fault;
-    if (!source || source->folder) return kDenied;
     if (auto taken = Taken(to)) return *taken;
+    if (!source || source->folder) return kNotFound;
     if (p) p->Bytes(source->content.size(), source->content.size());
     nodes_[Trim(to)] = *source;  // a copy keeps the write time
     if (afterCopy) afterCopy(std::string(to));
@@ -112,56 +108,48 @@ FileResult DropFakeFileSystem::CopyFileTo(std::string_view from, std::string_vie
 
 FileResult DropFakeFileSystem::CopyLink(std::string_view from, std::string_view to) {
     if (auto fault = Fault(from)) return *fault;
-    const Node* source = Find(from);
-    if (!source || !source->link) return kDenied;
     if (auto taken = Taken(to)) return *taken;
     if (!linksMade) return FileResult::Fail("The link was not made.");
-    nodes_[Trim(to)] = *source;
+    nodes_[Trim(to)] = *At(std::string(from));
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::Rename(std::string_view from, std::string_view to) {
     if (auto fault = Fault(from, true)) return *fault;
     if (from.substr(0, 2) != to.substr(0, 2)) return {FileResult::Status::OtherVolume, "other volume"};
-    if (!Find(from)) return kNotFound;
+    if (!At(std::string(from))) return kNotFound;
     if (auto taken = Taken(to)) return *taken;
     const std::string source = Trim(from);
     std::map<std::string, Node> moved;
-    for (auto it = nodes_.begin(); it != nodes_.end();) {
-        if (it->first != source && !Under(it->first, source)) {
-            ++it;
-            continue;
-        }
-        moved[Trim(to) + it->first.substr(source.size())] = it->second;
-        it = nodes_.erase(it);
-    }
+    std::erase_if(nodes_, [&](const auto& n) {
+        const bool moves = n.first == source || Under(n.first, source);
+        if (moves) moved[Trim(to) + n.first.substr(source.size())] = n.second;
+        return moves;
+    });
     nodes_.merge(moved);
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::ReplaceFileAt(std::string_view from, std::string_view to) {
     if (auto fault = Fault(to)) return *fault;
-    const Node* source = Find(from);
-    const Node* target = Find(to);
-    if (!source || !target || source->folder || target->folder) return kDenied;
-    nodes_[Trim(to)] = *source;
+    const Node* target = At(std::string(to));
+    if (!target || target->folder) return FileResult::Fail("Access is denied.");
+    nodes_[Trim(to)] = *At(std::string(from));
     nodes_.erase(Trim(from));
     return FileResult::Ok();
 }
 
 FileResult DropFakeFileSystem::DeleteFileAt(std::string_view path) {
     if (auto fault = Fault(path, true)) return *fault;
-    const Node* node = Find(path);
-    if (!node || node->folder) return kNotFound;
-    nodes_.erase(Trim(path));
-    return FileResult::Ok();
+    const Node* node = At(std::string(path));
+    return node && !node->folder && nodes_.erase(Trim(path)) ? FileResult::Ok() : kNotFound;
 }
 
 FileResult DropFakeFileSystem::RemoveFolder(std::string_view path) {
     if (auto fault = Fault(path)) return *fault;
-    const Node* node = Find(path);
-    if (!node || !node->folder) return kNotFound;
+    const Node* node = At(std::string(path));
     const std::string folder = Trim(path);
+    if (!node || !node->folder) return kNotFound;
     if (!node->link && std::any_of(nodes_.begin(), nodes_.end(), [&](const auto& n) { return Under(n.first, folder); })) {
         return FileResult::Fail("The directory is not empty.");
     }

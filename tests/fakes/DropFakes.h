@@ -64,8 +64,7 @@ public:
     platform::FileResult RemoveFolder(std::string_view path) override;
 
 private:
-    Node* Find(std::string_view path) { return const_cast<Node*>(At(std::string(path))); }
-    std::optional<platform::FileResult> Taken(std::string_view path);  // unless free with a folder above
+    std::optional<platform::FileResult> Taken(std::string_view path);
     std::map<std::string, Node> nodes_{{"C:", {true, {}, platform::kAttrDirectory}}, {"D:", {true, {}, platform::kAttrDirectory}}};
     std::uint64_t clock_ = 0;
 };

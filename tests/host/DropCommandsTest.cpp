@@ -45,8 +45,12 @@ void Files(DropFakeFileSystem& fs, const std::string& drive, const Texts& names)
 
 const Scenario kScenarios[] = {
     {"copy a file", 'c', {"D:\\in\\a"}, [](auto& fs) { Files(fs, "D", {"a"}); }, DropOutcome::Copied, {"a=a-content"}},
-    {"copy a folder", 'c', {"D:\\in\\F"}, [](auto& fs) { Files(fs, "D", {"F\\a", "F\\G\\b"}); }, DropOutcome::Copied,
-     {"F/", "F\\G/", "F\\G\\b=F\\G\\b-content", "F\\a=F\\a-content"}},
+    {"copy a folder", 'c', {"D:\\in\\F"},
+     [](auto& fs) {
+         Files(fs, "D", {"F\\a", "F\\G\\b"});
+         fs.AddFolder("D:\\in\\F\\E");
+     },
+     DropOutcome::Copied, {"F/", "F\\E/", "F\\G/", "F\\G\\b=F\\G\\b-content", "F\\a=F\\a-content"}},
     {"copy with replace", 'c', {"D:\\in\\a"},
      [](auto& fs) {
          Files(fs, "D", {"a"});
@@ -127,17 +131,20 @@ protected:
 };
 
 TEST_F(DropCommands, ItemsGoInListOrderEachAnnouncedIntoTheDesktopFolderOfTheMoment) {
-    Files(w.fs, "D", {"b", "T\\x"});
+    Files(w.fs, "D", {"b", "T\\x", "F\\y"});
     Files(w.fs, "C", {"a"});
+    w.fs.AddFile(OnDesk("~lumbra1.tmp"), "not ours");
     EXPECT_EQ(Copy({"D:\\in\\b", "C:\\in\\a", "D:\\in\\T"}), DropOutcome::Copied);
-    EXPECT_EQ(w.progress.items, (Texts{"D:\\in\\b -> " + OnDesk("b"), "C:\\in\\a -> " + OnDesk("a"),
-                                       "D:\\in\\T -> " + OnDesk("T"), "D:\\in\\T\\x -> " + OnDesk("T\\x")}));
     EXPECT_EQ(w.progress.kind, platform::TransferKind::Copy);
     w.folders.desktop = "D:\\Elsewhere";
     w.fs.AddFolder("D:\\Elsewhere");
-    EXPECT_EQ(Move({"C:\\in\\a"}), DropOutcome::Moved);
+    EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Moved);
     EXPECT_EQ(w.progress.kind, platform::TransferKind::Move);
-    EXPECT_EQ(w.fs.Tree("D:\\Elsewhere"), Texts{"a=a-content"});
+    EXPECT_EQ(w.progress.items, (Texts{"D:\\in\\b -> " + OnDesk("b"), "C:\\in\\a -> " + OnDesk("a"),
+                                       "D:\\in\\T -> " + OnDesk("T"), "D:\\in\\T\\x -> " + OnDesk("T\\x"),
+                                       "D:\\in\\F -> D:\\Elsewhere\\F"}));
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"T/", "T\\x=T\\x-content", "a=a-content", "b=b-content", "~lumbra1.tmp=not ours"}));
+    EXPECT_EQ(w.fs.Tree("D:\\Elsewhere"), (Texts{"F/", "F\\y=F\\y-content"}));
     EXPECT_EQ(w.folders.asked, (std::vector<std::int32_t>{32784, 32784}));
     EXPECT_TRUE(w.boxes.shown.empty());
 }
@@ -191,16 +198,28 @@ TEST_F(DropCommands, RefusalsComeFirstInTheirOwnWordsAndTheFirstErrorEndsTheComm
 }
 
 TEST_F(DropCommands, CancelStopsAfterTheCurrentFileSaysNothingAndAMoveTakesItsCopyAway) {
-    Files(w.fs, "D", {"T\\1", "T\\2", "T\\3", "next", "F\\a", "F\\b"});
-    w.progress.cancelAfterItems = 3;  // the folder and its first two files have started
-    EXPECT_EQ(Copy({"D:\\in\\T", "D:\\in\\next"}), DropOutcome::Nothing);
-    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"T/", "T\\1=T\\1-content", "T\\2=T\\2-content"}));
-    w.progress.cancelAfterItems = 5;
+    Files(w.fs, "D", {"next", "T\\1", "T\\2", "T\\3", "F\\a", "F\\b"});
+    w.progress.cancelAfterItems = 1;  // pressed while the first item is copied
+    EXPECT_EQ(Copy({"D:\\in\\next", "D:\\in\\T"}), DropOutcome::Nothing);
+    w.progress.cancelAfterItems = 4;  // the folder and its first two files have started
+    EXPECT_EQ(Copy({"D:\\in\\T"}), DropOutcome::Nothing);
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"T/", "T\\1=T\\1-content", "T\\2=T\\2-content", "next=next-content"}));
+    w.progress.cancelAfterItems = 6;
     const auto source = w.fs.Tree("D:\\in\\F");
     EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Nothing);
     EXPECT_EQ(w.fs.Tree("D:\\in\\F"), source);
     EXPECT_FALSE(w.fs.At(OnDesk("F")));
     EXPECT_TRUE(w.boxes.shown.empty());
+}
+
+TEST_F(DropCommands, AMessageNamesTenItemsAndCountsTheRest) {
+    for (char k = 'a'; k < 'm'; ++k) {
+        Files(w.fs, "D", {std::string("F\\") + k});
+        w.fs.locked.insert(std::string("D:\\in\\F\\") + k);
+    }
+    EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Copied);
+    ASSERT_EQ(w.boxes.shown.size(), 1u);
+    EXPECT_TRUE(w.boxes.shown[0].ends_with("\r\nD:\\in\\F\\c\r\nほか 3 個")) << w.boxes.shown[0];
 }
 
 TEST_F(DropCommands, AcrossVolumesOnlyWhatWasCopiedUnchangedLeavesItsSourceAndTheRestIsNamed) {

@@ -11,83 +11,64 @@ namespace {
 using platform::DropOutcome;
 
 TEST(DropEffects, FeedbackAndAnswerPerButtonsAndAllowedSetNeverMoveInTheAnswer) {
-    struct Row {
-        int buttons;
-        std::uint32_t allowed;
-        bool fileList;
-        std::uint32_t feedback;
-        std::uint32_t answer;
-    };
-    const Row rows[] = {
+    // Buttons, allowed set, file list or not; then the cursor and the drop's answer.
+    const std::uint32_t rows[][5] = {
         // Any drop but the right button alone makes shortcuts: link, else copy, else move.
-        {1, 7, true, 4, 4}, {1, 3, true, 1, 1}, {1, 2, true, 2, 0}, {4, 5, true, 4, 4}, {3, 6, true, 4, 4}, {0, 1, true, 1, 1},
+        {1, 7, 1, 4, 4}, {1, 3, 1, 1, 1}, {1, 2, 1, 2, 0}, {4, 5, 1, 4, 4}, {3, 6, 1, 4, 4}, {0, 1, 1, 1, 1},
         // The right button alone opens the menu: move, else copy, else link; nothing done yet.
-        {2, 7, true, 2, 0}, {2, 5, true, 1, 0}, {2, 4, true, 4, 0},
+        {2, 7, 1, 2, 0}, {2, 5, 1, 1, 0}, {2, 4, 1, 4, 0},
         // Nothing allowed, or no file list: nothing.
-        {1, 0, true, 0, 0}, {2, 0, true, 0, 0}, {1, 7, false, 0, 0}, {2, 7, false, 0, 0},
+        {1, 0, 1, 0, 0}, {2, 0, 1, 0, 0}, {1, 7, 0, 0, 0}, {2, 7, 0, 0, 0},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(std::to_string(r.buttons) + " " + std::to_string(r.allowed) + " " + std::to_string(r.fileList));
-        EXPECT_EQ(drop::DragFeedback(r.buttons, r.allowed, r.fileList), r.feedback);
-        EXPECT_EQ(drop::DropAnswer(r.buttons, r.allowed, r.fileList), r.answer);
+    for (const auto& r : rows) {
+        const int buttons = static_cast<int>(r[0]);
+        EXPECT_EQ(drop::DragFeedback(buttons, r[1], r[2] != 0), r[3]) << r[0] << " " << r[1] << " " << r[2];
+        EXPECT_EQ(drop::DropAnswer(buttons, r[1], r[2] != 0), r[4]) << r[0] << " " << r[1] << " " << r[2];
     }
 }
 
 TEST(DropEffects, AWaitingSourceHearsWhatWasDoneAndAMoveAsTheTargetsOwn) {
-    struct Row {
-        DropOutcome outcome;
-        std::uint32_t allowed;
-        drop::EndEffects end;
+    // Outcome, allowed set; then succeeded, EndOperation's effect, performed, logical.
+    const std::pair<DropOutcome, std::vector<std::uint32_t>> rows[] = {
+        {DropOutcome::Nothing, {7, 0, 0, 0, 0}}, {DropOutcome::Copied, {7, 1, 1, 1, 1}},
+        {DropOutcome::Copied, {6, 1, 0, 0, 0}},  {DropOutcome::Linked, {7, 1, 4, 4, 4}},
+        {DropOutcome::Linked, {3, 1, 1, 1, 1}},  {DropOutcome::Moved, {7, 1, 0, 0, 2}},
     };
-    const Row rows[] = {
-        {DropOutcome::Nothing, 7, {false, 0, 0, 0}}, {DropOutcome::Copied, 7, {true, 1, 1, 1}},
-        {DropOutcome::Copied, 6, {true, 0, 0, 0}},   {DropOutcome::Linked, 7, {true, 4, 4, 4}},
-        {DropOutcome::Linked, 3, {true, 1, 1, 1}},   {DropOutcome::Moved, 7, {true, 0, 0, 2}},
-    };
-    for (const Row& r : rows) {
-        const drop::EndEffects got = drop::EndOfDrop(r.outcome, r.allowed);
-        EXPECT_EQ(std::vector<std::uint32_t>({got.succeeded, got.effect, got.performed, got.logical}),
-                  std::vector<std::uint32_t>({r.end.succeeded, r.end.effect, r.end.performed, r.end.logical}))
-            << static_cast<int>(r.outcome) << " " << r.allowed;
+    for (const auto& [outcome, r] : rows) {
+        const drop::EndEffects e = drop::EndOfDrop(outcome, r[0]);
+        EXPECT_EQ((std::vector<std::uint32_t>{r[0], e.succeeded, e.effect, e.performed, e.logical}), r);
     }
 }
 
 TEST(DropRouting, TheLastDragOverButtonsChooseMenuOrShortcutsAndTheDropEndsWithItsOutcome) {
-    struct Row {
-        int buttons;  // -1: no drag-over report came
-        char choice;  // m, c, s from the menu; 0 dismisses it
-        bool fileList;
-        int menus;
-        DropOutcome outcome;
-        std::vector<std::string> desk;
-        bool sourceStays;
-    };
     const std::string lnk = "a.txtへのｼｮｰﾄｶｯﾄ.lnk=link:C:\\src\\a.txt";
-    const Row rows[] = {
-        {2, 'm', true, 1, DropOutcome::Moved, {"a.txt=A"}, false},  {2, 'c', true, 1, DropOutcome::Copied, {"a.txt=A"}, true},
-        {2, 's', true, 1, DropOutcome::Linked, {lnk}, true},      {2, 0, true, 1, DropOutcome::Nothing, {}, true},
-        {1, 0, true, 0, DropOutcome::Linked, {lnk}, true},        {3, 0, true, 0, DropOutcome::Linked, {lnk}, true},
-        {4, 0, true, 0, DropOutcome::Linked, {lnk}, true},        {-1, 0, true, 0, DropOutcome::Linked, {lnk}, true},
-        {2, 'c', false, 0, DropOutcome::Nothing, {}, true},       {1, 0, false, 0, DropOutcome::Nothing, {}, true},
+    // Buttons of the last drag-over (-1: none came), the menu's choice (0 dismisses it), a file
+    // list or not; then menus shown, the outcome and the desktop folder.
+    const std::tuple<int, char, bool, int, DropOutcome, std::vector<std::string>> rows[] = {
+        {2, 'm', true, 1, DropOutcome::Moved, {"a.txt=A"}},  {2, 'c', true, 1, DropOutcome::Copied, {"a.txt=A"}},
+        {2, 's', true, 1, DropOutcome::Linked, {lnk}},       {2, 0, true, 1, DropOutcome::Nothing, {}},
+        {1, 0, true, 0, DropOutcome::Linked, {lnk}},         {3, 0, true, 0, DropOutcome::Linked, {lnk}},
+        {4, 0, true, 0, DropOutcome::Linked, {lnk}},         {-1, 0, true, 0, DropOutcome::Linked, {lnk}},
+        {2, 'c', false, 0, DropOutcome::Nothing, {}},        {1, 0, false, 0, DropOutcome::Nothing, {}},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(std::to_string(r.buttons) + r.choice);
+    for (const auto& [buttons, choice, fileList, menus, outcome, desk] : rows) {
+        SCOPED_TRACE(std::to_string(buttons) + choice);
         DropForm f;
         f.world.fs.AddFile("C:\\src\\a.txt", "A");
         f.world.fs.AddFolder("C:\\Users\\me\\Desktop");
-        f.window.whileDropMenuOpen = [&] {
-            if (r.choice == 'm') f.form.mnuMove_Click();
-            if (r.choice == 'c') f.form.mnuCopy_Click();
-            if (r.choice == 's') f.form.mnuShortCut_Click();
+        f.window.whileDropMenuOpen = [&, choice = choice] {
+            if (choice == 'm') f.form.mnuMove_Click();
+            if (choice == 'c') f.form.mnuCopy_Click();
+            if (choice == 's') f.form.mnuShortCut_Click();
         };
-        if (r.buttons >= 0) f.form.picDT_OLEDragOver(r.buttons, 0, 10.0f, 10.0f);
+        if (buttons >= 0) f.form.picDT_OLEDragOver(buttons, 0, 10.0f, 10.0f);
         // The buttons given with the drop itself are not looked at.
-        f.form.imgWall_OLEDragDrop({r.fileList, {"C:\\src\\a.txt"}}, platform::kLeftButton, 0, 10.0f, 10.0f);
-        EXPECT_EQ(f.window.dropMenus, r.menus);
-        EXPECT_EQ(f.window.ended, std::vector<DropOutcome>{r.outcome});
-        EXPECT_EQ(f.world.fs.Tree("C:\\Users\\me\\Desktop"), r.desk);
-        EXPECT_EQ(f.world.fs.At("C:\\src\\a.txt") != nullptr, r.sourceStays);
-        EXPECT_EQ(f.form.dropData.hasFileList, r.fileList) << "every drop is kept";
+        f.form.imgWall_OLEDragDrop({fileList, {"C:\\src\\a.txt"}}, platform::kLeftButton, 0, 10.0f, 10.0f);
+        EXPECT_EQ(f.window.dropMenus, menus);
+        EXPECT_EQ(f.window.ended, std::vector<DropOutcome>{outcome});
+        EXPECT_EQ(f.world.fs.Tree("C:\\Users\\me\\Desktop"), desk);
+        EXPECT_EQ(f.world.fs.At("C:\\src\\a.txt") != nullptr, outcome != DropOutcome::Moved);
+        EXPECT_EQ(f.form.dropData.hasFileList, fileList) << "every drop is kept";
     }
 }
 

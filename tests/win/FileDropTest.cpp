@@ -1,10 +1,10 @@
 // The file commands on real files in a throwaway Wine prefix, for what an in-memory file system
 // cannot show: names the old path rules would change, paths past 260 characters, replacing
-// through a passing file, and a second volume (drive L: of the test prefixes).
+// through a passing file, a second volume (drive L: of the test prefixes); and the drop target
+// with a source that waits for the outcome.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 #include "common/DropDataObject.h"
@@ -20,75 +20,64 @@ namespace lumbra::win32 {
 namespace {
 
 using platform::DropOutcome;
+using Texts = std::vector<std::string>;
 
 // The test's own file access, every path spelt out exactly.
-std::wstring X(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-unique_file Open(const std::wstring& path, DWORD access, DWORD share, DWORD how, DWORD attributes = 0) {
-    return unique_file(::CreateFileW(X(path).c_str(), access, share, nullptr, how, attributes, nullptr));
+unique_file Open(const std::string& path, DWORD access, DWORD share, DWORD how, DWORD attributes = 0) {
+    return unique_file(::CreateFileW(Widen("\\\\?\\" + path).c_str(), access, share, nullptr, how, attributes, nullptr));
 }
 
-// A folder and the folders above it.
-void Folders(const std::wstring& path) {
-    for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
-        ::CreateDirectoryW(X(path.substr(0, slash)).c_str(), nullptr);
+void Put(const std::string& path, const std::string& content, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    for (std::size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+        ::CreateDirectoryW(Widen("\\\\?\\" + path.substr(0, slash)).c_str(), nullptr);
     }
-    ::CreateDirectoryW(X(path).c_str(), nullptr);
-}
-
-void Put(const std::wstring& path, const std::string& content, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    Folders(path.substr(0, path.rfind(L'\\')));
     DWORD written = 0;
     unique_file file = Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes);
     ASSERT_TRUE(file && ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
 }
 
-std::string Get(const std::wstring& path) {
-    unique_file file = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    char buffer[256];
-    DWORD got = 0;
-    if (!file || !::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return "<missing>";
-    return std::string(buffer, got);
-}
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Widen("\\\\?\\" + path).c_str()); }
 
 class FileDrop : public ::testing::Test {
 protected:
     void SetUp() override {
         TearDown();
-        folder.desktop = Narrow(desk);
-        Folders(desk);
+        files.CreateFolder("C:\\lumbra-drop", "");
+        files.CreateFolder(desk, "");
+        folder.desktop = desk;
     }
     void TearDown() override {
-        for (const char* root : {"C:\\lumbra-drop", "L:\\lumbra-drop"}) Clear(root);
+        for (const char* root : {"C:\\lumbra-drop", "L:\\lumbra-drop"}) Tree(root, true);
     }
-    void Clear(const std::string& folder) {
+    // What is under the folder, as "relative path=content" or "relative path/"; or takes it away.
+    Texts Tree(const std::string& folder, bool clear = false, const std::string& prefix = "") {
+        Texts out;
         std::vector<platform::FolderEntry> entries;
         files.ListFolder(folder, entries);
         for (const auto& e : entries) {
-            if (e.facts.Folder() && !e.facts.link) Clear(folder + "\\" + e.name);
-            if (!e.facts.Folder()) files.DeleteFileAt(folder + "\\" + e.name);
+            const std::string path = folder + "\\" + e.name;
+            char buffer[64];
+            DWORD got = 0;
+            if (!e.facts.Folder()) {
+                ::ReadFile(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING).get(), buffer, sizeof buffer, &got, nullptr);
+            }
+            out.push_back(prefix + e.name + (e.facts.Folder() ? "/" : "=" + std::string(buffer, got)));
+            const Texts inner = e.facts.Folder() ? Tree(path, clear, prefix + e.name + "\\") : Texts{};
+            out.insert(out.end(), inner.begin(), inner.end());
+            if (clear && !e.facts.Folder()) files.DeleteFileAt(path);
         }
-        files.RemoveFolder(folder);
+        if (clear) files.RemoveFolder(folder);
+        std::sort(out.begin(), out.end());
+        return out;
     }
-    DropOutcome Run(char command, const std::vector<std::wstring>& items) {
-        std::vector<std::string> paths;
-        for (const auto& p : items) paths.push_back(Narrow(p));
-        if (command == 'l') return drop::CreateDesktopShortcuts(services, paths);
+    DropOutcome Run(char command, const Texts& items) {
+        if (command == 'l') return drop::CreateDesktopShortcuts(services, items);
         return drop::TransferToDesktop(services, command == 'c' ? platform::TransferKind::Copy : platform::TransferKind::Move,
-                                       paths);
-    }
-    std::vector<std::string> Names(const std::wstring& folder) {
-        std::vector<platform::FolderEntry> entries;
-        files.ListFolder(Narrow(folder), entries);
-        std::vector<std::string> names;
-        for (const auto& e : entries) names.push_back(e.name);
-        std::sort(names.begin(), names.end());
-        return names;
+                                       items);
     }
 
-    const std::wstring desk = L"C:\\lumbra-drop\\Desktop";
-    const std::wstring src = L"C:\\lumbra-drop\\src";
-    const std::wstring other = L"L:\\lumbra-drop";
+    const std::string desk = "C:\\lumbra-drop\\Desktop";
+    const std::string src = "C:\\lumbra-drop\\src";
     fakes::DropFakeShellFolder folder;
     Win32FileSystem files;
     fakes::DropFakeMessageBoxes boxes;
@@ -98,62 +87,52 @@ protected:
     com_apartment com;
 };
 
-TEST_F(FileDrop, NamesEndingInADotOrASpaceAndPathsPast260CharactersReachTheirOwnItems) {
-    Put(src + L"\\memo", "plain");
-    Put(src + L"\\memo.", "dot");
-    Put(src + L"\\memo ", "space");
-    const std::wstring top = src + L"\\" + std::wstring(60, L'd');
-    std::wstring deep = top;
-    while (deep.size() < 300) deep += L"\\" + std::wstring(60, L'e');
-    Put(deep + L"\\deep.txt", "deep");
-    EXPECT_EQ(Run('c', {src + L"\\memo.", src + L"\\memo ", top}), DropOutcome::Copied);
-    EXPECT_EQ(Run('m', {deep + L"\\deep.txt"}), DropOutcome::Moved);
-    EXPECT_EQ(Run('l', {src + L"\\memo."}), DropOutcome::Linked);
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
-    EXPECT_EQ(Names(desk), (std::vector<std::string>{std::string(60, 'd'), "deep.txt", "memo ", "memo.",
-                                                     "memo.へのｼｮｰﾄｶｯﾄ.lnk"}));
-    EXPECT_EQ(ReadShortcutTarget(Narrow(desk + L"\\memo.へのｼｮｰﾄｶｯﾄ.lnk")), Narrow(src + L"\\memo."));
-    EXPECT_EQ(Get(desk + L"\\memo.") + Get(desk + L"\\memo ") + Get(desk + L"\\deep.txt"), "dotspacedeep");
-    EXPECT_EQ(Get(desk + deep.substr(src.size()) + L"\\deep.txt"), "deep");
-    EXPECT_EQ(Get(deep + L"\\deep.txt"), "<missing>");
-    EXPECT_EQ(Get(src + L"\\memo."), "dot");
+// (A name ending in a dot and a path of 300 characters are copied end to end.)
+TEST_F(FileDrop, ANameEndingInASpaceIsCopiedAndAShortcutKeepsItsTargetAsDropped) {
+    Put(src + "\\memo", "plain");
+    Put(src + "\\memo ", "space");
+    EXPECT_EQ(Run('c', {src + "\\memo "}), DropOutcome::Copied);
+    EXPECT_EQ(Run('l', {src + "\\memo "}), DropOutcome::Linked);
+    ASSERT_EQ(Tree(desk).size(), 2u) << boxes.shown.size();
+    EXPECT_EQ(Tree(desk)[0], "memo =space");
+    EXPECT_EQ(ReadShortcutTarget(desk + "\\memo へのｼｮｰﾄｶｯﾄ.lnk"), src + "\\memo ");
 }
 
 TEST_F(FileDrop, ReplacingGoesThroughAPassingFileAndAFailedCopyLeavesTheOldOneAsItWas) {
-    Put(src + L"\\a.txt", "new-a");
-    Put(src + L"\\b.txt", "new-b");
-    Put(desk + L"\\a.txt", "old-a", FILE_ATTRIBUTE_READONLY);
-    Put(desk + L"\\b.txt", "old-b", FILE_ATTRIBUTE_READONLY);
+    Put(src + "\\a", "new-a");
+    Put(src + "\\b", "new-b");
+    Put(desk + "\\a", "old-a", FILE_ATTRIBUTE_READONLY);
+    Put(desk + "\\b", "old-b", FILE_ATTRIBUTE_READONLY);
     {
-        unique_file unreadable = Open(src + L"\\b.txt", GENERIC_READ, 0, OPEN_EXISTING);
-        EXPECT_EQ(Run('c', {src + L"\\a.txt", src + L"\\b.txt"}), DropOutcome::Nothing);
+        unique_file unreadable = Open(src + "\\b", GENERIC_READ, 0, OPEN_EXISTING);
+        EXPECT_EQ(Run('c', {src + "\\a", src + "\\b"}), DropOutcome::Nothing);
     }
-    ASSERT_EQ(boxes.shown.size(), 3u);
+    ASSERT_EQ(boxes.shown.size(), 3u) << "a question for each, then the error";
     EXPECT_TRUE(boxes.shown[2].starts_with("Lumbra|48|")) << boxes.shown[2];
-    EXPECT_EQ(Get(desk + L"\\a.txt") + Get(desk + L"\\b.txt"), "new-aold-b");
-    EXPECT_TRUE(::GetFileAttributesW(X(desk + L"\\b.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Tree(desk), (Texts{"a=new-a", "b=old-b"}));
+    EXPECT_TRUE(Attributes(desk + "\\b") & FILE_ATTRIBUTE_READONLY);
 
-    const std::wstring lnk = desk + L"\\a.txtへのｼｮｰﾄｶｯﾄ.lnk";
+    const std::string lnk = desk + "\\aへのｼｮｰﾄｶｯﾄ.lnk";
     Put(lnk, "not even a shortcut", FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(Run('l', {src + L"\\a.txt"}), DropOutcome::Linked);
-    EXPECT_EQ(ReadShortcutTarget(Narrow(lnk)), Narrow(src + L"\\a.txt"));
-    EXPECT_TRUE(::GetFileAttributesW(X(lnk).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(Names(desk), (std::vector<std::string>{"a.txt", "a.txtへのｼｮｰﾄｶｯﾄ.lnk", "b.txt"}));
+    EXPECT_EQ(Run('l', {src + "\\a"}), DropOutcome::Linked);
+    EXPECT_EQ(ReadShortcutTarget(lnk), src + "\\a");
+    EXPECT_TRUE(Attributes(lnk) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Tree(desk).size(), 3u) << "nothing left beside them";
 }
 
 TEST_F(FileDrop, AMoveToAnotherVolumeTakesAwayOnlyWhatItCopiedAndCouldDelete) {
-    Put(other + L"\\Docs\\a.txt", "A");
-    Put(other + L"\\Docs\\sub\\b.txt", "B");
-    Put(other + L"\\Docs\\c.txt", "C");
+    const std::string other = "L:\\lumbra-drop\\F";
+    Put(other + "\\a", "A");
+    Put(other + "\\G\\b", "B");
+    Put(other + "\\c", "C");
     {
-        unique_file inUse = Open(other + L"\\Docs\\c.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-        EXPECT_EQ(Run('m', {other + L"\\Docs"}), DropOutcome::Copied);
+        unique_file inUse = Open(other + "\\c", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+        EXPECT_EQ(Run('m', {other}), DropOutcome::Copied);
     }
-    EXPECT_EQ(Names(desk + L"\\Docs"), (std::vector<std::string>{"a.txt", "c.txt", "sub"}));
-    EXPECT_EQ(Get(desk + L"\\Docs\\sub\\b.txt") + Get(desk + L"\\Docs\\c.txt"), "BC");
-    EXPECT_EQ(Names(other + L"\\Docs"), std::vector<std::string>{"c.txt"});
+    EXPECT_EQ(Tree(desk), (Texts{"F/", "F\\G/", "F\\G\\b=B", "F\\a=A", "F\\c=C"}));
+    EXPECT_EQ(Tree(other), Texts{"c=C"});
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].find("L:\\lumbra-drop\\Docs\\c.txt"), std::string::npos) << boxes.shown[0];
+    EXPECT_NE(boxes.shown[0].find(other + "\\c"), std::string::npos) << boxes.shown[0];
 }
 
 // With the source in the same process: under Wine a source in another process cannot be told
@@ -164,7 +143,7 @@ TEST(FileDropTarget, AnswersNeverMoveTakesOneDropAtATimeAndTellsAWaitingSourceWh
     Microsoft::WRL::ComPtr<PanelDropTarget> target;
     target.Attach(new PanelDropTarget({nullptr, [&](const platform::DropData& d, DWORD, POINTL) {
                                            ++drops;
-                                           return d.files == std::vector<std::string>{"C:\\a.txt"};
+                                           return d.files == Texts{"C:\\a.txt"};
                                        }}));
     testdata::Data data(CF_HDROP, testdata::FileList({L"C:\\a.txt"}));
     data.SetAsyncMode(TRUE);
@@ -180,12 +159,12 @@ TEST(FileDropTarget, AnswersNeverMoveTakesOneDropAtATimeAndTellsAWaitingSourceWh
     EXPECT_TRUE(data.started && !data.ended);
     EXPECT_EQ(answers(MK_LBUTTON, false) | answers(MK_LBUTTON, true), static_cast<DWORD>(DROPEFFECT_NONE)) << "busy";
     EXPECT_EQ(drops, 1);
-    target->Finish(platform::DropOutcome::Moved);
-    EXPECT_TRUE(data.ended);
-    EXPECT_EQ(std::vector<DWORD>({data.endEffect, told(CFSTR_PERFORMEDDROPEFFECT), told(CFSTR_LOGICALPERFORMEDDROPEFFECT)}),
-              std::vector<DWORD>({DROPEFFECT_NONE, DROPEFFECT_NONE, DROPEFFECT_MOVE}));
+    target->Finish(DropOutcome::Moved);
+    EXPECT_EQ((std::vector<DWORD>{static_cast<DWORD>(data.ended), data.endEffect, told(CFSTR_PERFORMEDDROPEFFECT),
+                                  told(CFSTR_LOGICALPERFORMEDDROPEFFECT)}),
+              (std::vector<DWORD>{1, DROPEFFECT_NONE, DROPEFFECT_NONE, DROPEFFECT_MOVE}));
     EXPECT_EQ(answers(MK_LBUTTON, true), static_cast<DWORD>(DROPEFFECT_LINK));
-    target->Finish(platform::DropOutcome::Linked);
+    target->Finish(DropOutcome::Linked);
     EXPECT_EQ(data.endEffect, static_cast<DWORD>(DROPEFFECT_LINK));
 }
 

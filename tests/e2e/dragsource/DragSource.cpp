@@ -1,11 +1,9 @@
-// lumbra_dragsource: the strict drag source of the file-drop end-to-end tests.
-//
-//   drag [--async] [--text] --out=FILE PATH...   a window that starts an OLE drag of the paths
-//       (CF_HDROP; --text: plain text) when a mouse button goes down on it. Like a file manager
-//       it deletes the paths whenever the answer it gets holds the move effect: the drop's
-//       answer, or with --async (a source that can wait) the effect at EndOperation and
-//       "Performed DropEffect". Writes what it got as one JSON line to FILE.
-//   resolve LNK                                  the target of a shortcut file, as one JSON line
+// lumbra_dragsource [--async] [--text] --out=FILE PATH...: the strict drag source of the
+// file-drop end-to-end tests. A window that starts an OLE drag of the paths (CF_HDROP; --text:
+// plain text) when a mouse button goes down on it. Like a file manager it deletes the paths
+// whenever the answer it gets holds the move effect: the drop's answer, or with --async (a source
+// that can wait) the effect at EndOperation and "Performed DropEffect". Writes what it got as one
+// JSON line to FILE.
 #include <windows.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -22,13 +20,6 @@ namespace {
 using lumbra::testdata::Data;
 using lumbra::testdata::Memory;
 
-std::string Utf8(const std::wstring& w) {
-    std::string s(w.size() * 3, '\0');
-    s.resize(::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(),
-                                   static_cast<int>(s.size()), nullptr, nullptr));
-    return s;
-}
-
 class Source final : public IDropSource {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -43,6 +34,26 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
+
+// Deletes a file or a folder with everything in it, a link as a link: never what a link leads to
+// (the shell's own delete follows a link to a parent folder until its paths overflow, and then
+// deletes in the current folder).
+void Delete(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW entry;
+    HANDLE find = attributes & FILE_ATTRIBUTE_REPARSE_POINT ? INVALID_HANDLE_VALUE
+                                                            : ::FindFirstFileW((path + L"\\*").c_str(), &entry);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &entry)) {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") Delete(path + L"\\" + name);
+    }
+    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+    ::RemoveDirectoryW(path.c_str());
+}
 
 std::vector<std::wstring> g_paths;
 std::wstring g_out;
@@ -67,11 +78,7 @@ void Drag() {
     };
     const bool move = (effect & DROPEFFECT_MOVE) || (data.ended && (data.endEffect & DROPEFFECT_MOVE)) ||
                       told(CFSTR_PERFORMEDDROPEFFECT) == DROPEFFECT_MOVE;
-    for (std::size_t i = 0; move && i < g_paths.size(); ++i) {
-        std::wstring from = g_paths[i] + L'\0';
-        SHFILEOPSTRUCTW op{nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI, FALSE, nullptr, nullptr};
-        ::SHFileOperationW(&op);
-    }
+    for (std::size_t i = 0; move && i < g_paths.size(); ++i) Delete(L"\\\\?\\" + g_paths[i]);
     char line[256];
     std::snprintf(line, sizeof line,
                   "{\"hr\":%ld,\"effect\":%lu,\"started\":%s,\"end\":%ld,\"performed\":%ld,\"logical\":%ld,\"deleted\":%s}\n",
@@ -91,32 +98,10 @@ LRESULT CALLBACK DragWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The target as the item list keeps it, in full Unicode (the plain path may have passed through
-// a narrow code page).
-int Resolve(const std::wstring& path) {
-    ::CoInitialize(nullptr);
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    PIDLIST_ABSOLUTE items = nullptr;
-    wchar_t target[MAX_PATH + 1] = {};
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(path.c_str(), STGM_READ)) && SUCCEEDED(link->GetIDList(&items))) {
-        ::SHGetPathFromIDListW(items, target);
-        ::CoTaskMemFree(items);
-    }
-    std::string json = "{\"target\":\"";
-    for (char c : Utf8(target)) json += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    std::printf("%s\"}\n", json.c_str());
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 3 && std::wstring(argv[1]) == L"resolve") return Resolve(argv[2]);
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"--async") g_async = true;
         else if (a == L"--text") g_text = true;
