@@ -33,9 +33,8 @@ struct Step {
 
 bool SameText(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 void ReportError(platform::MessageBoxes& boxes, std::string_view description) {
@@ -91,8 +90,9 @@ public:
 
     Step Item(const std::string& path, const std::string& folder) {
         // A root would come with an empty name and pour a whole drive into the desktop folder.
-        if (IsRoot(path)) return Step::Fail(Worded("「" + path + "」はドライブまたは共有フォルダーのルートなので、",
-                                                    "コピーできません。", "移動できません。"));
+        if (IsRoot(path))
+            return Step::Fail(Worded("「" + path + "」はドライブまたは共有フォルダーのルートなので、",
+                                     "コピーできません。", "移動できません。"));
         ItemFacts facts;
         FileResult read = fs_.Facts(path, facts);
         if (!read.ok()) return Step::From(read);
@@ -117,14 +117,17 @@ public:
     std::string Notes() const {
         std::string text;
         if (!leftOut_.empty()) {
-            Append(text, NameList(kind_ == TransferKind::Copy
-                                      ? "次のリンクは作れなかったため、コピーしていません（リンクの先はコピーしません）。"
-                                      : "次のリンクは移動先に作れなかったため、移動元をそのまま残しました。",
-                                  leftOut_));
+            Append(text,
+                   NameList(kind_ == TransferKind::Copy
+                                ? "次のリンクは作れなかったため、コピーしていません（リンクの先はコピーしません）。"
+                                : "次のリンクは移動先に作れなかったため、移動元をそのまま残しました。",
+                            leftOut_));
         }
         if (!remains_.empty()) {
-            Append(text, NameList("デスクトップへのコピーは完了しましたが、次の移動元の項目は削除できなかったため残っています。",
-                                  remains_));
+            Append(
+                text,
+                NameList("デスクトップへのコピーは完了しましたが、次の移動元の項目は削除できなかったため残っています。",
+                         remains_));
         }
         return text;
     }
@@ -279,8 +282,8 @@ private:
             return now.link && (now.Folder() ? fs_.RemoveFolder(item.path) : fs_.DeleteFileAt(item.path)).ok();
         }
         if (item.facts.Folder()) return now.Folder() && fs_.RemoveFolder(item.path).ok();
-        const bool unchanged = !now.Folder() && !now.link && now.size == item.facts.size &&
-                               now.writeTime == item.facts.writeTime;
+        const bool unchanged =
+            !now.Folder() && !now.link && now.size == item.facts.size && now.writeTime == item.facts.writeTime;
         return unchanged && fs_.DeleteFileAt(item.path).ok();
     }
 

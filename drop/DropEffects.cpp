@@ -37,8 +37,9 @@ EndEffects EndOfDrop(platform::DropOutcome outcome, std::uint32_t allowed) {
     // The shell's optimised move: the target moved the items itself, the source deletes nothing.
     if (outcome == platform::DropOutcome::Moved) return {true, kEffectNone, kEffectNone, kEffectMove};
     if (outcome == platform::DropOutcome::Nothing) return {};
-    const std::uint32_t effect = outcome == platform::DropOutcome::Copied ? FirstAllowed(allowed, {kEffectCopy})
-                                                                          : FirstAllowed(allowed, {kEffectLink, kEffectCopy});
+    const std::uint32_t effect = outcome == platform::DropOutcome::Copied
+                                     ? FirstAllowed(allowed, {kEffectCopy})
+                                     : FirstAllowed(allowed, {kEffectLink, kEffectCopy});
     return {true, effect, effect, effect};
 }
 

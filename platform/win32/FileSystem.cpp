@@ -18,8 +18,8 @@ using platform::FileResult;
 FileResult LastError() { return FileResult::Fail(SystemErrorText(::GetLastError())); }
 
 // Attributes a copied folder takes over from its original.
-constexpr DWORD kFolderAttributesKept =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kFolderAttributesKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
                                    HANDLE, HANDLE, LPVOID data) noexcept {
@@ -118,7 +118,8 @@ BOOL MakeLink(const std::wstring& made, bool folder, std::vector<BYTE>& data, DW
         std::wstring target(symlink->path + symlink->printOffset / 2, symlink->printLength / 2);
         DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
         if (::CreateSymbolicLinkW(made.c_str(), target.c_str(), flags)) return TRUE;
-        return ::CreateSymbolicLinkW(made.c_str(), target.c_str(), flags & ~SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+        return ::CreateSymbolicLinkW(made.c_str(), target.c_str(),
+                                     flags & ~SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
     }
     if (folder ? !::CreateDirectoryW(made.c_str(), nullptr)
                : !unique_file(::CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr))) {
@@ -127,7 +128,8 @@ BOOL MakeLink(const std::wstring& made, bool folder, std::vector<BYTE>& data, DW
     unique_file file(::CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     DWORD unused = 0;
-    return file && ::DeviceIoControl(file.get(), FSCTL_SET_REPARSE_POINT, data.data(), size, nullptr, 0, &unused, nullptr);
+    return file &&
+           ::DeviceIoControl(file.get(), FSCTL_SET_REPARSE_POINT, data.data(), size, nullptr, 0, &unused, nullptr);
 }
 
 }  // namespace

@@ -65,25 +65,20 @@ void Drag() {
     data.SetAsyncMode(g_async);
     Source source;
     DWORD effect = 0;
-    const HRESULT hr = ::DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    ::DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     // A target that started an operation ends it later; until then the source waits.
     for (DWORD start = ::GetTickCount(); data.started && !data.ended && ::GetTickCount() - start < 120000;) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
-    auto told = [&](const wchar_t* name) {
-        auto it = data.told.find(static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(name)));
-        return it == data.told.end() ? -1L : static_cast<long>(it->second);
-    };
+    const auto performed = data.told.find(static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(CFSTR_PERFORMEDDROPEFFECT)));
     const bool move = (effect & DROPEFFECT_MOVE) || (data.ended && (data.endEffect & DROPEFFECT_MOVE)) ||
-                      told(CFSTR_PERFORMEDDROPEFFECT) == DROPEFFECT_MOVE;
+                      (performed != data.told.end() && performed->second == DROPEFFECT_MOVE);
     for (std::size_t i = 0; move && i < g_paths.size(); ++i) Delete(L"\\\\?\\" + g_paths[i]);
-    char line[256];
-    std::snprintf(line, sizeof line,
-                  "{\"hr\":%ld,\"effect\":%lu,\"started\":%s,\"end\":%ld,\"performed\":%ld,\"logical\":%ld,\"deleted\":%s}\n",
-                  static_cast<long>(hr), effect, data.started ? "true" : "false", data.ended ? long(data.endEffect) : -1L,
-                  told(CFSTR_PERFORMEDDROPEFFECT), told(CFSTR_LOGICALPERFORMEDDROPEFFECT), move ? "true" : "false");
+    char line[128];
+    std::snprintf(line, sizeof line, "{\"effect\":%lu,\"end\":%ld,\"deleted\":%s}\n", effect,
+                  data.ended ? static_cast<long>(data.endEffect) : -1L, move ? "true" : "false");
     FILE* out = _wfopen(g_out.c_str(), L"wb");
     if (out) std::fputs(line, out), std::fclose(out);
 }
@@ -104,9 +99,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"--async") g_async = true;
-        else if (a == L"--text") g_text = true;
-        else if (a.rfind(L"--out=", 0) == 0) g_out = a.substr(6);
-        else g_paths.push_back(a);
+        if (a == L"--text") g_text = true;
+        if (a.rfind(L"--out=", 0) == 0) g_out = a.substr(6);
+        if (a.rfind(L"--", 0) != 0) g_paths.push_back(a);
     }
     ::OleInitialize(nullptr);
     WNDCLASSW wc{};
