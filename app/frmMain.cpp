@@ -412,27 +412,34 @@ void frmMain::imgWall_OLEDragDrop(const platform::DropData& data, int /*button*/
 
 void frmMain::HandleDrop(const platform::DropData& data) {
     dropData = data;
-    if (!dropData.hasFileList) return;
-    // The right button alone asks what to do; any other drag links at once.
-    if (dragButton == platform::kRightButton) {
-        s_.window.PopupDropMenu();
-    } else {
-        CreateShortcuts();
+    dropOutcome_ = platform::DropOutcome::Nothing;
+    if (dropData.hasFileList) {
+        // The right button alone asks what to do; any other drag links at once.
+        if (dragButton == platform::kRightButton) {
+            s_.window.PopupDropMenu();
+        } else {
+            CreateShortcuts();
+        }
     }
+    s_.window.EndDrop(dropOutcome_);
 }
 
 void frmMain::mnuMove_Click() {
-    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Move, dropData.files);
+    if (s_.fileDrop != nullptr) {
+        dropOutcome_ = drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Move, dropData.files);
+    }
 }
 
 void frmMain::mnuCopy_Click() {
-    if (s_.fileDrop != nullptr) drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Copy, dropData.files);
+    if (s_.fileDrop != nullptr) {
+        dropOutcome_ = drop::TransferToDesktop(*s_.fileDrop, platform::TransferKind::Copy, dropData.files);
+    }
 }
 
 void frmMain::mnuShortCut_Click() { CreateShortcuts(); }
 
 void frmMain::CreateShortcuts() {
-    if (s_.fileDrop != nullptr) drop::CreateDesktopShortcuts(*s_.fileDrop, dropData.files);
+    if (s_.fileDrop != nullptr) dropOutcome_ = drop::CreateDesktopShortcuts(*s_.fileDrop, dropData.files);
 }
 
 // ---- the popup menu -------------------------------------------------------------------------

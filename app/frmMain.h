@@ -161,6 +161,8 @@ private:
 
     FormServices s_;
     WheelRemainder wheelRemainder_;
+    // What the command of the drop being handled did, for the drag source.
+    platform::DropOutcome dropOutcome_ = platform::DropOutcome::Nothing;
     // The miniature and the tiles of its last composition.
     desktop::Composer composer_;
     std::unique_ptr<menu::ShellMenu> popupMenu_;

@@ -8,12 +8,20 @@
 namespace lumbra::drop {
 namespace {
 
+using platform::DropOutcome;
 using platform::FileResult;
+using platform::ItemFacts;
 using platform::TransferKind;
 
 constexpr std::string_view kNoDesktopFolder = "デスクトップ フォルダーが見つかりません。";
+// A message names this many items at most and counts the rest.
+constexpr std::size_t kNamesListed = 10;
+// Passing names tried beside one destination before the last is taken whatever it holds.
+constexpr int kTempNamesTried = 100;
 
-enum class Outcome { Done, Skipped, Cancelled, Failed };
+// Done: the item is at its destination (and for a move, gone from its source). Kept: a move
+// copied it but left its source, wholly or in part.
+enum class Outcome { Done, Kept, Skipped, Cancelled, Failed };
 
 struct Step {
     Outcome outcome = Outcome::Done;
@@ -25,9 +33,54 @@ struct Step {
 
 bool SameText(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+void ReportError(platform::MessageBoxes& boxes, std::string_view description) {
+    boxes.MsgBox(description, platform::kMsgBoxOkOnly | platform::kMsgBoxExclamation, kAppTitle);
+}
+
+bool Ask(platform::MessageBoxes& boxes, std::string_view name) {
+    return boxes.MsgBox(OverwriteQuestion(name), platform::kMsgBoxYesNo | platform::kMsgBoxQuestion, kOverwriteTitle) ==
+           platform::kMsgBoxYes;
+}
+
+// A heading, then one path a line.
+std::string NameList(std::string_view heading, const std::vector<std::string>& paths) {
+    std::string text(heading);
+    for (std::size_t i = 0; i < paths.size() && i < kNamesListed; ++i) text += "\r\n" + paths[i];
+    if (paths.size() > kNamesListed) text += "\r\nほか " + std::to_string(paths.size() - kNamesListed) + " 個";
+    return text;
+}
+
+void Append(std::string& text, std::string_view more) {
+    if (more.empty()) return;
+    if (!text.empty()) text += "\r\n\r\n";
+    text += more;
+}
+
+// A name beside `to` where nothing is: new content is written there first, so that a failure
+// half-way never touches what stands at `to`.
+std::string TempBeside(platform::FileSystem& fs, std::string_view to) {
+    const std::string_view folder = ParentFolder(to);
+    ItemFacts facts;
+    for (int n = 1;; ++n) {
+        std::string name = TempName(folder, n);
+        if (n == kTempNamesTried || !fs.Facts(name, facts).ok()) return name;
+    }
+}
+
+// A file just written may be held for a moment (a virus scanner reads it): a second try.
+void Discard(platform::FileSystem& fs, std::string_view temp) {
+    if (!fs.DeleteFileAt(temp).ok()) fs.DeleteFileAt(temp);
+}
+
+// Replaces only what the user agreed to replace; otherwise anything at `to` makes it fail.
+FileResult PutInPlace(platform::FileSystem& fs, std::string_view temp, std::string_view to, bool replace) {
+    FileResult r = replace ? fs.ReplaceFileAt(temp, to) : fs.Rename(temp, to);
+    if (!r.ok()) Discard(fs, temp);
+    return r;
 }
 
 class Transfer {
@@ -36,84 +89,103 @@ public:
         : s_(s), fs_(s.files), kind_(kind), progress_(progress) {}
 
     Step Item(const std::string& path, const std::string& folder) {
-        std::uint32_t attributes = 0;
-        FileResult read = fs_.GetAttributes(path, attributes);
+        // A root would come with an empty name and pour a whole drive into the desktop folder.
+        if (IsRoot(path))
+            return Step::Fail(Worded("「" + path + "」はドライブまたは共有フォルダーのルートなので、",
+                                     "コピーできません。", "移動できません。"));
+        ItemFacts facts;
+        FileResult read = fs_.Facts(path, facts);
         if (!read.ok()) return Step::From(read);
-        const bool isFolder = (attributes & platform::kAttrDirectory) != 0;
         const std::string_view name = ItemName(path);
         const std::string destination = InFolder(folder, name);
 
         // Copying or moving an item onto itself would truncate it, and a folder into itself
         // would never end: both are refused before anything is touched.
-        if (fs_.SameItem(path, destination)) return Step::Fail(SameItemText(name));
-        if (isFolder && InsideItself(path, folder)) return Step::Fail(InsideItselfText(name));
-
+        const std::string quoted = "「" + std::string(name) + "」";
+        if (fs_.SameItem(path, destination)) {
+            return Step::Fail(Worded(quoted + "は", "コピー元とコピー先が同じです。", "移動元と移動先が同じです。"));
+        }
+        if (facts.Folder() && !facts.link && InsideItself(path, folder)) {
+            return Step::Fail(Worded(quoted + "の", "コピー先はコピー元のフォルダーの中にあります。",
+                                     "移動先は移動元のフォルダーの中にあります。"));
+        }
         progress_.Item(path, destination);
-        if (kind_ == TransferKind::Copy) return isFolder ? CopyFolderItem(path, destination, name) : CopyFileItem(path, destination, name);
-        return isFolder ? MoveFolderItem(path, destination) : MoveFileItem(path, destination);
+        return kind_ == TransferKind::Copy ? Copy(path, destination, name, facts) : Move(path, destination, facts);
     }
 
-private:
-    std::string SameItemText(std::string_view name) const {
-        std::string text = "「" + std::string(name) + "」は";
-        text += kind_ == TransferKind::Copy ? "コピー元とコピー先が同じです。" : "移動元と移動先が同じです。";
+    // What the user is told at the end besides an error: links left out, sources left behind.
+    std::string Notes() const {
+        std::string text;
+        if (!leftOut_.empty()) {
+            Append(text,
+                   NameList(kind_ == TransferKind::Copy
+                                ? "次のリンクは作れなかったため、コピーしていません（リンクの先はコピーしません）。"
+                                : "次のリンクは移動先に作れなかったため、移動元をそのまま残しました。",
+                            leftOut_));
+        }
+        if (!remains_.empty()) {
+            Append(
+                text,
+                NameList("デスクトップへのコピーは完了しましたが、次の移動元の項目は削除できなかったため残っています。",
+                         remains_));
+        }
         return text;
     }
 
-    std::string InsideItselfText(std::string_view name) const {
-        std::string text = "「" + std::string(name) + "」の";
-        text += kind_ == TransferKind::Copy ? "コピー先はコピー元のフォルダーの中にあります。"
-                                            : "移動先は移動元のフォルダーの中にあります。";
+private:
+    std::string Worded(std::string text, std::string_view copy, std::string_view move) const {
+        text += kind_ == TransferKind::Copy ? copy : move;
         return text;
     }
 
     // Whether the folder the items go to is `source` or lies somewhere inside it.
     bool InsideItself(std::string_view source, std::string_view folder) {
-        std::string_view p = folder;
-        while (!p.empty()) {
+        for (std::string_view p = folder; !p.empty(); p = ParentFolder(p)) {
             if (fs_.SameItem(p, source)) return true;
-            const std::string_view up = ParentFolder(p);
-            if (up == p) break;
-            p = up;
         }
         return false;
     }
 
-    bool Ask(std::string_view name) {
-        const int answer = s_.boxes.MsgBox(OverwriteQuestion(name), platform::kMsgBoxYesNo | platform::kMsgBoxQuestion,
-                                           kOverwriteTitle);
+    bool Asked(std::string_view name) {
+        const bool yes = Ask(s_.boxes, name);
         progress_.Answered();
-        return answer == platform::kMsgBoxYes;
+        return yes;
     }
 
-    // What already stands at `to`: nothing, an item of the same kind (which the copy may replace
-    // or merge into, once the user agrees), or one of the other kind, which it can never replace.
-    enum class InTheWay { Nothing, SameKind, OtherKind };
-    InTheWay Occupant(const std::string& to, bool folder) {
-        std::uint32_t attributes = 0;
-        if (!fs_.GetAttributes(to, attributes).ok()) return InTheWay::Nothing;
-        const bool isFolder = (attributes & platform::kAttrDirectory) != 0;
-        return isFolder == folder ? InTheWay::SameKind : InTheWay::OtherKind;
-    }
-
-    // A file copies over a file of the same name once the user agrees; a folder in its way makes
-    // the copy fail with the system's own reason, without a question no answer could satisfy.
-    Step CopyFileItem(const std::string& from, const std::string& to, std::string_view name) {
-        const bool replace = Occupant(to, false) == InTheWay::SameKind;
-        if (replace && !Ask(name)) return {Outcome::Skipped, {}};
-        return Step::From(fs_.CopyFileTo(from, to, replace, &progress_));
-    }
-
-    // A folder merges into a folder of the same name once the user agrees; a file in its way
-    // makes creating the folder fail, which is reported, even for an empty folder.
-    Step CopyFolderItem(const std::string& from, const std::string& to, std::string_view name) {
-        const bool merge = Occupant(to, true) == InTheWay::SameKind;
-        if (merge && !Ask(name)) return {Outcome::Skipped, {}};
-        if (!merge) {
+    // A file of the same name is replaced, and a folder merged into, once the user agrees;
+    // an item of the other kind in the way makes the copy fail with the system's own reason.
+    Step Copy(const std::string& from, const std::string& to, std::string_view name, const ItemFacts& facts) {
+        if (facts.link) return CopyLinkItem(from, to, facts) ? Step{} : Step{Outcome::Skipped, {}};
+        ItemFacts there;
+        const bool sameKind = fs_.Facts(to, there).ok() && there.Folder() == facts.Folder() && !there.link;
+        if (sameKind && !Asked(name)) return {Outcome::Skipped, {}};
+        if (!facts.Folder()) return Step::From(PlaceCopy(from, to, sameKind));
+        if (!sameKind) {
             Step made = Step::From(fs_.CreateFolder(to, from));
             if (made.outcome != Outcome::Done) return made;
         }
-        return CopyContents(from, to, merge);
+        return CopyContents(from, to, sameKind);
+    }
+
+    FileResult PlaceCopy(const std::string& from, const std::string& to, bool replace) {
+        const std::string temp = TempBeside(fs_, to);
+        FileResult copied = fs_.CopyFileTo(from, temp, &progress_);
+        if (!copied.ok()) {
+            Discard(fs_, temp);
+            return copied;
+        }
+        return PutInPlace(fs_, temp, to, replace);
+    }
+
+    // Links are never followed: one to an ancestor would copy for ever. The link itself is made
+    // again where the system allows it; otherwise it is left out and named at the end.
+    bool CopyLinkItem(const std::string& from, const std::string& to, const ItemFacts& facts) {
+        if (!fs_.CopyLink(from, to).ok()) {
+            leftOut_.push_back(from);
+            return false;
+        }
+        copied_.push_back({from, facts});
+        return true;
     }
 
     // Copies what is inside `from` into the folder `to`, which exists. Merging replaces files
@@ -130,153 +202,192 @@ private:
             if (progress_.Cancelled()) return {Outcome::Cancelled, {}};
             const std::string child = InFolder(from, entry.name);
             const std::string target = InFolder(to, entry.name);
-            if (entry.attributes & platform::kAttrDirectory) {
-                bool into = false;
-                std::uint32_t existing = 0;
-                if (merge && fs_.GetAttributes(target, existing).ok() && (existing & platform::kAttrDirectory)) into = true;
+            if (entry.facts.link) {
+                CopyLinkItem(child, target, entry.facts);
+                continue;
+            }
+            ItemFacts there;
+            const bool occupied = merge && fs_.Facts(target, there).ok() && !there.link;
+            if (entry.facts.Folder()) {
+                const bool into = occupied && there.Folder();
                 if (!into) {
                     Step made = Step::From(fs_.CreateFolder(target, child));
                     if (made.outcome != Outcome::Done) return made;
                 }
-                Step inner = CopyContents(child, target, merge && into);
+                copied_.push_back({child, entry.facts});
+                Step inner = CopyContents(child, target, into);
                 if (inner.outcome != Outcome::Done) return inner;
             } else {
                 progress_.Item(child, target);
-                Step copied = Step::From(fs_.CopyFileTo(child, target, merge, &progress_));
-                if (copied.outcome != Outcome::Done) return copied;
+                Step placed = Step::From(PlaceCopy(child, target, occupied && !there.Folder()));
+                if (placed.outcome != Outcome::Done) return placed;
+                copied_.push_back({child, entry.facts});
             }
         }
         return {};
     }
 
-    bool SameVolume(std::string_view a, std::string_view b) {
-        return SameText(fs_.VolumeRoot(a), fs_.VolumeRoot(b));
-    }
-
-    Step MoveFileItem(const std::string& from, const std::string& to) {
-        if (SameVolume(from, to)) {
+    Step Move(const std::string& from, const std::string& to, const ItemFacts& facts) {
+        if (SameText(fs_.VolumeRoot(from), fs_.VolumeRoot(to))) {
             FileResult renamed = fs_.Rename(from, to);
             if (renamed.status != FileResult::Status::OtherVolume) return Step::From(renamed);
         }
-        // Across volumes a move is a copy and a delete; the source goes only once the copy is
-        // complete, and stays when it cannot be deleted.
-        Step copied = Step::From(fs_.CopyFileTo(from, to, false, &progress_));
-        if (copied.outcome != Outcome::Done) return copied;
-        FileResult deleted = fs_.DeleteFileAt(from);
-        if (!deleted.ok()) {
-            fs_.DeleteFileAt(to);
-            return Step::From(deleted);
+        // Across volumes a move is a copy, and then the source goes as far as it was copied and
+        // is unchanged since. A failed or cancelled copy is taken away again.
+        copied_.clear();
+        const std::size_t leftBefore = leftOut_.size();
+        if (facts.link) {
+            if (!CopyLinkItem(from, to, facts)) return {Outcome::Skipped, {}};
+        } else if (facts.Folder()) {
+            Step made = Step::From(fs_.CreateFolder(to, from));
+            if (made.outcome != Outcome::Done) return made;
+            copied_.push_back({from, facts});
+            Step step = CopyContents(from, to, false);
+            if (step.outcome != Outcome::Done) {
+                RemoveTree(to);
+                return step;
+            }
+        } else {
+            Step placed = Step::From(PlaceCopy(from, to, false));
+            if (placed.outcome != Outcome::Done) return placed;
+            copied_.push_back({from, facts});
         }
-        return {};
+        // A copy that left a link out is no move: the whole source stays.
+        if (leftOut_.size() != leftBefore) return {Outcome::Kept, {}};
+        return RemoveCopied() ? Step{} : Step{Outcome::Kept, {}};
     }
 
-    Step MoveFolderItem(const std::string& from, const std::string& to) {
-        if (SameVolume(from, to)) {
-            FileResult renamed = fs_.Rename(from, to);
-            if (renamed.status != FileResult::Status::OtherVolume) return Step::From(renamed);
+    struct Copied {
+        std::string path;
+        ItemFacts facts;
+    };
+
+    // Children were recorded after their folder, so the reverse order empties a folder before
+    // it is removed. What cannot go, or changed since it was copied, stays and is named.
+    bool RemoveCopied() {
+        bool all = true;
+        for (auto it = copied_.rbegin(); it != copied_.rend(); ++it) {
+            if (!RemoveSource(*it)) {
+                remains_.push_back(it->path);
+                all = false;
+            }
         }
-        // Across volumes: the whole folder is copied first. Only a complete copy lets the
-        // source go; a failed or cancelled one is taken away again and the source stays as it
-        // was.
-        Step made = Step::From(fs_.CreateFolder(to, from));
-        if (made.outcome != Outcome::Done) return made;
-        Step copied = CopyContents(from, to, false);
-        if (copied.outcome != Outcome::Done) {
-            RemoveTree(to);
-            return copied;
-        }
-        return Step::From(RemoveTree(from));
+        return all;
     }
 
-    // Deletes a folder with everything in it. Links to folders are removed as links: what they
-    // lead to is not part of the folder.
-    FileResult RemoveTree(const std::string& folder) {
-        std::uint32_t attributes = 0;
-        FileResult read = fs_.GetAttributes(folder, attributes);
-        if (!read.ok()) return read;
-        if (!(attributes & platform::kAttrReparsePoint)) {
-            std::vector<platform::FolderEntry> entries;
-            FileResult listed = fs_.ListFolder(folder, entries);
-            if (!listed.ok()) return listed;
+    bool RemoveSource(const Copied& item) {
+        ItemFacts now;
+        if (!fs_.Facts(item.path, now).ok()) return false;
+        if (item.facts.link) {
+            return now.link && (now.Folder() ? fs_.RemoveFolder(item.path) : fs_.DeleteFileAt(item.path)).ok();
+        }
+        if (item.facts.Folder()) return now.Folder() && fs_.RemoveFolder(item.path).ok();
+        const bool unchanged =
+            !now.Folder() && !now.link && now.size == item.facts.size && now.writeTime == item.facts.writeTime;
+        return unchanged && fs_.DeleteFileAt(item.path).ok();
+    }
+
+    // Takes away a copy that did not complete: a folder this command made, links removed as
+    // links. What cannot go stays; the source is whole either way.
+    void RemoveTree(const std::string& folder) {
+        std::vector<platform::FolderEntry> entries;
+        if (fs_.ListFolder(folder, entries).ok()) {
             for (const platform::FolderEntry& entry : entries) {
                 const std::string child = InFolder(folder, entry.name);
-                FileResult r;
-                if (!(entry.attributes & platform::kAttrDirectory)) {
-                    r = fs_.DeleteFileAt(child);
-                } else if (entry.attributes & platform::kAttrReparsePoint) {
-                    r = fs_.RemoveFolder(child);
+                if (!entry.facts.Folder()) {
+                    fs_.DeleteFileAt(child);
+                } else if (entry.facts.link) {
+                    fs_.RemoveFolder(child);
                 } else {
-                    r = RemoveTree(child);
+                    RemoveTree(child);
                 }
-                if (!r.ok()) return r;
             }
         }
-        return fs_.RemoveFolder(folder);
+        fs_.RemoveFolder(folder);
     }
 
     const DropServices& s_;
     platform::FileSystem& fs_;
     TransferKind kind_;
     platform::TransferProgress& progress_;
+    std::vector<Copied> copied_;
+    std::vector<std::string> leftOut_;
+    std::vector<std::string> remains_;
 };
-
-void ReportError(platform::MessageBoxes& boxes, std::string_view description) {
-    boxes.MsgBox(description, platform::kMsgBoxOkOnly | platform::kMsgBoxExclamation, kAppTitle);
-}
 
 }  // namespace
 
-void TransferToDesktop(const DropServices& services, TransferKind kind, std::vector<std::string> items) {
+DropOutcome TransferToDesktop(const DropServices& services, TransferKind kind, std::vector<std::string> items) {
     const std::string folder = services.folders.GetFolderPath(platform::kDesktopDirectoryCreate);
     // Without it every destination would land in the root of the current drive.
     if (folder.empty()) {
         ReportError(services.boxes, kNoDesktopFolder);
-        return;
+        return DropOutcome::Nothing;
     }
     std::unique_ptr<platform::TransferProgress> progress = services.progress.Begin(kind);
     Transfer transfer(services, kind, *progress);
-    const std::size_t count = items.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (progress->Cancelled()) return;
-        Step step = transfer.Item(items[i], folder);
-        if (step.outcome == Outcome::Cancelled) return;
-        if (step.outcome == Outcome::Failed) {
-            // The progress window goes before the message, so that the message is not behind it.
-            progress.reset();
-            ReportError(services.boxes, step.error);
-            return;
+    std::string text;
+    bool ended = true;  // every item was handled
+    bool done = false;  // something reached the desktop folder
+    bool moved = true;  // every item left its source
+    for (const std::string& item : items) {
+        if (progress->Cancelled()) {
+            ended = false;
+            break;
         }
+        Step step = transfer.Item(item, folder);
+        if (step.outcome == Outcome::Cancelled || step.outcome == Outcome::Failed) {
+            text = step.error;
+            ended = false;
+            break;
+        }
+        done = done || step.outcome == Outcome::Done || step.outcome == Outcome::Kept;
+        moved = moved && step.outcome == Outcome::Done;
     }
+    // The progress window goes before the message, so that the message is not behind it.
+    progress.reset();
+    Append(text, transfer.Notes());
+    if (!text.empty()) ReportError(services.boxes, text);
+    if (!ended || !done) return DropOutcome::Nothing;
+    return kind == TransferKind::Move && moved ? DropOutcome::Moved : DropOutcome::Copied;
 }
 
-void CreateDesktopShortcuts(const DropServices& services, std::vector<std::string> items) {
+DropOutcome CreateDesktopShortcuts(const DropServices& services, std::vector<std::string> items) {
     const std::string folder = services.folders.GetFolderPath(platform::kDesktopDirectoryCreate);
     if (folder.empty()) {
         ReportError(services.boxes, kNoDesktopFolder);
-        return;
+        return DropOutcome::Nothing;
     }
     std::string error;
     std::unique_ptr<platform::ShortcutShell> shell = services.links.CreateShell(error);
     if (!shell) {
         ReportError(services.boxes, error);
-        return;
+        return DropOutcome::Nothing;
     }
-    const std::size_t count = items.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string fileName = ShortcutFileName(ItemName(items[i]));
+    platform::FileSystem& fs = services.files;
+    bool made = false;
+    for (const std::string& item : items) {
+        const std::string fileName = ShortcutFileName(ItemName(item));
         const std::string path = InFolder(folder, fileName);
-        if (services.files.FileExists(path)) {
-            const int answer = services.boxes.MsgBox(OverwriteQuestion(fileName),
-                                                     platform::kMsgBoxYesNo | platform::kMsgBoxQuestion,
-                                                     kOverwriteTitle);
-            if (answer != platform::kMsgBoxYes) continue;
+        // A folder of that name is not asked about: putting the shortcut in its place fails.
+        ItemFacts there;
+        const bool replace = fs.Facts(path, there).ok() && !there.Folder();
+        if (replace && !Ask(services.boxes, fileName)) continue;
+        // The target is the item as it was dropped.
+        const std::string temp = TempBeside(fs, path);
+        FileResult saved = shell->SaveShortcut(temp, item, replace ? std::string_view(path) : std::string_view());
+        if (saved.ok()) {
+            saved = PutInPlace(fs, temp, path, replace);
+        } else {
+            Discard(fs, temp);
         }
-        FileResult saved = shell->SaveShortcut(path, items[i]);
         if (!saved.ok()) {
             ReportError(services.boxes, saved.error);
-            return;
+            return DropOutcome::Nothing;
         }
+        made = true;
     }
+    return made ? DropOutcome::Linked : DropOutcome::Nothing;
 }
 
 }  // namespace lumbra::drop

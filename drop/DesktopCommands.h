@@ -1,11 +1,13 @@
 #pragma once
 // The drop menu's commands: copying, moving and linking dropped items into the user's desktop
 // folder. Each runs to its end on the calling thread and reports its first failure in a message
-// box; none of them ever replaces a file without asking, and none leaves a file neither at its
-// source nor complete at its destination.
+// box. None of them replaces a file without asking, and none ever leaves a file neither whole at
+// its source nor whole at its destination: new content is written beside its destination under
+// a passing name and takes its place only when complete.
 #include <string>
 #include <vector>
 
+#include "platform/DropData.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Progress.h"
@@ -26,12 +28,14 @@ struct DropServices {
 };
 
 // The items are taken as they are when the command starts: a message box lets other events in,
-// and a later drop must not change the list of a command that is running.
+// and a later drop must not change the list of a command that is running. Each command answers
+// what it did, for the drag source: Nothing unless it ran to its end and did something.
 
 // Copies (or moves) every item into the desktop folder under its own name, in list order.
-void TransferToDesktop(const DropServices& services, platform::TransferKind kind, std::vector<std::string> items);
+platform::DropOutcome TransferToDesktop(const DropServices& services, platform::TransferKind kind,
+                                        std::vector<std::string> items);
 
 // Writes a shortcut to every item into the desktop folder, in list order.
-void CreateDesktopShortcuts(const DropServices& services, std::vector<std::string> items);
+platform::DropOutcome CreateDesktopShortcuts(const DropServices& services, std::vector<std::string> items);
 
 }  // namespace lumbra::drop

@@ -21,7 +21,13 @@ std::string InFolder(std::string_view folder, std::string_view name);
 // The folder that holds the path; empty for a root or a bare name.
 std::string_view ParentFolder(std::string_view path);
 
+// A drive's root ("D:\", "D:") or a share's ("\\server\share"), which no folder holds.
+bool IsRoot(std::string_view path);
+
 // The question before an existing item is replaced, with its name in front.
 std::string OverwriteQuestion(std::string_view name);
+
+// The n-th name a file being written may have before it takes the place of another.
+std::string TempName(std::string_view folder, int n);
 
 }  // namespace lumbra::drop

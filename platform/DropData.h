@@ -1,5 +1,5 @@
 #pragma once
-// What a drop on the main window carries, as the logic sees it.
+// What a drop on the main window carries, as the logic sees it, and what came of it.
 #include <string>
 #include <vector>
 
@@ -11,5 +11,9 @@ struct DropData {
     // The full paths of the dropped files and folders, UTF-8, in the order the source gave them.
     std::vector<std::string> files;
 };
+
+// What a drop's command did with the items: nothing (cancelled, declined or failed), copied
+// them, moved them itself, or made shortcuts to them.
+enum class DropOutcome { Nothing, Copied, Moved, Linked };
 
 }  // namespace lumbra::platform

@@ -55,7 +55,8 @@ public:
     // point in twips of the element. The drag source's proposed effect is left as it is.
     virtual void picDT_OLEDragOver(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
     virtual void imgWall_OLEDragOver(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
-    // A drop on the panel, with what was dropped.
+    // A drop on the panel, with what was dropped. It comes after the drop itself has returned
+    // to the drag source, and ends with MainWindowView::EndDrop.
     virtual void picDT_OLEDragDrop(const DropData& /*data*/, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
     virtual void imgWall_OLEDragDrop(const DropData& /*data*/, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
     // The items of the drop menu dmymn_A; its "キャンセル" item has no handler. (These drop
@@ -124,6 +125,9 @@ public:
     virtual void BringToFront() = 0;
     // Closes the window as its close button does: the unload events run, then the window goes.
     virtual void Close() = 0;
+    // The drop being handled has come to this: the drag source is told, and the panel takes
+    // drops again.
+    virtual void EndDrop(DropOutcome /*outcome*/) {}
 };
 
 }  // namespace lumbra::platform

@@ -11,9 +11,9 @@ namespace lumbra::platform {
 class ShortcutShell {
 public:
     virtual ~ShortcutShell() = default;
-    // Opens the shortcut at `path` (the file there, when there is one, else a new one), sets its
-    // target and saves it.
-    virtual FileResult SaveShortcut(std::string_view path, std::string_view target) = 0;
+    // Writes a shortcut to `target` as a new file at `path`. With a `model` (the shortcut it is
+    // to replace) everything but the target, its attributes included, is taken from the model.
+    virtual FileResult SaveShortcut(std::string_view path, std::string_view target, std::string_view model) = 0;
 };
 
 class ShellLinks {

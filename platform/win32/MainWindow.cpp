@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "platform/Dpi.h"
 #include "platform/win32/DropTarget.h"
@@ -29,6 +30,13 @@ constexpr COLORREF kWindowBackground = RGB(64, 64, 64);
 constexpr wchar_t kCaption[] = L"LumbraPanel";
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// The window's own messages.
+enum WindowMessage : UINT {
+    // Runs the command of the drop that the panel took last (posted by the drop, which has
+    // returned to the drag source by then).
+    kMsgRunDrop = WM_APP + 0x40,
+};
 
 // The window procedure the message hook replaced; every message goes on to it.
 WNDPROC previousWindowProc = nullptr;
@@ -348,6 +356,9 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
         if (deviceChange_) deviceChange_(wParam, lParam);
         return TRUE;  // a removal is never refused
+    case kMsgRunDrop:
+        RunDrop();
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
@@ -438,8 +449,12 @@ LRESULT Win32MainWindow::OnPanelMessage(UINT message, WPARAM wParam, LPARAM lPar
         OnPanelDoubleClick(lParam);
         return 0;
     case WM_DESTROY:
-        // The drop target goes with the panel, before the window system forgets it.
-        if (dropTarget_) ::RevokeDragDrop(panel_);
+        // The drop target goes with the panel, before the window system forgets it; a source
+        // still waiting for a drop's outcome hears that nothing came of it.
+        if (dropTarget_) {
+            ::RevokeDragDrop(panel_);
+            dropTarget_->Finish(platform::DropOutcome::Nothing);
+        }
         dropTarget_.Reset();
         return 0;
     default:
@@ -530,10 +545,10 @@ void Win32MainWindow::RegisterPanelDropTarget() {
     DropTargetEvents events;
     events.dragOver = [this](DWORD keyState, POINTL screen) { OnPanelDragOver(keyState, screen); };
     events.drop = [this](const platform::DropData& data, DWORD keyState, POINTL screen) {
-        OnPanelDrop(data, keyState, screen);
+        return OnPanelDrop(data, keyState, screen);
     };
-    Microsoft::WRL::ComPtr<IDropTarget> target;
-    target.Attach(NewDropTarget(std::move(events)));
+    Microsoft::WRL::ComPtr<PanelDropTarget> target;
+    target.Attach(new (std::nothrow) PanelDropTarget(std::move(events)));
     if (target && panel_ && SUCCEEDED(::RegisterDragDrop(panel_, target.Get()))) dropTarget_ = target;
 
     dropMenu_.reset(::CreatePopupMenu());
@@ -558,19 +573,34 @@ void Win32MainWindow::OnPanelDragOver(DWORD keyState, POINTL screen) {
     }
 }
 
-void Win32MainWindow::OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen) {
-    if (events_ == nullptr) return;
-    POINT p{screen.x, screen.y};
-    ::ScreenToClient(panel_, &p);
-    const int button = DragButtons(keyState);
-    const int shift = DragShift(keyState);
-    if (const platform::ImageElement* wall = WallpaperElementAt(p.x, p.y)) {
-        events_->imgWall_OLEDragDrop(data, button, shift, static_cast<float>(p.x) * tppX_ - wall->Left(),
-                                     static_cast<float>(p.y) * tppY_ - wall->Top());
-    } else {
-        events_->picDT_OLEDragDrop(data, button, shift, static_cast<float>(p.x) * tppX_,
-                                   static_cast<float>(p.y) * tppY_);
+// The drop returns to the drag source at once: the menu, the questions and the copying run
+// from the window's own message loop, and the source's program goes on meanwhile.
+bool Win32MainWindow::OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen) {
+    pendingDrop_ = {data, keyState, screen};
+    return ::PostMessageW(hwnd_, kMsgRunDrop, 0, 0) != FALSE;
+}
+
+void Win32MainWindow::RunDrop() {
+    const PendingDrop drop = std::move(pendingDrop_);
+    if (events_ != nullptr) {
+        POINT p{drop.screen.x, drop.screen.y};
+        ::ScreenToClient(panel_, &p);
+        const int button = DragButtons(drop.keyState);
+        const int shift = DragShift(drop.keyState);
+        if (const platform::ImageElement* wall = WallpaperElementAt(p.x, p.y)) {
+            events_->imgWall_OLEDragDrop(drop.data, button, shift, static_cast<float>(p.x) * tppX_ - wall->Left(),
+                                         static_cast<float>(p.y) * tppY_ - wall->Top());
+        } else {
+            events_->picDT_OLEDragDrop(drop.data, button, shift, static_cast<float>(p.x) * tppX_,
+                                       static_cast<float>(p.y) * tppY_);
+        }
     }
+    // A handler that said nothing of the outcome did nothing.
+    EndDrop(platform::DropOutcome::Nothing);
+}
+
+void Win32MainWindow::EndDrop(platform::DropOutcome outcome) {
+    if (dropTarget_) dropTarget_->Finish(outcome);
 }
 
 void Win32MainWindow::PopupDropMenu() {

@@ -13,6 +13,8 @@
 
 namespace lumbra::win32 {
 
+class PanelDropTarget;
+
 inline constexpr wchar_t kMainWindowClass[] = L"LumbraPanelWindow";
 inline constexpr wchar_t kPanelWindowClass[] = L"LumbraPicture";
 
@@ -61,6 +63,7 @@ public:
     void PopupIconMenu(bool shown, bool startsWithWindows) override;
     void BringToFront() override;
     void Close() override;
+    void EndDrop(platform::DropOutcome outcome) override;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -77,7 +80,8 @@ private:
     const platform::ImageElement* WallpaperElementAt(int x, int y) const;
     void RegisterPanelDropTarget();
     void OnPanelDragOver(DWORD keyState, POINTL screen);
-    void OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen);
+    bool OnPanelDrop(const platform::DropData& data, DWORD keyState, POINTL screen);
+    void RunDrop();
 
     // The window's outer rectangle in screen pixels; the restored one while minimised.
     RECT OuterRect() const;
@@ -111,9 +115,16 @@ private:
     HGDIOBJ backDcOriginalBitmap_ = nullptr;
     SIZE backSize_{0, 0};
 
-    // The drop menu dmymn_A, and the panel's OLE drop target while it is registered.
+    // The drop menu dmymn_A, the panel's OLE drop target while it is registered, and the drop
+    // whose command waits for the message that runs it.
     unique_hmenu dropMenu_;
-    Microsoft::WRL::ComPtr<IDropTarget> dropTarget_;
+    Microsoft::WRL::ComPtr<PanelDropTarget> dropTarget_;
+    struct PendingDrop {
+        platform::DropData data;
+        DWORD keyState = 0;
+        POINTL screen{};
+    };
+    PendingDrop pendingDrop_;
 
     bool shown_ = false;     // resize events flow once the window has been shown
     bool unloaded_ = false;  // the unload handlers run once, however the window goes

@@ -12,6 +12,13 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+// A command runs on the window's thread: between files and blocks its windows paint what needs
+// painting, so that nothing stands blank or stale during a long copy.
+void PaintPending() {
+    MSG msg;
+    for (int i = 0; i < 16 && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) ::DispatchMessageW(&msg);
+}
+
 class Win32TransferProgress final : public platform::TransferProgress {
 public:
     Win32TransferProgress(HWND owner, unsigned delayMs, platform::TransferKind kind)
@@ -22,12 +29,14 @@ public:
     }
 
     void Item(std::string_view from, std::string_view to) override {
+        PaintPending();
         from_ = Widen(from);
         to_ = Widen(to);
         if (ShowWhenDue()) ShowLines();
     }
 
     void Bytes(std::uint64_t done, std::uint64_t total) override {
+        PaintPending();
         if (!ShowWhenDue()) return;
         dialog_->SetProgress64(done, total);
     }

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <wrl/client.h>
 
+#include "platform/win32/FileSystem.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/WinText.h"
 
@@ -17,37 +19,42 @@ HRESULT NewLink(ComPtr<IShellLinkW>& link) {
     return ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
 }
 
-// Attributes that make writing over an existing file fail.
-constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// The file's attributes a rewritten shortcut keeps.
+constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Shortcut files are read and written as streams on files opened by their exact paths, so that
+// long paths and odd names reach the file they name.
+// A new file (never one that is there) when `create`, else an existing one.
+HRESULT OpenStream(std::string_view path, DWORD mode, bool create, ComPtr<IStream>& stream) {
+    return ::SHCreateStreamOnFileEx(ExactPath(path).c_str(), mode, FILE_ATTRIBUTE_NORMAL, create, nullptr, &stream);
+}
 
 class Win32ShortcutShell final : public platform::ShortcutShell {
 public:
-    FileResult SaveShortcut(std::string_view path, std::string_view target) override {
-        const std::wstring file = Widen(path);
+    FileResult SaveShortcut(std::string_view path, std::string_view target, std::string_view model) override {
         // A fresh object for every shortcut, so that nothing of one shortcut carries over into
         // the next.
         ComPtr<IShellLinkW> link;
         HRESULT hr = NewLink(link);
+        ComPtr<IPersistStream> persist;
+        if (SUCCEEDED(hr)) hr = link.As(&persist);
         if (FAILED(hr)) return FileResult::Fail(SystemErrorText(hr));
-        ComPtr<IPersistFile> persist;
-        hr = link.As(&persist);
-        if (FAILED(hr)) return FileResult::Fail(SystemErrorText(hr));
-
-        const DWORD existing = ::GetFileAttributesW(file.c_str());
-        const bool isFile = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY);
-        // An existing shortcut is opened and only its target changes; a file there that is no
-        // shortcut is simply written over.
-        if (isFile) persist->Load(file.c_str(), STGM_READ);
+        // The shortcut it replaces lends everything but the target; a file there that is no
+        // shortcut lends nothing.
+        DWORD attributes = 0;
+        ComPtr<IStream> old;
+        if (!model.empty() && SUCCEEDED(OpenStream(model, STGM_READ | STGM_SHARE_DENY_WRITE, false, old))) {
+            persist->Load(old.Get());
+            attributes = ::GetFileAttributesW(ExactPath(model).c_str()) & kKept;
+        }
         hr = link->SetPath(Widen(target).c_str());
+        ComPtr<IStream> file;
+        if (SUCCEEDED(hr)) hr = OpenStream(path, STGM_WRITE | STGM_SHARE_EXCLUSIVE, true, file);
+        if (SUCCEEDED(hr)) hr = persist->Save(file.Get(), TRUE);
+        if (SUCCEEDED(hr)) hr = file->Commit(STGC_DEFAULT);
+        file.Reset();
         if (FAILED(hr)) return FileResult::Fail(SystemErrorText(hr));
-
-        // The user has agreed to replace it: a hidden, system or read-only shortcut is written
-        // all the same and keeps those attributes.
-        const bool unblock = isFile && (existing & kBlocking);
-        if (unblock) ::SetFileAttributesW(file.c_str(), existing & ~kBlocking);
-        hr = persist->Save(file.c_str(), TRUE);
-        if (unblock) ::SetFileAttributesW(file.c_str(), existing);
-        if (FAILED(hr)) return FileResult::Fail(SystemErrorText(hr));
+        if (attributes != 0) ::SetFileAttributesW(ExactPath(path).c_str(), attributes);
         return FileResult::Ok();
     }
 };

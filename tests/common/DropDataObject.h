@@ -1,108 +1,98 @@
 #pragma once
-// A dropped file list as a drag source hands it over: a data object offering one HGLOBAL format,
-// with a CF_HDROP list or plain text in it. Shared by the Windows tests and the end-to-end
-// tests' drag source (tests/e2e/dragsource), so that both drop the same data.
+// Dragged data as a drag source hands it over: one format (a CF_HDROP list or plain text), with
+// what the target says back (SetData of an effect, the asynchronous operation) kept for the test
+// to read. Shared by the Windows tests and the end-to-end tests' drag source.
 #include <windows.h>
 #include <ole2.h>
+#include <shldisp.h>
 #include <shlobj.h>
-#include <shellapi.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace lumbra::testdata {
 
-// IUnknown of an object with one interface: counted references, deleted at the last release.
-template <typename Interface>
-class ComObject : public Interface {
+inline HGLOBAL Memory(const void* bytes, std::size_t size, std::size_t header = 0) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + size);
+    std::memcpy(static_cast<char*>(::GlobalLock(memory)) + header, bytes, size);
+    ::GlobalUnlock(memory);
+    return memory;
+}
+
+// The dragged data: one format, and what the target says back (SetData of an effect, the
+// asynchronous operation).
+// Lives as long as its owner's scope: the references are counted, not owned.
+class Data final : public IDataObject, public IDataObjectAsyncCapability {
 public:
-    explicit ComObject(REFIID iid) : iid_(iid) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid != IID_IUnknown && iid != iid_) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<Interface*>(this);
+    Data(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
+    ~Data() { ::GlobalFree(data_); }
+    std::map<CLIPFORMAT, DWORD> told;
+    BOOL async = FALSE, started = FALSE, ended = FALSE;
+    DWORD endEffect = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (iid == IID_IDataObjectAsyncCapability) *out = static_cast<IDataObjectAsyncCapability*>(this);
+        if (iid == IID_IUnknown || iid == IID_IDataObject) *out = static_cast<IDataObject*>(this);
+        if (*out == nullptr) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
 
-protected:
-    virtual ~ComObject() = default;
-
-private:
-    const IID iid_;
-    ULONG refs_ = 1;
-};
-
-// Owns `data` and hands out copies of it. Made with one reference, the creator's.
-class OneFormatData final : public ComObject<IDataObject> {
-public:
-    OneFormatData(CLIPFORMAT format, HGLOBAL data) : ComObject(IID_IDataObject), format_(format), data_(data) {}
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
         if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-        const SIZE_T size = ::GlobalSize(data_);
-        HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(::GlobalLock(copy), ::GlobalLock(data_), size);
-        ::GlobalUnlock(copy);
+        *m = {TYMED_HGLOBAL, {nullptr}, nullptr};
+        m->hGlobal = Memory(::GlobalLock(data_), ::GlobalSize(data_));
         ::GlobalUnlock(data_);
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = copy;
-        m->pUnkForRelease = nullptr;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
-        if (f == nullptr) return E_INVALIDARG;
-        const bool offered = f->cfFormat == format_ && (f->tymed & TYMED_HGLOBAL) && f->dwAspect == DVASPECT_CONTENT;
-        return offered ? S_OK : DV_E_FORMATETC;
+        return f->cfFormat == format_ && (f->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
     }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out) out->ptd = nullptr;
-        return DATA_S_SAMEFORMATETC;
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* f, STGMEDIUM* m, BOOL release) override {
+        if (m->tymed != TYMED_HGLOBAL) return DV_E_TYMED;
+        told[f->cfFormat] = *static_cast<DWORD*>(::GlobalLock(m->hGlobal));
+        ::GlobalUnlock(m->hGlobal);
+        if (release) ::ReleaseStgMedium(m);
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-        if (direction != DATADIR_GET) return E_NOTIMPL;
         FORMATETC f{format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        return ::SHCreateStdEnumFmtEtc(1, &f, out);
+        return direction == DATADIR_GET ? ::SHCreateStdEnumFmtEtc(1, &f, out) : E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE SetAsyncMode(BOOL on) override { return async = on, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetAsyncMode(BOOL* on) override { return *on = async, S_OK; }
+    HRESULT STDMETHODCALLTYPE StartOperation(IBindCtx*) override { return started = TRUE, S_OK; }
+    HRESULT STDMETHODCALLTYPE InOperation(BOOL* in) override { return *in = started && !ended, S_OK; }
+    HRESULT STDMETHODCALLTYPE EndOperation(HRESULT, IBindCtx*, DWORD effect) override {
+        endEffect = effect;
+        return ended = TRUE, S_OK;
+    }
 
 private:
-    ~OneFormatData() override { ::GlobalFree(data_); }
+    ULONG refs_ = 1;
     CLIPFORMAT format_;
     HGLOBAL data_;
 };
 
 // CF_HDROP: a DROPFILES header, then the wide paths, each ended by a NUL, and one more NUL.
-inline HGLOBAL FileListMemory(const std::vector<std::wstring>& paths) {
-    std::wstring chars;
-    for (const auto& p : paths) chars += p + L'\0';
-    chars += L'\0';
-    const SIZE_T size = sizeof(DROPFILES) + chars.size() * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(header + 1, chars.data(), chars.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
-}
-
-// CF_UNICODETEXT.
-inline HGLOBAL TextMemory(const std::wstring& text) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+inline HGLOBAL FileList(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const auto& p : paths) list += p + L'\0';
+    list += L'\0';
+    const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
+    HGLOBAL memory = Memory(list.data(), list.size() * sizeof(wchar_t), sizeof header);
+    std::memcpy(::GlobalLock(memory), &header, sizeof header);
     ::GlobalUnlock(memory);
     return memory;
 }

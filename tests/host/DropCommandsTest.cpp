@@ -1,385 +1,238 @@
-// Copy, move and shortcut commands against an in-memory file system: list order, the stop at the
-// first failure, the overwrite question, and that no file is ever lost.
+// The file commands against an in-memory file system: every file-system call failing in turn
+// over the commands' main roads, then the cases those roads leave out.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "drop/DesktopCommands.h"
+#include "drop/DropNames.h"
 #include "fakes/DropFakes.h"
 
 namespace lumbra::fakes {
 namespace {
 
-using platform::TransferKind;
+using platform::DropOutcome;
+using Texts = std::vector<std::string>;
 
 const std::string kDesk = "C:\\Users\\me\\Desktop";
+const std::string kLnk = "へのｼｮｰﾄｶｯﾄ.lnk";
 std::string OnDesk(const std::string& name) { return kDesk + "\\" + name; }
+std::string Error(const std::string& text) { return "Lumbra|48|" + text; }
+std::string Question(const std::string& name) { return "上書き確認|36|" + drop::OverwriteQuestion(name); }
+
+// Files whose content is their own path; a path ending in a backslash is an empty folder.
+void Files(DropFakeFileSystem& fs, const Texts& paths) {
+    for (const std::string& p : paths) p.back() == '\\' ? fs.AddFolder(p) : fs.AddFile(p, p);
+}
+
+// 'c' copy, 'm' move, 'l' shortcuts.
+DropOutcome Command(DropWorld& w, char command, const Texts& items) {
+    if (command == 'l') return drop::CreateDesktopShortcuts(w.services, items);
+    return drop::TransferToDesktop(w.services, command == 'c' ? platform::TransferKind::Copy : platform::TransferKind::Move,
+                                   items);
+}
+
+// ---- every call failing in turn -----------------------------------------------------------------
+
+// Sources in "?:\in"; D: is another volume than the desktop's.
+const struct Scenario {
+    const char* name;
+    char command;
+    Texts items, files;
+    DropOutcome whole;  // when nothing fails
+    Texts desk;
+} kScenarios[] = {
+    {"copy a file", 'c', {"D:\\in\\a"}, {"D:\\in\\a"}, DropOutcome::Copied, {"a=D:\\in\\a"}},
+    {"copy a folder", 'c', {"D:\\in\\F"}, {"D:\\in\\F\\a", "D:\\in\\F\\G\\b", "D:\\in\\F\\E\\"}, DropOutcome::Copied,
+     {"F/", "F\\E/", "F\\G/", "F\\G\\b=D:\\in\\F\\G\\b", "F\\a=D:\\in\\F\\a"}},
+    {"copy with replace", 'c', {"D:\\in\\a"}, {"D:\\in\\a", OnDesk("a")}, DropOutcome::Copied, {"a=D:\\in\\a"}},
+    {"move on one volume", 'm', {"C:\\in\\a", "C:\\in\\F"}, {"C:\\in\\a", "C:\\in\\F\\b"}, DropOutcome::Moved,
+     {"F/", "F\\b=C:\\in\\F\\b", "a=C:\\in\\a"}},
+    {"move across volumes", 'm', {"D:\\in\\a", "D:\\in\\F"}, {"D:\\in\\a", "D:\\in\\F\\b", "D:\\in\\F\\G\\c"},
+     DropOutcome::Moved, {"F/", "F\\G/", "F\\G\\c=D:\\in\\F\\G\\c", "F\\b=D:\\in\\F\\b", "a=D:\\in\\a"}},
+    {"shortcut", 'l', {"D:\\in\\a", "D:\\"}, {"D:\\in\\a"}, DropOutcome::Linked,
+     {"a" + kLnk + "=link:D:\\in\\a", kLnk + "=link:D:\\"}},
+    {"shortcut with replace", 'l', {"D:\\in\\a"}, {OnDesk("a" + kLnk)}, DropOutcome::Linked,
+     {"a" + kLnk + "=link:D:\\in\\a"}},
+};
+
+TEST(DropFaults, EveryCallFailingInTurnLosesNothingAndClaimsNothingUndone) {
+    int runs = 0;
+    for (const Scenario& s : kScenarios) {
+        std::map<std::string, std::string> end;
+        for (int n = 0, calls = 1; n <= calls; ++n, ++runs) {
+            SCOPED_TRACE(std::string(s.name) + ", failing call " + std::to_string(n));
+            DropWorld w;
+            Files(w.fs, {kDesk + "\\"});
+            Files(w.fs, s.files);
+            const auto before = w.fs.State();
+            w.fs.failAt = n;
+            const DropOutcome got = Command(w, s.command, s.items);
+            const auto after = w.fs.State();
+            if (n == 0) {  // the run without a fault, whose calls are counted
+                calls = w.fs.calls;
+                end = after;
+                ASSERT_EQ(got, s.whole);
+                ASSERT_EQ(w.fs.Tree(kDesk), s.desk);
+                continue;
+            }
+            // Only whole contents anywhere, and no passing name left.
+            for (const auto& [path, c] : after) {
+                EXPECT_TRUE(c == "/" || c.starts_with("link:") || before.count(c)) << path << ": " << c;
+                EXPECT_EQ(path.find("~lumbra"), std::string::npos) << path << " was left behind";
+            }
+            // Every file whole at its source or at the desktop; a move told as a copy has every file
+            // at the desktop.
+            const bool copiedNotMoved = got == DropOutcome::Copied && s.whole == DropOutcome::Moved;
+            for (const auto& [path, c] : before) {
+                auto at = [&](const std::string& p) { return after.count(p) && after.at(p) == c; };
+                if (path.starts_with(kDesk)) {
+                    EXPECT_TRUE(after.count(path)) << path << " is gone";
+                } else if (c != "/") {
+                    const std::string moved = kDesk + path.substr(5);  // "?:\in\x" -> desktop\x
+                    EXPECT_TRUE(copiedNotMoved ? at(moved) : at(path) || at(moved)) << path << " is lost";
+                }
+            }
+            // Done means all done; anything less is told, and is never more than a copy.
+            if (got == s.whole) {
+                EXPECT_EQ(after, end) << "reported done";
+            } else {
+                EXPECT_TRUE(got == DropOutcome::Nothing || copiedNotMoved);
+                EXPECT_TRUE(std::any_of(w.boxes.shown.begin(), w.boxes.shown.end(),
+                                        [](const std::string& b) { return b.starts_with("Lumbra|48|"); }));
+            }
+        }
+    }
+    std::cout << std::size(kScenarios) << " scenarios, " << runs << " runs, one call failing in each but the first\n";
+}
+
+// ---- the cases --------------------------------------------------------------------------------
 
 class DropCommands : public ::testing::Test {
 protected:
     void SetUp() override { w.fs.AddFolder(kDesk); }
-    void Copy(std::vector<std::string> items) { drop::TransferToDesktop(w.services, TransferKind::Copy, items); }
-    void Move(std::vector<std::string> items) { drop::TransferToDesktop(w.services, TransferKind::Move, items); }
-    void Link(std::vector<std::string> items) { drop::CreateDesktopShortcuts(w.services, items); }
-
-    // The boxes as "title|style|prompt".
-    std::vector<std::string> Boxes() const {
-        std::vector<std::string> out;
-        for (const auto& b : w.boxes.shown) out.push_back(b.title + "|" + std::to_string(b.style) + "|" + b.prompt);
-        return out;
-    }
-    static std::string Error(const std::string& text) { return "Lumbra|48|" + text; }
-    static std::string Question(const std::string& name) {
-        return "上書き確認|36|" + name + "はすでに存在します。\r\n上書きして置換えますか？";
-    }
-
+    DropOutcome Copy(Texts items) { return Command(w, 'c', items); }
+    DropOutcome Move(Texts items) { return Command(w, 'm', items); }
     DropWorld w;
 };
 
-// ---- copy -----------------------------------------------------------------------------------
-
-TEST_F(DropCommands, CopyTakesItemsInListOrderUnderTheirOwnNames) {
-    w.fs.AddFile("D:\\in\\b.txt", "B");
-    w.fs.AddFile("C:\\in\\a.txt", "A");
-    w.fs.AddFile("D:\\tree\\sub\\x.bin", "X");
-    w.fs.AddFile("D:\\tree\\top.txt", "T");
-    Copy({"D:\\in\\b.txt", "C:\\in\\a.txt", "D:\\tree"});
-    EXPECT_EQ(w.fs.log, (std::vector<std::string>{
-                            "copy D:\\in\\b.txt -> " + OnDesk("b.txt"),
-                            "copy C:\\in\\a.txt -> " + OnDesk("a.txt"),
-                            "mkdir " + OnDesk("tree"),
-                            "mkdir " + OnDesk("tree\\sub"),
-                            "copy D:\\tree\\sub\\x.bin -> " + OnDesk("tree\\sub\\x.bin"),
-                            "copy D:\\tree\\top.txt -> " + OnDesk("tree\\top.txt"),
-                        }));
-    EXPECT_EQ(w.fs.Content("D:\\in\\b.txt"), "B");
-    EXPECT_EQ(w.fs.Content(OnDesk("tree\\sub\\x.bin")), "X");
-    EXPECT_TRUE(w.boxes.shown.empty());
-    EXPECT_EQ(w.progress.lastKind, TransferKind::Copy);
-}
-
-TEST_F(DropCommands, DesktopFolderIsLookedUpAfreshForEveryCommand) {
-    w.fs.AddFile("C:\\in\\a.txt", "A");
-    Copy({"C:\\in\\a.txt"});
+TEST_F(DropCommands, ItemsGoInListOrderEachAnnouncedIntoTheDesktopFolderOfTheMoment) {
+    Files(w.fs, {"D:\\in\\b", "D:\\in\\T\\x", "D:\\in\\F\\y", "C:\\in\\a", OnDesk("~lumbra1.tmp")});
+    EXPECT_EQ(Copy({"D:\\in\\b", "C:\\in\\a", "D:\\in\\T"}), DropOutcome::Copied);
+    EXPECT_EQ(w.progress.kind, platform::TransferKind::Copy);
     w.folders.desktop = "D:\\Elsewhere";
     w.fs.AddFolder("D:\\Elsewhere");
-    Copy({"C:\\in\\a.txt"});
-    Link({"C:\\in\\a.txt"});
-    EXPECT_EQ(w.folders.asked, (std::vector<std::int32_t>{32784, 32784, 32784}));
-    EXPECT_EQ(w.fs.Content("D:\\Elsewhere\\a.txt"), "A");
-    EXPECT_TRUE(w.fs.Has("D:\\Elsewhere\\a.txtへのｼｮｰﾄｶｯﾄ.lnk"));
+    EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Moved);
+    EXPECT_EQ(w.progress.kind, platform::TransferKind::Move);
+    EXPECT_EQ(w.progress.items, (Texts{"D:\\in\\b -> " + OnDesk("b"), "C:\\in\\a -> " + OnDesk("a"),
+                                       "D:\\in\\T -> " + OnDesk("T"), "D:\\in\\T\\x -> " + OnDesk("T\\x"),
+                                       "D:\\in\\F -> D:\\Elsewhere\\F"}));
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"T/", "T\\x=D:\\in\\T\\x", "a=C:\\in\\a", "b=D:\\in\\b",
+                                      "~lumbra1.tmp=" + OnDesk("~lumbra1.tmp")}));
+    EXPECT_EQ(w.fs.Tree("D:\\Elsewhere"), (Texts{"F/", "F\\y=D:\\in\\F\\y"}));
+    EXPECT_EQ(w.folders.asked, (std::vector<std::int32_t>{32784, 32784}));
+    EXPECT_TRUE(w.boxes.shown.empty());
 }
 
-TEST_F(DropCommands, FirstFailureEndsTheCommandWithOneMessage) {
-    w.fs.AddFile("C:\\in\\1.txt", "1");
-    w.fs.AddFile("C:\\in\\3.txt", "3");
-    for (TransferKind kind : {TransferKind::Copy, TransferKind::Move}) {
-        SCOPED_TRACE(kind == TransferKind::Copy ? "copy" : "move");
-        w.boxes.shown.clear();
-        drop::TransferToDesktop(w.services, kind, {"C:\\in\\1.txt", "C:\\in\\2-gone.txt", "C:\\in\\3.txt"});
-        EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("The system cannot find the file specified.")}));
-        EXPECT_EQ(w.fs.Content(OnDesk("1.txt")), "1");
-        EXPECT_FALSE(w.fs.Has(OnDesk("3.txt")));
-        EXPECT_EQ(w.fs.Content("C:\\in\\3.txt"), "3");
-        if (kind == TransferKind::Copy) w.fs.DeleteFileAt(OnDesk("1.txt"));
-    }
+TEST_F(DropCommands, NoSkipsOneItemAndYesMergesAFolderBringingWhatIsNew) {
+    Files(w.fs, {"D:\\in\\a", "D:\\in\\b", "D:\\in\\F\\same", "D:\\in\\F\\G\\H\\new", OnDesk("a"), OnDesk("F\\same"),
+                 OnDesk("F\\G\\mine")});
+    w.boxes.answers = {platform::kMsgBoxNo, platform::kMsgBoxYes, platform::kMsgBoxNo};
+    EXPECT_EQ(Copy({"D:\\in\\a", "D:\\in\\b", "D:\\in\\F"}), DropOutcome::Copied);
+    EXPECT_EQ(w.boxes.shown, (Texts{Question("a"), Question("F")}));
+    EXPECT_EQ(w.progress.answered, 2) << "time spent on a question is not time the command ran";
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"F/", "F\\G/", "F\\G\\H/", "F\\G\\H\\new=D:\\in\\F\\G\\H\\new",
+                                      "F\\G\\mine=" + OnDesk("F\\G\\mine"), "F\\same=D:\\in\\F\\same", "a=" + OnDesk("a"),
+                                      "b=D:\\in\\b"}));
+    const auto before = w.fs.State();
+    EXPECT_EQ(Copy({"D:\\in\\F"}), DropOutcome::Nothing) << "declined everything";
+    EXPECT_EQ(w.fs.State(), before);
 }
 
-TEST_F(DropCommands, CopyFailureInTheMiddleOfAFolderKeepsWhatWasCopied) {
-    w.fs.AddFile("D:\\tree\\a.txt", "A");
-    w.fs.AddFile("D:\\tree\\b.txt", "B");
-    w.fs.AddFile("D:\\tree\\c.txt", "C");
-    w.fs.AddFile("D:\\after.txt", "later");
-    w.fs.failCopyFrom["D:\\tree\\b.txt"] = "The process cannot access the file because it is being used by another process.";
-    Copy({"D:\\tree", "D:\\after.txt"});
-    EXPECT_EQ(w.fs.Tree(OnDesk("tree")), (std::vector<std::string>{"a.txt"}));
-    EXPECT_FALSE(w.fs.Has(OnDesk("after.txt")));
-    EXPECT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(w.fs.Tree("D:\\tree"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
-}
-
-TEST_F(DropCommands, CopyOntoAnExistingNameAsksAndYesReplaces) {
-    w.fs.AddFile("D:\\in\\a.txt", "new");
-    w.fs.AddFile(OnDesk("a.txt"), "old");
-    w.boxes.answers = {platform::kMsgBoxYes};
-    Copy({"D:\\in\\a.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("a.txt")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("a.txt")), "new");
-}
-
-TEST_F(DropCommands, CopyOntoAnExistingNameWithNoSkipsThatItemOnly) {
-    w.fs.AddFile("D:\\in\\a.txt", "new-a");
-    w.fs.AddFile("D:\\in\\b.txt", "new-b");
-    w.fs.AddFile("D:\\in\\c.txt", "new-c");
-    w.fs.AddFile(OnDesk("b.txt"), "old-b");
-    w.boxes.answers = {platform::kMsgBoxNo};
-    Copy({"D:\\in\\a.txt", "D:\\in\\b.txt", "D:\\in\\c.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("b.txt")}));
-    EXPECT_EQ(w.progress.answered, 1) << "the time the question stood open does not count towards the progress window";
-    EXPECT_EQ(w.fs.Content(OnDesk("a.txt")), "new-a");
-    EXPECT_EQ(w.fs.Content(OnDesk("b.txt")), "old-b");
-    EXPECT_EQ(w.fs.Content(OnDesk("c.txt")), "new-c");
-}
-
-TEST_F(DropCommands, QuestionComesRightBeforeItsItem) {
-    w.fs.AddFile("D:\\in\\a.txt", "new-a");
-    w.fs.AddFile("D:\\in\\b.txt", "new-b");
-    w.fs.AddFile(OnDesk("a.txt"), "old-a");
-    w.fs.AddFile(OnDesk("b.txt"), "old-b");
-    std::vector<std::string> seen;
-    w.boxes.onShow = [&](const DropFakeMessageBoxes::Box&) {
-        seen.push_back(w.fs.Content(OnDesk("a.txt")) + "," + w.fs.Content(OnDesk("b.txt")));
-    };
-    Copy({"D:\\in\\a.txt", "D:\\in\\b.txt"});
-    EXPECT_EQ(seen, (std::vector<std::string>{"old-a,old-b", "new-a,old-b"}));
-}
-
-TEST_F(DropCommands, CopyFolderOntoAnExistingFolderMergesAfterYes) {
-    w.fs.AddFile("D:\\Docs\\same.txt", "new");
-    w.fs.AddFile("D:\\Docs\\sub\\deep.txt", "deep-new");
-    w.fs.AddFile("D:\\Docs\\added.txt", "added");
-    w.fs.AddFile(OnDesk("Docs\\same.txt"), "old");
-    w.fs.AddFile(OnDesk("Docs\\sub\\keep.txt"), "keep");
-    w.fs.AddFile(OnDesk("Docs\\mine.txt"), "mine");
-    w.boxes.answers = {platform::kMsgBoxYes};
-    Copy({"D:\\Docs"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("Docs")}));
-    EXPECT_EQ(w.fs.Tree(OnDesk("Docs")), (std::vector<std::string>{"added.txt", "mine.txt", "same.txt", "sub/",
-                                                                     "sub\\deep.txt", "sub\\keep.txt"}));
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\same.txt")), "new");
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\mine.txt")), "mine");
-}
-
-TEST_F(DropCommands, CopyFolderOntoAnExistingFolderWithNoTouchesNothing) {
-    w.fs.AddFile("D:\\Docs\\same.txt", "new");
-    w.fs.AddFile(OnDesk("Docs\\same.txt"), "old");
-    w.boxes.answers = {platform::kMsgBoxNo};
-    Copy({"D:\\Docs"});
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\same.txt")), "old");
-    EXPECT_TRUE(w.fs.log.empty());
-}
-
-// An item of the other kind in the way can be neither replaced nor merged into: no question, the
-// system's error, and the run ends there with both items as they were.
-TEST_F(DropCommands, CopyOntoAnItemOfTheOtherKindIsAnErrorWithoutAQuestion) {
-    w.fs.AddFile("D:\\in\\x", "file");
-    w.fs.AddFile(OnDesk("x\\inside.txt"), "inside");
-    w.fs.AddFolder("D:\\in\\empty");
-    w.fs.AddFile(OnDesk("empty"), "a file");
-    w.fs.AddFile("D:\\in\\later.txt", "later");
-    Copy({"D:\\in\\x"});
-    Copy({"D:\\in\\empty", "D:\\in\\later.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Access is denied."),
-                                                 Error("Cannot create a file when that file already exists.")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("x\\inside.txt")), "inside");
-    EXPECT_EQ(w.fs.Content(OnDesk("empty")), "a file");
-    EXPECT_EQ(w.fs.Content("D:\\in\\x"), "file");
-    EXPECT_FALSE(w.fs.Exists(OnDesk("later.txt"))) << "the first error ends the command";
-}
-
-TEST_F(DropCommands, ItemOnItselfIsAnErrorForCopyAndMove) {
-    w.fs.AddFile(OnDesk("self.txt"), "precious");
-    w.fs.AddFile(OnDesk("Self Folder\\in.txt"), "inside");
-    w.fs.AddFile("D:\\later.txt", "later");
-    Copy({OnDesk("self.txt"), "D:\\later.txt"});
-    Move({OnDesk("self.txt")});
-    Copy({OnDesk("Self Folder")});
-    Move({OnDesk("Self Folder")});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           Error("「self.txt」はコピー元とコピー先が同じです。"),
-                           Error("「self.txt」は移動元と移動先が同じです。"),
-                           Error("「Self Folder」はコピー元とコピー先が同じです。"),
-                           Error("「Self Folder」は移動元と移動先が同じです。"),
-                       }));
-    EXPECT_EQ(w.fs.Content(OnDesk("self.txt")), "precious");
-    EXPECT_EQ(w.fs.Content(OnDesk("Self Folder\\in.txt")), "inside");
-    EXPECT_FALSE(w.fs.Has(OnDesk("later.txt")));
-    EXPECT_TRUE(w.fs.log.empty());
-}
-
-TEST_F(DropCommands, FolderHoldingTheDesktopCannotGoIntoIt) {
-    w.fs.AddFile("C:\\Users\\me\\notes.txt", "n");
+TEST_F(DropCommands, RefusalsComeFirstInTheirOwnWordsAndTheFirstErrorEndsTheCommand) {
+    Files(w.fs, {OnDesk("self"), "D:\\in\\x", "D:\\in\\y\\z", "D:\\in\\later", OnDesk("x\\"), OnDesk("y")});
+    const auto before = w.fs.State();
+    for (const char* root : {"D:\\", "\\\\server\\share"}) Copy({root, "D:\\in\\later"});
+    Move({"D:\\"});
+    Copy({OnDesk("self")});
+    Move({OnDesk("self")});
     Copy({"C:\\Users\\me"});
     Move({"C:\\Users"});
-    Copy({"C:\\"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           Error("「me」のコピー先はコピー元のフォルダーの中にあります。"),
-                           Error("「Users」の移動先は移動元のフォルダーの中にあります。"),
-                           Error("「」のコピー先はコピー元のフォルダーの中にあります。"),
-                       }));
-    EXPECT_TRUE(w.fs.log.empty());
-}
-
-TEST_F(DropCommands, CancelStopsAfterTheCurrentFileKeepsWhatIsDoneAndSaysNothing) {
-    w.fs.AddFile("D:\\tree\\1.txt", "1");
-    w.fs.AddFile("D:\\tree\\2.txt", "2");
-    w.fs.AddFile("D:\\tree\\3.txt", "3");
-    w.fs.AddFile("D:\\next.txt", "n");
-    int copies = 0;
-    w.fs.afterCopy = [&](const std::string&) {
-        if (++copies == 2) w.progress.cancelled = true;  // pressed while the second file is copied
-    };
-    Copy({"D:\\tree", "D:\\next.txt"});
-    EXPECT_EQ(w.fs.Tree(OnDesk("tree")), (std::vector<std::string>{"1.txt", "2.txt"}));
-    EXPECT_FALSE(w.fs.Has(OnDesk("next.txt")));
-    EXPECT_TRUE(w.boxes.shown.empty());
-}
-
-TEST_F(DropCommands, MissingDesktopFolderIsReportedAndNothingIsWritten) {
-    w.folders.desktop.clear();
-    w.fs.AddFile("C:\\in\\a.txt", "A");
-    Copy({"C:\\in\\a.txt"});
-    Link({"C:\\in\\a.txt"});
-    EXPECT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(w.fs.log.empty());
-    EXPECT_TRUE(w.links.saved.empty());
-}
-
-// ---- move -----------------------------------------------------------------------------------
-
-TEST_F(DropCommands, MoveOnOneVolumeRenames) {
-    w.fs.AddFile("C:\\in\\a.txt", "A");
-    w.fs.AddFile("C:\\in\\Docs\\d.txt", "D");
-    Move({"C:\\in\\a.txt", "C:\\in\\Docs"});
-    EXPECT_EQ(w.fs.log, (std::vector<std::string>{"rename C:\\in\\a.txt -> " + OnDesk("a.txt"),
-                                                  "rename C:\\in\\Docs -> " + OnDesk("Docs")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\d.txt")), "D");
-    EXPECT_FALSE(w.fs.Has("C:\\in\\Docs"));
-}
-
-TEST_F(DropCommands, MoveOntoAnExistingNameFailsWithOneMessageAndLaterItemsStay) {
-    w.fs.AddFile("C:\\in\\a.txt", "mine");
-    w.fs.AddFile("C:\\in\\b.txt", "B");
-    w.fs.AddFile(OnDesk("a.txt"), "theirs");
-    Move({"C:\\in\\a.txt", "C:\\in\\b.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Cannot create a file when that file already exists.")}));
-    EXPECT_EQ(w.fs.Content("C:\\in\\a.txt"), "mine");
-    EXPECT_EQ(w.fs.Content(OnDesk("a.txt")), "theirs");
-    EXPECT_EQ(w.fs.Content("C:\\in\\b.txt"), "B");
-    EXPECT_FALSE(w.fs.Has(OnDesk("b.txt")));
-}
-
-TEST_F(DropCommands, MoveFolderToAnotherVolumeCopiesWholeThenDeletesTheSource) {
-    w.fs.AddFile("D:\\Docs\\a.txt", "A");
-    w.fs.AddFile("D:\\Docs\\sub\\b.txt", "B", platform::kAttrReadOnly);
-    Move({"D:\\Docs"});
-    EXPECT_TRUE(w.boxes.shown.empty());
-    EXPECT_FALSE(w.fs.Has("D:\\Docs"));
-    EXPECT_EQ(w.fs.Tree(OnDesk("Docs")), (std::vector<std::string>{"a.txt", "sub/", "sub\\b.txt"}));
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\sub\\b.txt")), "B");
-    // Nothing of the source went before the last file was copied.
-    const auto firstDelete = std::find_if(w.fs.log.begin(), w.fs.log.end(),
-                                          [](const std::string& op) { return op.rfind("delete", 0) == 0; });
-    const auto lastCopy = std::find_if(w.fs.log.rbegin(), w.fs.log.rend(),
-                                       [](const std::string& op) { return op.rfind("copy", 0) == 0; });
-    ASSERT_NE(firstDelete, w.fs.log.end());
-    EXPECT_LT(std::distance(w.fs.log.begin(), lastCopy.base()), std::distance(w.fs.log.begin(), firstDelete) + 1);
-}
-
-TEST_F(DropCommands, MoveFolderToAnotherVolumeThatFailsPartWayLeavesTheSourceWhole) {
-    w.fs.AddFile("D:\\Docs\\a.txt", "A");
-    w.fs.AddFile("D:\\Docs\\b.txt", "B");
-    w.fs.AddFile("D:\\Docs\\c.txt", "C");
-    w.fs.AddFile("D:\\later.txt", "L");
-    w.fs.failCopyFrom["D:\\Docs\\b.txt"] = "The process cannot access the file because it is being used by another process.";
-    Move({"D:\\Docs", "D:\\later.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{
-                           Error("The process cannot access the file because it is being used by another process.")}));
-    EXPECT_EQ(w.fs.Tree("D:\\Docs"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
-    EXPECT_FALSE(w.fs.Has(OnDesk("Docs")));
-    EXPECT_EQ(w.fs.Content("D:\\later.txt"), "L");
-    EXPECT_FALSE(w.fs.Has(OnDesk("later.txt")));
-}
-
-TEST_F(DropCommands, MoveFolderToAnotherVolumeCancelledLeavesTheSourceWholeAndSaysNothing) {
-    w.fs.AddFile("D:\\Docs\\a.txt", "A");
-    w.fs.AddFile("D:\\Docs\\b.txt", "B");
-    w.fs.afterCopy = [&](const std::string&) { w.progress.cancelled = true; };
-    Move({"D:\\Docs"});
-    EXPECT_TRUE(w.boxes.shown.empty());
-    EXPECT_EQ(w.fs.Tree("D:\\Docs"), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_FALSE(w.fs.Has(OnDesk("Docs")));
-}
-
-TEST_F(DropCommands, MoveFolderToAnotherVolumeOntoAnExistingNameFailsBeforeCopying) {
-    w.fs.AddFile("D:\\Docs\\a.txt", "A");
-    w.fs.AddFile(OnDesk("Docs\\theirs.txt"), "T");
-    Move({"D:\\Docs"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Cannot create a file when that file already exists.")}));
-    EXPECT_EQ(w.fs.Tree(OnDesk("Docs")), (std::vector<std::string>{"theirs.txt"}));
-    EXPECT_EQ(w.fs.Tree("D:\\Docs"), (std::vector<std::string>{"a.txt"}));
-}
-
-TEST_F(DropCommands, MovingAFolderWithALinkRemovesTheLinkNotWhatItLeadsTo) {
-    w.fs.AddFile("D:\\Shared\\s.txt", "S");
-    w.fs.AddFile("D:\\Docs\\a.txt", "A");
-    w.fs.AddFolderLink("D:\\Docs\\toShared", "D:\\Shared");
-    Move({"D:\\Docs"});
-    EXPECT_TRUE(w.boxes.shown.empty());
-    EXPECT_FALSE(w.fs.Has("D:\\Docs"));
-    EXPECT_EQ(w.fs.Content("D:\\Shared\\s.txt"), "S");
-    EXPECT_EQ(w.fs.Content(OnDesk("Docs\\toShared\\s.txt")), "S");
-}
-
-TEST_F(DropCommands, MoveFileToAnotherVolumeKeepsTheSourceWhenItCannotBeDeleted) {
-    w.fs.AddFile("D:\\in\\a.txt", "A");
-    w.fs.failDelete["D:\\in\\a.txt"] = "Access is denied.";
-    Move({"D:\\in\\a.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Access is denied.")}));
-    EXPECT_EQ(w.fs.Content("D:\\in\\a.txt"), "A");
-    EXPECT_FALSE(w.fs.Has(OnDesk("a.txt")));
-}
-
-TEST_F(DropCommands, MoveFileToAnotherVolumeOntoAnExistingNameKeepsBoth) {
-    w.fs.AddFile("D:\\in\\a.txt", "mine");
-    w.fs.AddFile(OnDesk("a.txt"), "theirs");
-    Move({"D:\\in\\a.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("The file exists.")}));
-    EXPECT_EQ(w.fs.Content("D:\\in\\a.txt"), "mine");
-    EXPECT_EQ(w.fs.Content(OnDesk("a.txt")), "theirs");
-}
-
-// ---- shortcuts ------------------------------------------------------------------------------
-
-TEST_F(DropCommands, ShortcutsPointAtTheItemsAsDropped) {
-    w.fs.AddFile("C:\\in\\report.txt", "r");
-    w.fs.AddFolder("D:\\Docs");
-    Link({"C:\\in\\report.txt", "D:\\Docs", "D:\\"});
-    EXPECT_EQ(w.links.saved, (std::vector<std::string>{OnDesk("report.txtへのｼｮｰﾄｶｯﾄ.lnk"),
-                                                       OnDesk("Docsへのｼｮｰﾄｶｯﾄ.lnk"), OnDesk("へのｼｮｰﾄｶｯﾄ.lnk")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("へのｼｮｰﾄｶｯﾄ.lnk")), "link:D:\\");
-    EXPECT_EQ(w.links.shellsCreated, 1);
-    EXPECT_TRUE(w.boxes.shown.empty());
-}
-
-TEST_F(DropCommands, ExistingShortcutEvenHiddenIsAskedAboutAndYesRewritesIt) {
-    w.fs.AddFile(OnDesk("a.txtへのｼｮｰﾄｶｯﾄ.lnk"), "link:elsewhere", platform::kAttrHidden | platform::kAttrSystem);
-    w.boxes.answers = {platform::kMsgBoxYes};
-    Link({"C:\\in\\a.txt"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("a.txtへのｼｮｰﾄｶｯﾄ.lnk")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("a.txtへのｼｮｰﾄｶｯﾄ.lnk")), "link:C:\\in\\a.txt");
-}
-
-TEST_F(DropCommands, ShortcutQuestionAnsweredNoSkipsOnlyThatItem) {
-    w.fs.AddFile(OnDesk("2へのｼｮｰﾄｶｯﾄ.lnk"), "link:old", platform::kAttrReadOnly);
-    w.boxes.answers = {platform::kMsgBoxNo};
-    Link({"C:\\in\\1", "C:\\in\\2", "C:\\in\\3"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Question("2へのｼｮｰﾄｶｯﾄ.lnk")}));
-    EXPECT_EQ(w.links.saved, (std::vector<std::string>{OnDesk("1へのｼｮｰﾄｶｯﾄ.lnk"), OnDesk("3へのｼｮｰﾄｶｯﾄ.lnk")}));
-    EXPECT_EQ(w.fs.Content(OnDesk("2へのｼｮｰﾄｶｯﾄ.lnk")), "link:old");
-}
-
-TEST_F(DropCommands, FolderInTheWayOfAShortcutIsNoQuestionButAnErrorThatEndsTheRun) {
-    w.fs.AddFolder(OnDesk("2へのｼｮｰﾄｶｯﾄ.lnk"));
-    Link({"C:\\in\\1", "C:\\in\\2", "C:\\in\\3"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Access is denied.")}));
-    EXPECT_EQ(w.links.saved, (std::vector<std::string>{OnDesk("1へのｼｮｰﾄｶｯﾄ.lnk")}));
-    EXPECT_FALSE(w.fs.Has(OnDesk("3へのｼｮｰﾄｶｯﾄ.lnk")));
-}
-
-TEST_F(DropCommands, ShellThatCannotBeMadeEndsTheRunBeforeAnyItem) {
+    Copy({"D:\\in\\x", "D:\\in\\later"});
+    Copy({"D:\\in\\y"});
+    Move({"D:\\in\\gone", "D:\\in\\later"});
     w.links.unavailable = true;
-    Link({"C:\\in\\1", "C:\\in\\2"});
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Error("Class not registered")}));
-    EXPECT_TRUE(w.links.saved.empty());
+    Command(w, 'l', {"D:\\in\\later"});
+    w.folders.desktop.clear();
+    Copy({"D:\\in\\later"});
+    const std::string root = "はドライブまたは共有フォルダーのルートなので、";
+    const std::string exists = "Cannot create a file when that file already exists.";
+    EXPECT_EQ(w.boxes.shown,
+              (Texts{Error("「D:\\」" + root + "コピーできません。"), Error("「\\\\server\\share」" + root + "コピーできません。"),
+                     Error("「D:\\」" + root + "移動できません。"), Error("「self」はコピー元とコピー先が同じです。"),
+                     Error("「self」は移動元と移動先が同じです。"), Error("「me」のコピー先はコピー元のフォルダーの中にあります。"),
+                     Error("「Users」の移動先は移動元のフォルダーの中にあります。"), Error(exists), Error(exists),
+                     Error("The system cannot find the file specified."), Error("Class not registered"),
+                     Error("デスクトップ フォルダーが見つかりません。")}));
+    EXPECT_EQ(w.fs.State(), before);
+}
+
+TEST_F(DropCommands, CancelStopsAfterTheCurrentFileSaysNothingAndAMoveTakesItsCopyAway) {
+    Files(w.fs, {"D:\\in\\n", "D:\\in\\T\\1", "D:\\in\\T\\2", "D:\\in\\T\\3", "D:\\in\\F\\a", "D:\\in\\F\\b"});
+    w.progress.cancelAfterItems = 1;  // pressed while the first item is copied
+    EXPECT_EQ(Copy({"D:\\in\\n", "D:\\in\\T"}), DropOutcome::Nothing);
+    w.progress.cancelAfterItems = 4;  // the folder and its first two files have started
+    EXPECT_EQ(Copy({"D:\\in\\T"}), DropOutcome::Nothing);
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"T/", "T\\1=D:\\in\\T\\1", "T\\2=D:\\in\\T\\2", "n=D:\\in\\n"}));
+    w.progress.cancelAfterItems = 6;
+    const auto before = w.fs.State();
+    EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Nothing);
+    EXPECT_EQ(w.fs.State(), before) << "a cancelled move across volumes takes its copy away";
+    EXPECT_TRUE(w.boxes.shown.empty());
+}
+
+TEST_F(DropCommands, AcrossVolumesOnlyWhatWasCopiedUnchangedLeavesItsSourceAndTheRestIsNamed) {
+    Files(w.fs, {"D:\\in\\F\\a", "D:\\in\\F\\b", "D:\\in\\F\\c", "D:\\in\\d"});
+    w.fs.locked = {"D:\\in\\F\\c", "D:\\in\\d"};
+    w.fs.afterCopy = [&](const std::string& to) {
+        if (w.fs.At(to)->content == "D:\\in\\F\\a") w.fs.AddFile("D:\\in\\F\\a", "changed meanwhile");
+    };
+    EXPECT_EQ(Move({"D:\\in\\F", "D:\\in\\d"}), DropOutcome::Copied);
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"F/", "F\\a=D:\\in\\F\\a", "F\\b=D:\\in\\F\\b", "F\\c=D:\\in\\F\\c", "d=D:\\in\\d"}));
+    EXPECT_EQ(w.fs.Tree("D:\\in"), (Texts{"F/", "F\\a=changed meanwhile", "F\\c=D:\\in\\F\\c", "d=D:\\in\\d"}));
+    EXPECT_EQ(w.boxes.shown, Texts{Error("デスクトップへのコピーは完了しましたが、次の移動元の項目は削除できなかったため残っています。"
+                                         "\r\nD:\\in\\F\\c\r\nD:\\in\\F\\a\r\nD:\\in\\F\r\nD:\\in\\d")});
+    for (char k = 'e'; k < 'o'; ++k) Files(w.fs, {std::string("D:\\in\\G\\") + k});
+    w.fs.afterCopy = [&](const std::string& to) { w.fs.AddFile(w.fs.At(to)->content, "changed"); };
+    EXPECT_EQ(Move({"D:\\in\\G"}), DropOutcome::Copied);
+    EXPECT_TRUE(w.boxes.shown.back().ends_with("\r\nD:\\in\\G\\e\r\nほか 1 個")) << w.boxes.shown.back();
+}
+
+TEST_F(DropCommands, LinksAreMadeAgainNeverFollowedAndOneThatCannotBeKeepsAMovesSource) {
+    Files(w.fs, {"D:\\in\\F\\a"});
+    w.fs.AddLink("D:\\in\\F\\up", "D:\\");
+    EXPECT_EQ(Copy({"D:\\in\\F"}), DropOutcome::Copied);
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"F/", "F\\a=D:\\in\\F\\a", "F\\up=->D:\\"}));
+    EXPECT_EQ(Move({OnDesk("F\\up")}), DropOutcome::Moved);
+    w.fs.linksMade = false;
+    w.folders.desktop = OnDesk("Other");
+    w.fs.AddFolder(w.folders.desktop);
+    EXPECT_EQ(Move({"D:\\in\\F"}), DropOutcome::Copied);
+    EXPECT_EQ(w.fs.Tree("D:\\in"), (Texts{"F/", "F\\a=D:\\in\\F\\a", "F\\up=->D:\\"}));
+    EXPECT_EQ(w.fs.Tree(OnDesk("Other")), (Texts{"F/", "F\\a=D:\\in\\F\\a"}));
+    EXPECT_EQ(w.boxes.shown,
+              Texts{Error("次のリンクは移動先に作れなかったため、移動元をそのまま残しました。\r\nD:\\in\\F\\up")});
+}
+
+TEST_F(DropCommands, ShortcutsAskBeforeReplacingAndAFolderInTheWayEndsTheRun) {
+    w.fs.AddFile(OnDesk("2" + kLnk), "link:old");
+    w.fs.AddFolder(OnDesk("5" + kLnk));
+    w.boxes.answers = {platform::kMsgBoxNo};
+    EXPECT_EQ(Command(w, 'l', {"C:\\1", "C:\\2", "C:\\3"}), DropOutcome::Linked);
+    EXPECT_EQ(Command(w, 'l', {"C:\\4", "C:\\5", "C:\\6"}), DropOutcome::Nothing);
+    EXPECT_EQ(w.boxes.shown, (Texts{Question("2" + kLnk), Error("Cannot create a file when that file already exists.")}));
+    EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"1" + kLnk + "=link:C:\\1", "2" + kLnk + "=link:old", "3" + kLnk + "=link:C:\\3",
+                                      "4" + kLnk + "=link:C:\\4", "5" + kLnk + "/"}));
 }
 
 }  // namespace

@@ -1,116 +1,75 @@
-// frmMain's drop handling: the recorded buttons decide between the drop menu and shortcuts.
+// What the panel answers a drag source, and frmMain's drop handling: the recorded buttons
+// decide between the drop menu and shortcuts, and each drop ends with what its command did.
 #include <gtest/gtest.h>
 
+#include "drop/DropEffects.h"
 #include "fakes/DropFormFakes.h"
 
 namespace lumbra::fakes {
 namespace {
 
-platform::DropData Files(std::vector<std::string> paths) { return {true, std::move(paths)}; }
+using platform::DropOutcome;
 
-class DropRouting : public ::testing::Test {
-protected:
-    void SetUp() override { Stock(f); }
-    static void Stock(DropForm& form) {
-        form.world.fs.AddFile("C:\\src\\a.txt", "A");
-        form.world.fs.AddFile("C:\\src\\b.txt", "B");
-        form.world.fs.AddFolder("C:\\Users\\me\\Desktop");
-    }
-    // A drag over the picture with these buttons, then a drop of the two files.
-    void DragAndDrop(int buttons) {
-        f.form.imgWall_OLEDragOver(buttons, 0, 100.0f, 100.0f);
-        f.form.imgWall_OLEDragDrop(Files({"C:\\src\\a.txt", "C:\\src\\b.txt"}), 0, 0, 100.0f, 100.0f);
-    }
-    std::vector<std::string> Shortcuts() { return f.world.links.saved; }
-
-    DropForm f;
-};
-
-TEST_F(DropRouting, RightButtonAloneOpensTheDropMenuAndLinksNothingByItself) {
-    DragAndDrop(platform::kRightButton);
-    EXPECT_EQ(f.window.dropMenus, 1);
-    EXPECT_TRUE(Shortcuts().empty());
-    EXPECT_TRUE(f.world.boxes.shown.empty());
-}
-
-TEST_F(DropRouting, EveryOtherButtonSetLinksAtOnceWithoutAMenu) {
-    for (int buttons : {1, 3, 4, 0}) {
-        SCOPED_TRACE(buttons);
-        DropForm g;
-        Stock(g);
-        g.form.picDT_OLEDragOver(buttons, 0, 10.0f, 10.0f);
-        g.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt", "C:\\src\\b.txt"}), 2, 0, 10.0f, 10.0f);
-        EXPECT_EQ(g.window.dropMenus, 0);
-        EXPECT_EQ(g.world.links.saved,
-                  (std::vector<std::string>{"C:\\Users\\me\\Desktop\\a.txtへのｼｮｰﾄｶｯﾄ.lnk",
-                                            "C:\\Users\\me\\Desktop\\b.txtへのｼｮｰﾄｶｯﾄ.lnk"}));
-        EXPECT_EQ(g.world.fs.Content("C:\\Users\\me\\Desktop\\b.txtへのｼｮｰﾄｶｯﾄ.lnk"), "link:C:\\src\\b.txt");
-    }
-}
-
-TEST_F(DropRouting, TheLastDragOverReportCountsAndTheDropDoesNotChangeIt) {
-    f.form.picDT_OLEDragOver(platform::kLeftButton, 0, 0.0f, 0.0f);
-    f.form.imgWall_OLEDragOver(platform::kRightButton, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.form.dragButton, 2);
-    // The buttons given with the drop itself are not looked at.
-    f.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt"}), platform::kLeftButton, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.dropMenus, 1);
-    EXPECT_EQ(f.form.dragButton, 2);
-}
-
-TEST_F(DropRouting, DragButtonStartsAtZeroSoADropWithoutDragOverLinks) {
-    EXPECT_EQ(f.form.dragButton, 0);
-    f.form.picDT_OLEDragDrop(Files({"C:\\src\\a.txt"}), platform::kRightButton, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.dropMenus, 0);
-    EXPECT_EQ(Shortcuts().size(), 1u);
-}
-
-TEST_F(DropRouting, DropWithoutAFileListDoesNothingButIsKept) {
-    f.form.imgWall_OLEDragOver(platform::kRightButton, 0, 0.0f, 0.0f);
-    f.form.imgWall_OLEDragDrop(Files({"C:\\src\\a.txt"}), 0, 0, 0.0f, 0.0f);
-    f.window.dropMenus = 0;
-    f.form.imgWall_OLEDragDrop(platform::DropData{false, {}}, 0, 0, 0.0f, 0.0f);
-    EXPECT_EQ(f.window.dropMenus, 0);
-    EXPECT_FALSE(f.form.dropData.hasFileList);
-    EXPECT_TRUE(f.form.dropData.files.empty());
-    f.form.picDT_OLEDragOver(platform::kLeftButton, 0, 0.0f, 0.0f);
-    f.form.picDT_OLEDragDrop(platform::DropData{false, {}}, 0, 0, 0.0f, 0.0f);
-    EXPECT_TRUE(Shortcuts().empty());
-    EXPECT_TRUE(f.world.fs.log.empty());
-}
-
-TEST_F(DropRouting, MenuChoiceRunsBeforeTheDropHandlingReturns) {
-    bool copiedWhileOpen = false;
-    f.window.whileDropMenuOpen = [&] {
-        f.form.mnuCopy_Click();
-        copiedWhileOpen = f.world.fs.Has("C:\\Users\\me\\Desktop\\b.txt");
+TEST(DropEffects, FeedbackAndAnswerPerButtonsAndAllowedSetNeverMoveInTheAnswer) {
+    // Buttons, allowed set, file list or not; then the cursor and the drop's answer.
+    const std::uint32_t rows[][5] = {
+        // Any drop but the right button alone makes shortcuts: link, else copy, else move.
+        {1, 7, 1, 4, 4}, {1, 3, 1, 1, 1}, {1, 2, 1, 2, 0}, {4, 5, 1, 4, 4}, {3, 6, 1, 4, 4}, {0, 1, 1, 1, 1},
+        // The right button alone opens the menu: move, else copy, else link; nothing done yet.
+        {2, 7, 1, 2, 0}, {2, 5, 1, 1, 0}, {2, 4, 1, 4, 0},
+        // Nothing allowed, or no file list: nothing.
+        {1, 0, 1, 0, 0}, {2, 0, 1, 0, 0}, {1, 7, 0, 0, 0}, {2, 7, 0, 0, 0},
     };
-    DragAndDrop(platform::kRightButton);
-    EXPECT_TRUE(copiedWhileOpen);
-    EXPECT_EQ(f.world.fs.Content("C:\\Users\\me\\Desktop\\a.txt"), "A");
-    EXPECT_TRUE(f.world.fs.Has("C:\\src\\a.txt"));
+    for (const auto& r : rows) {
+        const int buttons = static_cast<int>(r[0]);
+        EXPECT_EQ(drop::DragFeedback(buttons, r[1], r[2] != 0), r[3]) << r[0] << " " << r[1] << " " << r[2];
+        EXPECT_EQ(drop::DropAnswer(buttons, r[1], r[2] != 0), r[4]) << r[0] << " " << r[1] << " " << r[2];
+    }
 }
 
-TEST_F(DropRouting, EachMenuItemDoesWhatItSays) {
-    f.window.whileDropMenuOpen = [&] { f.form.mnuMove_Click(); };
-    DragAndDrop(platform::kRightButton);
-    EXPECT_FALSE(f.world.fs.Has("C:\\src\\a.txt"));
-    EXPECT_EQ(f.world.fs.Content("C:\\Users\\me\\Desktop\\a.txt"), "A");
-    EXPECT_EQ(f.world.fs.Content("C:\\Users\\me\\Desktop\\b.txt"), "B");
-
-    f.world.fs.AddFile("C:\\src\\c.txt", "C");
-    f.window.whileDropMenuOpen = [&] { f.form.mnuShortCut_Click(); };
-    f.form.picDT_OLEDragDrop(Files({"C:\\src\\c.txt"}), 0, 0, 0.0f, 0.0f);
-    EXPECT_EQ(Shortcuts(), (std::vector<std::string>{"C:\\Users\\me\\Desktop\\c.txtへのｼｮｰﾄｶｯﾄ.lnk"}));
-    EXPECT_TRUE(f.world.fs.Has("C:\\src\\c.txt"));
+TEST(DropEffects, AWaitingSourceHearsWhatWasDoneAndAMoveAsTheTargetsOwn) {
+    // Outcome, allowed set; then succeeded, EndOperation's effect, performed, logical.
+    const std::pair<DropOutcome, std::vector<std::uint32_t>> rows[] = {
+        {DropOutcome::Nothing, {7, 0, 0, 0, 0}}, {DropOutcome::Copied, {7, 1, 1, 1, 1}},
+        {DropOutcome::Copied, {6, 1, 0, 0, 0}},  {DropOutcome::Linked, {7, 1, 4, 4, 4}},
+        {DropOutcome::Linked, {3, 1, 1, 1, 1}},  {DropOutcome::Moved, {7, 1, 0, 0, 2}},
+    };
+    for (const auto& [outcome, r] : rows) {
+        const drop::EndEffects e = drop::EndOfDrop(outcome, r[0]);
+        EXPECT_EQ((std::vector<std::uint32_t>{r[0], e.succeeded, e.effect, e.performed, e.logical}), r);
+    }
 }
 
-TEST_F(DropRouting, CancellingTheMenuTouchesNothing) {
-    f.window.whileDropMenuOpen = nullptr;  // "キャンセル", Escape or a click elsewhere
-    DragAndDrop(platform::kRightButton);
-    EXPECT_TRUE(f.world.fs.log.empty());
-    EXPECT_TRUE(Shortcuts().empty());
-    EXPECT_TRUE(f.world.boxes.shown.empty());
+TEST(DropRouting, TheLastDragOverButtonsChooseMenuOrShortcutsAndTheDropEndsWithItsOutcome) {
+    const std::string lnk = "a.txtへのｼｮｰﾄｶｯﾄ.lnk=link:C:\\src\\a.txt";
+    // Buttons of the last drag-over (-1: none came), the menu's choice (0 dismisses it), a file
+    // list or not; then menus shown, the outcome and the desktop folder.
+    const std::tuple<int, char, bool, int, DropOutcome, std::vector<std::string>> rows[] = {
+        {2, 'm', true, 1, DropOutcome::Moved, {"a.txt=A"}},  {2, 'c', true, 1, DropOutcome::Copied, {"a.txt=A"}},
+        {2, 's', true, 1, DropOutcome::Linked, {lnk}},       {2, 0, true, 1, DropOutcome::Nothing, {}},
+        {1, 0, true, 0, DropOutcome::Linked, {lnk}},         {3, 0, true, 0, DropOutcome::Linked, {lnk}},
+        {4, 0, true, 0, DropOutcome::Linked, {lnk}},         {-1, 0, true, 0, DropOutcome::Linked, {lnk}},
+        {2, 'c', false, 0, DropOutcome::Nothing, {}},        {1, 0, false, 0, DropOutcome::Nothing, {}},
+    };
+    for (const auto& [buttons, choice, fileList, menus, outcome, desk] : rows) {
+        SCOPED_TRACE(std::to_string(buttons) + choice);
+        DropForm f;
+        f.world.fs.AddFile("C:\\src\\a.txt", "A");
+        f.world.fs.AddFolder("C:\\Users\\me\\Desktop");
+        f.window.whileDropMenuOpen = [&, choice = choice] {
+            if (choice == 'm') f.form.mnuMove_Click();
+            if (choice == 'c') f.form.mnuCopy_Click();
+            if (choice == 's') f.form.mnuShortCut_Click();
+        };
+        if (buttons >= 0) f.form.picDT_OLEDragOver(buttons, 0, 10.0f, 10.0f);
+        // The buttons given with the drop itself are not looked at.
+        f.form.imgWall_OLEDragDrop({fileList, {"C:\\src\\a.txt"}}, platform::kLeftButton, 0, 10.0f, 10.0f);
+        EXPECT_EQ(f.window.dropMenus, menus);
+        EXPECT_EQ(f.window.ended, std::vector<DropOutcome>{outcome});
+        EXPECT_EQ(f.world.fs.Tree("C:\\Users\\me\\Desktop"), desk);
+        EXPECT_EQ(f.world.fs.At("C:\\src\\a.txt") != nullptr, outcome != DropOutcome::Moved);
+        EXPECT_EQ(f.form.dropData.hasFileList, fileList) << "every drop is kept";
+    }
 }
 
 }  // namespace
