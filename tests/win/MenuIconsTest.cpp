@@ -49,16 +49,16 @@ std::string TestExePath() {
     return Narrow(path);
 }
 
-class ScratchFolder {
+class IconScratchFolder {
 public:
-    ScratchFolder() {
+    IconScratchFolder() {
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
         path_ = std::filesystem::path(temp) / (L"lumbra-menu-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                               std::to_wstring(counter_++));
         std::filesystem::create_directories(path_);
     }
-    ~ScratchFolder() {
+    ~IconScratchFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -91,7 +91,7 @@ TEST(MenuIconExtraction, AProgramFileGivesItsFirstIcon) {
 }
 
 TEST(MenuIconExtraction, ATextFileAndAnEmptyNameHoldNoIcon) {
-    ScratchFolder folder;
+    IconScratchFolder folder;
     Win32IconSource icons(::GetModuleHandleW(nullptr));
     const std::string text = folder.File(L"note.txt", "hello");
     platform::ExtractedIcon fromText = icons.ExtractFileIcon(text, 0);
@@ -102,7 +102,7 @@ TEST(MenuIconExtraction, ATextFileAndAnEmptyNameHoldNoIcon) {
 }
 
 TEST(MenuIconExtraction, ATextFileStillGetsAnIconThroughTheFallbacks) {
-    ScratchFolder folder;
+    IconScratchFolder folder;
     Win32IconSource icons(::GetModuleHandleW(nullptr));
     const std::string text = folder.File(L"メモ.txt", "hello");
     platform::IconPtr icon = icons.AssociatedIcon(text);
