@@ -57,7 +57,7 @@ frmMain::frmMain(FormServices services)
       composer_(services.wallpaper ? *services.wallpaper : desktop::NoWallpaperServices(), [this] { DrawScreen(); }) {
     if (s_.menu != nullptr) {
         popupMenu_ = std::make_unique<menu::ShellMenu>(
-            *s_.menu, menu::MenuOwner{s_.registry, s_.window, folderClsids, folderApplets, *this});
+            *s_.menu, menu::MenuOwner{s_.registry, s_.window.Handle(), folderClsids, folderApplets, *this});
     }
 }
 

@@ -82,7 +82,7 @@ struct Showing {
 
 // The program's menu with every real part; only the component takes down its times.
 struct TimedMenu : platform::PopupMenuEvents {
-    explicit TimedMenu(std::uintptr_t owner) : real(owner) { shellMenu.BuildPopupMenu(); }
+    explicit TimedMenu(std::uintptr_t owner) : real(owner), ownerWindow(owner) { shellMenu.BuildPopupMenu(); }
     void objPMn_Click(std::int32_t) override {}
     Showing Show() {
         const Clock::time_point start = Clock::now();
@@ -91,10 +91,11 @@ struct TimedMenu : platform::PopupMenuEvents {
     }
 
     wintest::RealMenu real;
+    std::uintptr_t ownerWindow;
     TimedFactory factory{real.codePage};
     menu::ShellMenu shellMenu{menu::MenuServices{factory, real.ilsIcons, real.picIcon, real.icons, real.glnFile,
                                                  real.shell, real.launcher, real.folders, real.codePage},
-                              menu::MenuOwner{real.registry, real.window, real.clsids, real.applets, *this}};
+                              menu::MenuOwner{real.registry, ownerWindow, real.clsids, real.applets, *this}};
 };
 
 }  // namespace

@@ -81,7 +81,7 @@ void ShellMenu::AppendFixed(std::string_view caption, std::string_view shortcut,
 void ShellMenu::BuildPopupMenu() {
     objPMn_ = s_.menus.CreatePopupMenu(owner_.events);
     objPMn_->SetImageSource(s_.ilsIcons);
-    objPMn_->SetOwnerWindow(owner_.window.Handle());
+    objPMn_->SetOwnerWindow(owner_.window);
     LoadSystemIcons();
 
     const std::int32_t top = platform::kTopLevel;
@@ -260,7 +260,7 @@ void ShellMenu::ShowFolderProperties(std::int32_t index) {
 
 void ShellMenu::objPMn_Click(std::int32_t index) {
     if (!objPMn_) return;
-    const std::uintptr_t owner = owner_.window.Handle();
+    const std::uintptr_t owner = owner_.window;
 
     if (index == Find(kKeyScreenProp)) {
         StartApplet(kDisplayApplet);

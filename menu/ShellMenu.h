@@ -13,7 +13,6 @@
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
 #include "platform/ImageList.h"
-#include "platform/MainWindow.h"
 #include "platform/PopupMenu.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -72,7 +71,7 @@ struct MenuServices {
 // What the menu takes from the main window that owns it.
 struct MenuOwner {
     platform::Registry& registry;
-    platform::MainWindowView& window;
+    std::uintptr_t window;  // the main window's handle
     const std::array<std::string, 5>& folderClsids;
     const std::array<std::string, 5>& folderApplets;
     platform::PopupMenuEvents& events;
