@@ -351,6 +351,18 @@ void frmMain::objPMn_Click(std::int32_t index) {
     if (popupMenu_) popupMenu_->objPMn_Click(index);
 }
 
+std::vector<platform::MenuEntry> frmMain::objPMn_FolderPopup(std::string_view folder) {
+    return popupMenu_ ? popupMenu_->objPMn_FolderPopup(folder) : std::vector<platform::MenuEntry>{};
+}
+
+void frmMain::objPMn_EntryClick(std::string_view path) {
+    if (popupMenu_) popupMenu_->objPMn_EntryClick(path);
+}
+
+void frmMain::objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) {
+    if (popupMenu_) popupMenu_->objPMn_EntryMenu(path, x, y);
+}
+
 // The context-menu key and Shift+F10: the same menu for keyboard users, at the window's corner
 // since there is no pointer position to go by.
 void frmMain::Form_ContextMenu() {

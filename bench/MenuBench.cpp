@@ -47,6 +47,9 @@ public:
     void LoadSavedItems(std::string_view name) override { inner.LoadSavedItems(name); }
     void SetItemEnabled(std::int32_t index, bool enabled) override { inner.SetItemEnabled(index, enabled); }
     void SetItemIcon(std::int32_t index, std::int32_t image) override { inner.SetItemIcon(index, image); }
+    void SetItemEntry(std::int32_t index, std::string_view path, bool folder) override {
+        inner.SetItemEntry(index, path, folder);
+    }
     std::int32_t ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                         std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) override {
         entered = Clock::now();
@@ -84,6 +87,11 @@ struct Showing {
 struct TimedMenu : platform::PopupMenuEvents {
     explicit TimedMenu(std::uintptr_t owner) : real(owner), ownerWindow(owner) { shellMenu.BuildPopupMenu(); }
     void objPMn_Click(std::int32_t) override {}
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder) override {
+        return shellMenu.objPMn_FolderPopup(folder);
+    }
+    void objPMn_EntryClick(std::string_view) override {}
+    void objPMn_EntryMenu(std::string_view, std::int32_t, std::int32_t) override {}
     Showing Show() {
         const Clock::time_point start = Clock::now();
         shellMenu.ShowPopupMenu(0, 0);

@@ -12,7 +12,7 @@ std::int32_t MenuTree::Append(std::string_view caption, std::string_view helpTex
                              std::int32_t parent, std::int32_t image, bool checked, bool enabled,
                              std::string_view key) {
     return Append(MenuItem{0, std::string(caption), std::string(helpText), itemData, parent, image, checked, enabled,
-                           std::string(key)});
+                           std::string(key), "", false});
 }
 
 std::int32_t MenuTree::FindByKey(std::string_view key) const {

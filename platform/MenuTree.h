@@ -19,6 +19,8 @@ struct MenuItem {
     bool checked = false;
     bool enabled = true;
     std::string key;
+    std::string path;     // a desktop entry's file or folder, else ""
+    bool folder = false;  // the entry is a folder: it has a sub-menu of its contents
 };
 
 class MenuTree {

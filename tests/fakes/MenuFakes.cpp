@@ -1,15 +1,9 @@
 #include "tests/fakes/MenuFakes.h"
 
+#include "fakes/CallLog.h"
+
 namespace lumbra::fakes {
 namespace {
-
-std::string Join(const std::map<std::string, std::vector<std::string>>& lists, std::string_view folder) {
-    std::string text;
-    if (lists.count(std::string(folder))) {
-        for (const std::string& p : lists.at(std::string(folder))) text += (text.empty() ? "" : "\r\n") + p;
-    }
-    return text;
-}
 
 // The automation objects: every item offers the shell's verbs, each recording what it ran.
 struct FakeVerb final : platform::ShellVerb {
@@ -97,12 +91,7 @@ platform::ExtractedIcon FakeIconSource::ExtractFileIcon(std::string_view file, s
     return result;
 }
 
-std::string FakeFileLister::ListFiles(std::string_view folder, std::string_view filter) {
-    queries.push_back(std::string(folder) + "|" + std::string(filter));
-    return Join(files, folder);
-}
-
-std::string FakeFileLister::ListFolders(std::string_view folder) { return Join(folders, folder); }
+int FakeFileLister::CompareNames(std::string_view a, std::string_view b) { return FoldCase(a).compare(FoldCase(b)); }
 
 std::unique_ptr<platform::ShellDispatch> FakeShell::CreateShellDispatch() {
     return dispatchAvailable ? std::make_unique<FakeDispatch>(*this) : nullptr;

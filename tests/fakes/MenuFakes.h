@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     void LoadSavedItems(std::string_view name) override { tree.Load(name); }
     void SetItemEnabled(std::int32_t index, bool enabled) override { tree.Item(index)->enabled = enabled; }
     void SetItemIcon(std::int32_t index, std::int32_t image) override { tree.Item(index)->image = image; }
+    void SetItemEntry(std::int32_t index, std::string_view path, bool folder) override {
+        std::tie(tree.Item(index)->path, tree.Item(index)->folder) = std::make_pair(std::string(path), folder);
+    }
     std::int32_t ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                         std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) override;
     void SetAnchor(platform::MenuAnchor value) override { anchor = value; }
@@ -104,7 +108,12 @@ struct FakeIconSource final : platform::IconSource {
 
     platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override;
     platform::IconPtr AssociatedIcon(std::string_view path) override { return Known(associated, "associated:", path); }
-    platform::IconPtr ShellSmallIcon(std::string_view path) override { return Known(shellIcons, "shell:", path); }
+    // From the name and attributes alone there is always the type's icon: "type:<attributes>".
+    platform::IconPtr ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) override {
+        if (!attributesOnly) return Known(shellIcons, "shell:", path);
+        ++extractions;
+        return std::make_unique<MenuIcon>("type:" + std::to_string(*attributesOnly));
+    }
     platform::IconPtr Stock(platform::StockIcon which) override {
         return stockAvailable ? std::make_unique<MenuIcon>("stock:" + std::to_string(static_cast<int>(which))) : nullptr;
     }
@@ -126,11 +135,19 @@ struct FakeIconCanvas final : platform::IconCanvas {
     std::string drawn;
 };
 
+// Names compare without regard to ASCII case, unlike plain byte order.
 struct FakeFileLister final : platform::FileLister {
-    std::map<std::string, std::vector<std::string>> files, folders;  // full paths by folder
-    std::vector<std::string> queries;                                // folder + "|" + filter
-    std::string ListFiles(std::string_view folder, std::string_view filter) override;
-    std::string ListFolders(std::string_view folder) override;
+    std::map<std::string, platform::FolderListing> folders;
+    std::vector<std::string> listed;  // the folders asked for
+    // An entry in the folder its path names.
+    platform::ListedEntry& Add(const std::string& path, std::uint32_t attributes = 0, std::int64_t written = 0) {
+        return folders[path.substr(0, path.rfind('\\'))].entries.emplace_back(platform::ListedEntry{path, attributes, written});
+    }
+    platform::FolderListing List(std::string_view folder) override {
+        listed.emplace_back(folder);
+        return folders.count(std::string(folder)) ? folders.at(std::string(folder)) : platform::FolderListing{};
+    }
+    int CompareNames(std::string_view a, std::string_view b) override;
 };
 
 // The shell: processes, automation objects, recycle bins, drives, files.
@@ -146,7 +163,7 @@ struct FakeShell final : platform::Shell {
     std::map<std::string, platform::DriveType> drives;             // other roots: no such drive
     std::vector<std::string> binQueries, emptied;                  // emptied: "<owner> <root> <flags>"
     std::set<std::string> existing;
-    std::map<std::string, std::int64_t> writeTimes;
+    std::vector<std::string> itemMenus;  // "<owner> <path> <x>,<y>"
     platform::WindowsVersion version{10, 0};
 
     bool StartProcess(std::string_view commandLine, std::int32_t show) override {
@@ -163,9 +180,8 @@ struct FakeShell final : platform::Shell {
     }
     std::string SystemFolder() override { return "C:\\Windows\\system32"; }
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
-    std::optional<std::int64_t> LastWriteTime(std::string_view path) override {
-        if (!writeTimes.count(std::string(path))) return std::nullopt;
-        return writeTimes.at(std::string(path));
+    void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override {
+        itemMenus.push_back(std::to_string(owner) + " " + std::string(path) + " " + std::to_string(x) + "," + std::to_string(y));
     }
     platform::WindowsVersion Version() override { return version; }
 };

@@ -6,6 +6,7 @@
 #include "fakes/MenuFakes.h"
 #include "menu/Captions.h"
 #include "menu/DefaultIcon.h"
+#include "menu/Entries.h"
 #include "menu/RecycleBin.h"
 #include "menu/UserIconCache.h"
 #include "platform/CommandLine.h"
@@ -68,6 +69,23 @@ TEST(MenuCaptions, AnEntrysNameIsThePartAfterTheLastBackslashAndShortcutFilesLos
         {"C:\\D\\.lnK", true, ""},             {"C:\\D\\A.lnk", false, "A.lnk"}, {"C:\\D\\A.LNK", false, "A.LNK"},
     };
     for (const auto& c : cases) EXPECT_EQ(menu::EntryName(c.path, c.file), c.name) << c.path;
+}
+
+// A file whose data is not here (offline, fetched on opening or on reading) or that is gone is
+// never read for its picture: the shell takes it from the name and the attributes.
+TEST(MenuPictureSource, OnlyAFileWhoseDataIsHereIsReadForItsPicture) {
+    using namespace platform;
+    const std::pair<std::optional<std::uint32_t>, std::pair<bool, std::uint32_t>> cases[] = {
+        {0x20, {true, 0x20}},
+        {kListedDirectory, {true, kListedDirectory}},
+        {0x20 | kListedOffline, {false, 0x20 | kListedOffline}},
+        {kListedDirectory | kListedRecallOnOpen, {false, kListedDirectory | kListedRecallOnOpen}},
+        {kListedRecallOnDataAccess | kListedHidden, {false, kListedRecallOnDataAccess | kListedHidden}},
+        {std::nullopt, {false, kListedNormal}}};
+    for (const auto& [attributes, expected] : cases) {
+        const menu::PictureSource source = menu::ChoosePictureSource(attributes);
+        EXPECT_EQ(std::make_pair(source.readsFile, source.attributes), expected) << attributes.value_or(0xFFFFFFFF);
+    }
 }
 
 // ---- the item tree --------------------------------------------------------------------------

@@ -15,6 +15,8 @@ using Strings = std::vector<std::string>;
 
 constexpr char kDesk[] = "C:\\Users\\me\\Desktop";
 const std::string kAt = std::string(kDesk) + "\\";
+constexpr char kAllDesk[] = "C:\\Users\\Public\\Desktop";
+const std::string kAll = std::string(kAllDesk) + "\\";
 constexpr std::uintptr_t kOwner = fakes::FakeMainWindow::kWindowHandle;
 
 // The fixed items: key, parent key, caption as passed, image.
@@ -43,10 +45,18 @@ protected:
     ShellMenuTest() {
         for (std::size_t k = 0; k < 5; ++k) std::tie(clsids[k], applets[k]) = std::tie(app::kFolderClsids[k], app::kFolderApplets[k]);
         folders.desktop = kDesk;
+        folders.others[menu::kCommonDesktopDirectory] = kAllDesk;
         shell.bins = {{"", {}}, {"C:\\", {}}};
         shell.drives["C:\\"] = platform::DriveType::Fixed;
     }
     void objPMn_Click(std::int32_t index) override { menu.objPMn_Click(index); }
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder) override {
+        return menu.objPMn_FolderPopup(folder);
+    }
+    void objPMn_EntryClick(std::string_view path) override { menu.objPMn_EntryClick(path); }
+    void objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) override {
+        menu.objPMn_EntryMenu(path, x, y);
+    }
     fakes::FakePopupMenu& Component() { return *factory.last; }
     std::int32_t Find(std::string_view key) { return Component().FindItemByKey(key); }
     const std::vector<MenuItem>& Shown() { return Component().showings.back().items; }
@@ -56,8 +66,10 @@ protected:
         menu.ShowPopupMenu(0, 0);
     }
     void Choose(std::string_view key) { Choose(Find(key)); }
-    void PutDesktop(Strings files, Strings subfolders) {
-        std::tie(lister.files[kDesk], lister.folders[kDesk]) = std::tie(files, subfolders);
+    void PutDesktop(const Strings& files, const Strings& subfolders) {
+        lister.folders.erase(kDesk);
+        for (const std::string& f : files) lister.Add(f);
+        for (const std::string& f : subfolders) lister.Add(f, platform::kListedDirectory);
     }
     void Register(const std::string& key, const std::string& name, const std::string& value) {
         registry.PutString(platform::RootKey::ClassesRoot, "CLSID\\" + key, name, value);
@@ -118,31 +130,56 @@ TEST_F(ShellMenuTest, SystemIconsComeFromTheRegistryOrTheStockPictureInFixedPosi
 
 TEST_F(ShellMenuTest, FilesThenFoldersFollowTheHeadingAndOpenWhenChosen) {
     PutDesktop({kAt + "メモ帳.txt", kAt + "Editor.LNK"}, {kAt + "写真.lnk"});
-    icons.associated = {kAt + "Editor.LNK", kAt + "写真.lnk"};
+    icons.shellIcons = {kAt + "Editor.LNK", kAt + "写真.lnk"};
     menu.BuildPopupMenu();
     for (int j : {3, 1, 4}) Choose(Find("UserIcon") + j);  // the fourth is beyond the entries
-    const Strings captions = {"メモ帳.txtxxx", "Editor", "写真.lnkxx"};
+    const Strings captions = {"Editor", "メモ帳.txtxxx", "写真.lnkxx"};  // in the lister's order of names
     ASSERT_EQ(Shown().size(), 19u);
     for (std::size_t i = 0; i < 3; ++i) {
         const MenuItem& item = Shown()[16 + i];
         EXPECT_EQ(item.caption, captions[i]);
         EXPECT_TRUE(item.index == 17 + int(i) && item.parent == 0 && item.key.empty() && item.image == 9 + int(i));
     }
-    EXPECT_EQ(images.NameAt(11), "associated:" + kAt + "Editor.LNK");
-    EXPECT_EQ(images.NameAt(12), "associated:" + kAt + "写真.lnk");
+    EXPECT_EQ(images.NameAt(10) + images.NameAt(11), "shell:" + kAt + "Editor.LNK");
+    EXPECT_EQ(images.NameAt(12), "shell:" + kAt + "写真.lnk");
     EXPECT_EQ(std::make_pair(menu.userFileCount, menu.userFolderCount), std::make_pair(2, 1));
-    EXPECT_EQ(folders.asked, std::vector<std::int32_t>(3, 0x8010));
-    EXPECT_EQ(lister.queries, Strings(3, std::string(kDesk) + "|"));
+    EXPECT_EQ(folders.asked, std::vector<std::int32_t>({0x8010, 0x19, 0x8010, 0x19, 0x8010, 0x19}));
+    EXPECT_EQ(lister.listed, Strings({kDesk, kAllDesk, kDesk, kAllDesk, kDesk, kAllDesk}));
     ASSERT_EQ(launcher.calls.size(), 2u);
-    EXPECT_EQ(launcher.calls[0].file + launcher.calls[1].file, kAt + "写真.lnk" + kAt + "メモ帳.txt");
+    EXPECT_EQ(launcher.calls[0].file + launcher.calls[1].file, kAt + "写真.lnk" + kAt + "Editor.LNK");
     const auto& c = launcher.calls[0];
     EXPECT_TRUE(c.owner == kOwner && c.verb == "open" && c.parameters.empty() && c.directory.empty() && c.show == 1);
+}
+
+TEST_F(ShellMenuTest, BothDesktopsMergeIntoOneSortedRunOfFilesThenOneOfFolders) {
+    // Names compare as the lister orders them (here: case not counted); equal names keep both,
+    // the user's first; hidden and system entries stay out.
+    for (const auto& [path, attributes] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {kAt + "b.txt", 0}, {kAll + "A.lnk", 0}, {kAt + "a.lnk", 0}, {kAll + "C&D.txt", 0},
+             {kAt + "desktop.ini", platform::kListedHidden | platform::kListedSystem}, {kAll + "h", platform::kListedHidden},
+             {kAll + "s", platform::kListedSystem}, {kAll + "Tools", platform::kListedDirectory},
+             {kAt + "tools", platform::kListedDirectory}, {kAt + "Z", platform::kListedDirectory | platform::kListedHidden}}) {
+        lister.Add(path, attributes);
+    }
+    menu.BuildPopupMenu();
+    Choose(Find("UserIcon") + 2);
+    EXPECT_EQ(menu.userFiles, Strings({kAt + "a.lnk", kAll + "A.lnk", kAt + "b.txt", kAll + "C&D.txt"}));
+    EXPECT_EQ(menu.userFolders, Strings({kAt + "tools", kAll + "Tools"}));
+    Strings captions, paths;
+    for (std::size_t i = 16; i < Shown().size(); ++i) {
+        captions.push_back(Shown()[i].caption);
+        paths.push_back(Shown()[i].path + (Shown()[i].folder ? "/" : ""));
+    }
+    EXPECT_EQ(captions, Strings({"a", "A", "b.txt", "C&&D.txt", "tools", "Tools"})) << "\"&\" shows as itself";
+    EXPECT_EQ(paths, Strings({kAt + "a.lnk", kAll + "A.lnk", kAt + "b.txt", kAll + "C&D.txt", kAt + "tools/", kAll + "Tools/"}));
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    EXPECT_EQ(launcher.calls[0].file, kAll + "A.lnk") << "an item of all users opens like the user's own";
 }
 
 TEST_F(ShellMenuTest, EachShowingReplacesTheEntriesAndTheirPictures) {
     folders.desktop = std::string(kDesk) + std::string(1, '\0') + "rest";  // cut at the first NUL
     PutDesktop({kAt + "1.txt", kAt + "2.txt"}, {kAt + "F"});
-    icons.associated = {kAt + "2.txt"};
+    icons.shellIcons = {kAt + "2.txt"};
     menu.BuildPopupMenu();
     menu.ShowPopupMenu(0, 0);
     menu.ShowPopupMenu(0, 0);
@@ -150,49 +187,81 @@ TEST_F(ShellMenuTest, EachShowingReplacesTheEntriesAndTheirPictures) {
     PutDesktop({kAt + "2.txt"}, {});
     menu.ShowPopupMenu(0, 0);
     EXPECT_EQ(images.Count(), 10);
-    EXPECT_EQ(images.NameAt(10), "associated:" + kAt + "2.txt");
+    EXPECT_EQ(images.NameAt(10), "shell:" + kAt + "2.txt");
     EXPECT_EQ(Shown().size(), 17u);
     EXPECT_EQ(menu.userFolderCount, 0);
     EXPECT_EQ(menu.userFolders, Strings({kAt + "F"})) << "an empty answer sets only the count";
-    lister.files.clear();
+    lister.folders.clear();
     menu.ShowPopupMenu(0, 0);
     EXPECT_EQ(Shown().size(), 16u) << "an empty desktop shows the heading alone";
     EXPECT_EQ(images.Count(), 9);
 }
 
 TEST_F(ShellMenuTest, AnEntrysPictureIsKeptWhileItsWriteTimeStays) {
-    const std::string a = kAt + "a.txt", b = kAt + "b.txt", c = kAt + "c.txt";  // c has no write time
-    PutDesktop({a, b, c}, {});
-    icons.associated = {a, b, c};
-    shell.writeTimes = {{a, 100}, {b, 100}};
+    PutDesktop({kAt + "a.txt", kAt + "b.txt"}, {});
+    icons.shellIcons = {kAt + "a.txt", kAt + "b.txt"};
     menu.BuildPopupMenu();
     auto extractedWhileShowing = [&] {
         const int before = icons.extractions;
         menu.ShowPopupMenu(0, 0);
         return icons.extractions - before;
     };
-    EXPECT_EQ(extractedWhileShowing(), 6);  // each: the file's own icon, then the associated one
-    EXPECT_EQ(extractedWhileShowing(), 2) << "only the entry without a write time again";
-    EXPECT_EQ(images.NameAt(10), "associated:" + a);
-    shell.writeTimes[b] = 200;
-    EXPECT_EQ(extractedWhileShowing(), 4);
+    EXPECT_EQ(extractedWhileShowing(), 2);
+    EXPECT_EQ(extractedWhileShowing(), 0);
+    EXPECT_EQ(images.NameAt(10), "shell:" + kAt + "a.txt");
+    lister.folders[kDesk].entries[1].writeTime = 200;
+    EXPECT_EQ(extractedWhileShowing(), 1) << "only the entry written since";
     EXPECT_EQ(menu.IconCache().Size(), 2u);
-    PutDesktop({b}, {});
+    PutDesktop({kAt + "b.txt"}, {});
     menu.ShowPopupMenu(0, 0);
     EXPECT_EQ(menu.IconCache().Size(), 1u) << "what left the desktop is forgotten";
 }
 
-TEST_F(ShellMenuTest, AnEntrysIconIsExtractedThenAssociatedThenTheShells) {
-    const Strings files = {kAt + "tool.exe", kAt + "doc.rtf", kAt + "note.txt", kAt + "odd.bin"};
+TEST_F(ShellMenuTest, TheShellGivesThePictureAndOnlyFilesThatAreHereAreReadForIt) {
+    const Strings files = {kAt + "a.lnk", kAt + "tool.exe", kAt + "doc.rtf", kAt + "odd.bin", kAt + "cloud.exe"};
     PutDesktop(files, {});
-    icons.files = {{{files[0], 0}, {1, true}}, {{files[1], 0}, {0, true}}};  // a handle beside 0 is no icon
-    icons.associated = {files[0], files[1]};
-    icons.shellIcons = {files[0], files[2]};
+    lister.folders[kDesk].entries[4].attributes = platform::kListedRecallOnDataAccess;
+    icons.shellIcons = {files[0], files[4]};
+    icons.files = {{{files[1], 0}, {1, true}}, {{files[2], 0}, {0, true}}, {{files[4], 0}, {1, true}}};
+    icons.associated = {files[1], files[2], files[4]};  // a handle beside a count of 0 is no icon
     menu.BuildPopupMenu();
     menu.ShowPopupMenu(0, 0);
-    const Strings expected = {"file:" + files[0] + ",0", "associated:" + files[1], "shell:" + files[2], ""};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(images.NameAt(10 + i), expected[static_cast<std::size_t>(i)]);
+    const Strings expected = {"shell:" + files[0], "type:" + std::to_string(platform::kListedRecallOnDataAccess),
+                              "associated:" + files[2], "", "file:" + files[1] + ",0"};  // sorted by name
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(images.NameAt(10 + i), expected[static_cast<std::size_t>(i)]);
     EXPECT_EQ(fakes::MenuIcon::alive, 0);
+}
+
+TEST_F(ShellMenuTest, AFolderCascadesIntoItsEntriesAndEveryEntryOpensOrGivesItsShellMenu) {
+    const std::string sub = kAt + "Sub";
+    for (const auto& [path, attributes] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {sub + "\\z.txt", 0}, {sub + "\\Inner", platform::kListedDirectory}, {sub + "\\A&B.lnk", 0},
+             {sub + "\\写真.jpg", platform::kListedOffline}, {sub + "\\x", platform::kListedHidden}}) {
+        lister.Add(path, attributes);
+    }
+    icons.shellIcons = {sub + "\\z.txt", sub + "\\A&B.lnk"};
+    lister.folders[kAt + "Empty"] = {};
+    lister.folders[kAt + "Locked"] = {{}, "Access is denied."};
+    Strings shown;
+    for (const std::string& folder : {sub, kAt + "Empty", kAt + "Locked"}) {
+        for (const platform::MenuEntry& e : menu.objPMn_FolderPopup(folder)) {
+            shown.push_back(e.caption + "|" + e.path + (e.folder ? "/" : "") + "|" + fakes::PictureName(e.picture));
+        }
+    }
+    EXPECT_EQ(shown, Strings({"A&&B|" + sub + "\\A&B.lnk|shell:" + sub + "\\A&B.lnk",
+                              "z.txt|" + sub + "\\z.txt|shell:" + sub + "\\z.txt",
+                              "写真.jpgxx|" + sub + "\\写真.jpg|type:" + std::to_string(platform::kListedOffline),
+                              "Inner|" + sub + "\\Inner/|",
+                              "(空)x||?", "Access is denied.||?"}));
+    const int extracted = icons.extractions;
+    menu.objPMn_FolderPopup(sub);
+    EXPECT_EQ(icons.extractions, extracted) << "a second opening reads no picture again";
+    menu.objPMn_EntryClick(sub + "\\z.txt");
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    const auto& c = launcher.calls[0];
+    EXPECT_TRUE(c.file == sub + "\\z.txt" && c.owner == kOwner && c.verb == "open" && c.parameters.empty() && c.show == 1);
+    menu.objPMn_EntryMenu(sub + "\\Inner", 300, 200);
+    EXPECT_EQ(shell.itemMenus, Strings({std::to_string(kOwner) + " " + sub + "\\Inner 300,200"}));
 }
 
 TEST_F(ShellMenuTest, TheRecycleBinsStateGreysEmptyingAndPicksTheBinsPicture) {

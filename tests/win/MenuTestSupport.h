@@ -61,15 +61,23 @@ private:
 };
 
 // The popup menu with every real part, as the program puts it together, owned by a window of
-// the test's own. Clicks are counted, not run.
+// the test's own. Choices are noted, not run; folders' sub-menus are filled by the menu.
 class RealMenu : public platform::PopupMenuEvents {
 public:
     explicit RealMenu(std::uintptr_t owner);
     void objPMn_Click(std::int32_t index) override { clicks.push_back(index); }
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder) override {
+        return shellMenu.objPMn_FolderPopup(folder);
+    }
+    void objPMn_EntryClick(std::string_view path) override { entries.emplace_back(path); }
+    void objPMn_EntryMenu(std::string_view path, std::int32_t, std::int32_t) override {
+        entries.push_back("menu:" + std::string(path));
+    }
     // The component the menu made in BuildPopupMenu.
     win32::Win32PopupMenu& Component() { return dynamic_cast<win32::Win32PopupMenu&>(*shellMenu.objPMn()); }
 
     std::vector<std::int32_t> clicks;
+    std::vector<std::string> entries;  // sub-menu entries chosen; "menu:" and the path for a shell menu
     win32::Win32CodePage932 codePage;
     win32::Win32PopupMenuFactory menus{codePage};
     win32::Win32IconSource icons{::GetModuleHandleW(nullptr)};

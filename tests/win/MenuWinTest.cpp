@@ -112,11 +112,14 @@ TEST(MenuWinParts, TheListerGivesFilesThenFoldersInExplorersOrderWithoutHiddenOr
     ::SetFileAttributesW((base / L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     ::SetFileAttributesW((base / L"system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
     win32::Win32FileLister lister;
-    const std::string at = Narrow(base.wstring()) + "\\";
-    EXPECT_EQ(lister.ListFiles(Narrow(base.wstring()), ""), at + "a2.txt\r\n" + at + "a10.txt\r\n" + at + "b.txt\r\n" + at + "メモ.txt");
-    EXPECT_EQ(lister.ListFolders(Narrow(base.wstring())),
-              at + "alpha\r\n" + at + "Folder 9\r\n" + at + "Folder 10\r\n" + at + "Zeta");
-    EXPECT_EQ(lister.ListFiles("", ""), "") << "no folder is not the current directory";
+    const menu::Entries entries = menu::ListEntries(lister, {Narrow(base.wstring()), ""});
+    std::string names;
+    for (const auto* run : {&entries.files, &entries.folders}) {
+        for (const platform::ListedEntry& entry : *run) names += entry.path.substr(entry.path.rfind('\\') + 1) + "|";
+    }
+    EXPECT_EQ(names, "a2.txt|a10.txt|b.txt|メモ.txt|alpha|Folder 9|Folder 10|Zeta|") << "no folder lists nothing";
+    EXPECT_EQ(entries.error, "");
+    EXPECT_NE(lister.List(Narrow((base / L"missing").wstring())).error, "") << "the system's reason";
 }
 
 }  // namespace
