@@ -58,4 +58,19 @@ bool MenuTree::HasChildren(std::int32_t index) const {
     return false;
 }
 
+void TreePopupMenu::SetItemEnabled(std::int32_t index, bool enabled) {
+    if (MenuItem* item = tree_.Item(index)) item->enabled = enabled;
+}
+
+void TreePopupMenu::SetItemIcon(std::int32_t index, std::int32_t image) {
+    if (MenuItem* item = tree_.Item(index)) item->image = image;
+}
+
+void TreePopupMenu::SetItemEntry(std::int32_t index, std::string_view path, bool folder) {
+    if (MenuItem* item = tree_.Item(index)) {
+        item->path = std::string(path);
+        item->folder = folder;
+    }
+}
+
 }  // namespace lumbra::platform

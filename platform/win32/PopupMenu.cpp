@@ -99,27 +99,6 @@ void Win32PopupMenu::SetImageSource(platform::ImageList& images) { images_ = &im
 
 void Win32PopupMenu::SetOwnerWindow(std::uintptr_t window) { owner_ = reinterpret_cast<HWND>(window); }
 
-std::int32_t Win32PopupMenu::AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
-                                        std::int32_t parent, std::int32_t image, bool checked, bool enabled,
-                                        std::string_view key) {
-    return tree_.Append(caption, helpText, itemData, parent, image, checked, enabled, key);
-}
-
-void Win32PopupMenu::SetItemEnabled(std::int32_t index, bool enabled) {
-    if (platform::MenuItem* item = tree_.Item(index)) item->enabled = enabled;
-}
-
-void Win32PopupMenu::SetItemIcon(std::int32_t index, std::int32_t image) {
-    if (platform::MenuItem* item = tree_.Item(index)) item->image = image;
-}
-
-void Win32PopupMenu::SetItemEntry(std::int32_t index, std::string_view path, bool folder) {
-    if (platform::MenuItem* item = tree_.Item(index)) {
-        item->path = std::string(path);
-        item->folder = folder;
-    }
-}
-
 unique_hmenu Win32PopupMenu::BuildMenu(std::int32_t defaultItem) {
     // Children by parent, in order of addition; a parent must come before its children.
     std::vector<std::vector<std::int32_t>> children(static_cast<std::size_t>(tree_.Count()) + 1);

@@ -25,7 +25,7 @@ class Win32Picture;
 enum class MenuImageMode { Bitmaps, OwnerDrawn };
 MenuImageMode DefaultMenuImageMode();
 
-class Win32PopupMenu final : public platform::PopupMenu {
+class Win32PopupMenu final : public platform::TreePopupMenu {
 public:
     Win32PopupMenu(platform::PopupMenuEvents& events, platform::CodePageCounter& codePage,
                    MenuImageMode mode = DefaultMenuImageMode());
@@ -35,21 +35,10 @@ public:
 
     void SetImageSource(platform::ImageList& images) override;
     void SetOwnerWindow(std::uintptr_t window) override;
-    std::int32_t AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
-                            std::int32_t parent, std::int32_t image, bool checked, bool enabled,
-                            std::string_view key) override;
-    std::int32_t FindItemByKey(std::string_view key) override { return tree_.FindByKey(key); }
-    void SaveItems(std::string_view name) override { tree_.Save(name); }
-    void ResetItems() override { tree_.Reset(); }
-    void LoadSavedItems(std::string_view name) override { tree_.Load(name); }
-    void SetItemEnabled(std::int32_t index, bool enabled) override;
-    void SetItemIcon(std::int32_t index, std::int32_t image) override;
-    void SetItemEntry(std::int32_t index, std::string_view path, bool folder) override;
     std::int32_t ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                         std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) override;
     void SetAnchor(platform::MenuAnchor anchor) override { anchor_ = anchor; }
 
-    const platform::MenuTree& Tree() const { return tree_; }
     // Builds the native menu as it would be shown (for inspection); the caller owns it.
     unique_hmenu BuildMenu(std::int32_t defaultItem = -1);
     // Runs once the menu is open, inside its modal loop (tests answer it from here).
@@ -90,7 +79,6 @@ private:
     platform::PopupMenuEvents& events_;
     platform::CodePageCounter& codePage_;
     MenuImageMode mode_;
-    platform::MenuTree tree_;
     platform::ImageList* images_ = nullptr;
     HWND owner_ = nullptr;
     platform::MenuAnchor anchor_ = platform::MenuAnchor::Pointer;

@@ -5,55 +5,43 @@
 namespace lumbra::fakes {
 namespace {
 
-// The automation objects: every item offers the shell's verbs, each recording what it ran.
-struct FakeVerb final : platform::ShellVerb {
-    FakeVerb(FakeShell& s, std::string item, std::string name) : shell(s), item(item), name(name) {}
-    std::string Name() override { return name; }
-    void DoIt() override { shell.automation.push_back("DoIt " + item + " " + name); }
-    FakeShell& shell;
-    std::string item, name;
-};
-
-struct FakeFolderItem final : platform::ShellFolderItem {
-    FakeFolderItem(FakeShell& s, std::string n) : shell(s), name(std::move(n)) {}
-    std::vector<std::unique_ptr<platform::ShellVerb>> Verbs() override {
-        std::vector<std::unique_ptr<platform::ShellVerb>> verbs;
-        for (const std::string& verb : shell.verbs) verbs.push_back(std::make_unique<FakeVerb>(shell, name, verb));
-        return verbs;
+// One object plays every part of the automation objects: the Shell object, a folder, an item (whose
+// verbs are the shell's), a verb. Each records what it was asked.
+struct FakeAutomation final : platform::ShellDispatch, platform::ShellNameSpace, platform::ShellFolderItem,
+                              platform::ShellVerb {
+    FakeAutomation(FakeShell& s, std::string item, std::string verbName = "", std::int32_t number = -1)
+        : shell(s), name(std::move(item)), verb(std::move(verbName)), folder(number) { shell.dispatchesAlive += name == "Shell"; }
+    ~FakeAutomation() override { shell.dispatchesAlive -= name == "Shell"; }
+    void Note(const std::string& what) { shell.done.push_back(what); }
+    void MinimizeAll() override { Note("MinimizeAll"); }
+    void UndoMinimizeALL() override { Note("UndoMinimizeALL"); }
+    std::unique_ptr<platform::ShellNameSpace> NameSpace(std::int32_t number) override {
+        Note("NameSpace " + std::to_string(number));
+        return shell.nameSpaces.count(number) ? std::make_unique<FakeAutomation>(shell, "", "", number) : nullptr;
     }
-    bool InvokeVerb(std::string_view verb) override {
-        shell.automation.push_back("InvokeVerb " + name + " " + std::string(verb));
-        return true;
-    }
-    FakeShell& shell;
-    std::string name;
-};
-
-struct FakeFolder final : platform::ShellNameSpace {
-    FakeFolder(FakeShell& s, std::int32_t n) : shell(s), number(n) {}
-    std::unique_ptr<platform::ShellFolderItem> ParseName(std::string_view name) override {
-        shell.automation.push_back("ParseName " + std::string(name));
-        if (!shell.nameSpaces.at(number).first.count(std::string(name))) return nullptr;
-        return std::make_unique<FakeFolderItem>(shell, std::string(name));
+    std::unique_ptr<platform::ShellFolderItem> ParseName(std::string_view item) override {
+        Note("ParseName " + std::string(item));
+        if (!shell.nameSpaces.at(folder).first.count(std::string(item))) return nullptr;
+        return std::make_unique<FakeAutomation>(shell, std::string(item));
     }
     std::unique_ptr<platform::ShellFolderItem> OwnItem() override {
-        const std::string& own = shell.nameSpaces.at(number).second;
-        return own.empty() ? nullptr : std::make_unique<FakeFolderItem>(shell, own);
+        const std::string& own = shell.nameSpaces.at(folder).second;
+        return own.empty() ? nullptr : std::make_unique<FakeAutomation>(shell, own);
     }
-    FakeShell& shell;
-    std::int32_t number;
-};
-
-struct FakeDispatch final : platform::ShellDispatch {
-    explicit FakeDispatch(FakeShell& s) : shell(s) { ++shell.dispatchesAlive; }
-    ~FakeDispatch() override { --shell.dispatchesAlive; }
-    void MinimizeAll() override { shell.automation.push_back("MinimizeAll"); }
-    void UndoMinimizeALL() override { shell.automation.push_back("UndoMinimizeALL"); }
-    std::unique_ptr<platform::ShellNameSpace> NameSpace(std::int32_t folder) override {
-        shell.automation.push_back("NameSpace " + std::to_string(folder));
-        return shell.nameSpaces.count(folder) ? std::make_unique<FakeFolder>(shell, folder) : nullptr;
+    std::vector<std::unique_ptr<platform::ShellVerb>> Verbs() override {
+        std::vector<std::unique_ptr<platform::ShellVerb>> verbs;
+        for (const std::string& v : shell.verbs) verbs.push_back(std::make_unique<FakeAutomation>(shell, name, v));
+        return verbs;
     }
+    bool InvokeVerb(std::string_view canonical) override {
+        Note("InvokeVerb " + name + " " + std::string(canonical));
+        return true;
+    }
+    std::string Name() override { return verb; }
+    void DoIt() override { Note("DoIt " + name + " " + verb); }
     FakeShell& shell;
+    std::string name, verb;
+    std::int32_t folder;
 };
 
 }  // namespace
@@ -65,43 +53,26 @@ std::string PictureName(const platform::PictureRef& picture) {
 
 std::int32_t FakePopupMenu::ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                                    std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) {
-    showings.push_back({x, y, {alignment, excludeWidth, excludeHeight, reserved, defaultItem}, anchor, tree.Items()});
+    showings.push_back({x, y, {alignment, excludeWidth, excludeHeight, reserved, defaultItem}, anchor, tree_.Items()});
     const std::int32_t chosen = choose ? choose() : 0;
-    const platform::MenuItem* item = tree.Item(chosen);
+    const platform::MenuItem* item = tree_.Item(chosen);
     // Like the real menu: headings, sub-menu parents and greyed items cannot be chosen.
-    if (item == nullptr || !item->enabled || item->caption.starts_with("-") || tree.HasChildren(chosen)) return 0;
+    if (item == nullptr || !item->enabled || item->caption.starts_with("-") || tree_.HasChildren(chosen)) return 0;
     events_.objPMn_Click(chosen);
     return chosen;
 }
 
-std::int32_t FakeImageList::PositionOfKey(std::string_view key) const {
-    for (std::size_t i = 0; i < images_.size(); ++i) {
-        if (!key.empty() && images_[i].second == key) return static_cast<std::int32_t>(i + 1);
-    }
-    return 0;
-}
-
 platform::ExtractedIcon FakeIconSource::ExtractFileIcon(std::string_view file, std::int32_t index) {
     ++extractions;
-    platform::ExtractedIcon result;
-    if (!files.count({std::string(file), index})) return result;
+    if (!files.count({std::string(file), index})) return {};
     const auto [count, handle] = files.at({std::string(file), index});
-    result.count = count;
-    if (handle) result.small = std::make_unique<MenuIcon>("file:" + std::string(file) + "," + std::to_string(index));
-    return result;
+    return {count, handle ? std::make_unique<MenuIcon>("file:" + std::string(file) + "," + std::to_string(index)) : nullptr};
 }
 
 int FakeFileLister::CompareNames(std::string_view a, std::string_view b) { return FoldCase(a).compare(FoldCase(b)); }
 
 std::unique_ptr<platform::ShellDispatch> FakeShell::CreateShellDispatch() {
-    return dispatchAvailable ? std::make_unique<FakeDispatch>(*this) : nullptr;
-}
-
-bool FakeShell::QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) {
-    binQueries.emplace_back(root);
-    if (!bins.count(std::string(root))) return false;
-    info = bins.at(std::string(root));
-    return true;
+    return dispatchAvailable ? std::make_unique<FakeAutomation>(*this, "Shell") : nullptr;
 }
 
 }  // namespace lumbra::fakes

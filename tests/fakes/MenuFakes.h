@@ -1,6 +1,7 @@
 #pragma once
 // In-memory stand-ins for the popup menu's platform, one per interface, and MenuWorld, which
 // wires them into the menu's services.
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,36 +35,21 @@ struct MenuIcon final : platform::Icon {
 std::string PictureName(const platform::PictureRef& picture);
 
 // The component: the shared item tree, a copy of it at every showing, and the user's choice.
-class FakePopupMenu final : public platform::PopupMenu {
+class FakePopupMenu final : public platform::TreePopupMenu {
 public:
     explicit FakePopupMenu(platform::PopupMenuEvents& events) : events_(events) {}
-    struct Showing {
+    struct Showing {  // the point, the other arguments (alignment .. defaultItem), the anchor and the items
         std::int32_t x, y;
-        std::vector<std::int32_t> rest;  // alignment .. defaultItem
+        std::vector<std::int32_t> rest;
         platform::MenuAnchor anchor;
         std::vector<platform::MenuItem> items;
     };
     void SetImageSource(platform::ImageList& list) override { images = &list; }
     void SetOwnerWindow(std::uintptr_t window) override { owner = window; }
-    std::int32_t AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
-                            std::int32_t parent, std::int32_t image, bool checked, bool enabled,
-                            std::string_view key) override {
-        return tree.Append(caption, helpText, itemData, parent, image, checked, enabled, key);
-    }
-    std::int32_t FindItemByKey(std::string_view key) override { return tree.FindByKey(key); }
-    void SaveItems(std::string_view name) override { tree.Save(name); }
-    void ResetItems() override { tree.Reset(); }
-    void LoadSavedItems(std::string_view name) override { tree.Load(name); }
-    void SetItemEnabled(std::int32_t index, bool enabled) override { tree.Item(index)->enabled = enabled; }
-    void SetItemIcon(std::int32_t index, std::int32_t image) override { tree.Item(index)->image = image; }
-    void SetItemEntry(std::int32_t index, std::string_view path, bool folder) override {
-        std::tie(tree.Item(index)->path, tree.Item(index)->folder) = std::make_pair(std::string(path), folder);
-    }
     std::int32_t ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                         std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) override;
     void SetAnchor(platform::MenuAnchor value) override { anchor = value; }
 
-    platform::MenuTree tree;
     platform::ImageList* images = nullptr;
     std::uintptr_t owner = 0;
     platform::MenuAnchor anchor = platform::MenuAnchor::Pointer;
@@ -90,8 +76,13 @@ public:
     FakeImageList() { Add(std::make_shared<MenuPicture>("design"), ""); }
     std::int32_t Count() const override { return static_cast<std::int32_t>(images_.size()); }
     void Add(const platform::PictureRef& picture, std::string_view key) override { images_.emplace_back(picture, key); }
-    std::int32_t PositionOfKey(std::string_view key) const override;
-    void Remove(std::int32_t position) override { images_.erase(images_.begin() + (position - 1)); }
+    std::int32_t PositionOfKey(std::string_view key) const override {
+        auto found = std::find_if(images_.begin(), images_.end(), [&](const auto& i) { return !key.empty() && i.second == key; });
+        return found == images_.end() ? 0 : static_cast<std::int32_t>(found - images_.begin() + 1);
+    }
+    void Remove(std::int32_t position) override {
+        if (position >= 1 && position <= Count()) images_.erase(images_.begin() + (position - 1));
+    }
     platform::PictureRef Picture(std::int32_t position) const override { return images_.at(position - 1).first; }
     std::string NameAt(std::int32_t position) const { return PictureName(Picture(position)); }
 
@@ -150,10 +141,11 @@ struct FakeFileLister final : platform::FileLister {
     int CompareNames(std::string_view a, std::string_view b) override;
 };
 
-// The shell: processes, automation objects, recycle bins, drives, files.
+// The shell: processes, automation objects, recycle bins, drives, files. What it was asked to do
+// goes to `done`: "start <command line>", "empty <owner> <root> <flags>", "menu <owner> <path> <x>,<y>",
+// and the automation objects' "MinimizeAll", "NameSpace 10", "ParseName <name>", "DoIt <item> <verb>", ...
 struct FakeShell final : platform::Shell {
-    std::vector<std::string> started;     // command lines, with " (show n)" unless shown normally
-    std::vector<std::string> automation;  // "MinimizeAll", "NameSpace 10", "DoIt <item> <verb>", ...
+    std::vector<std::string> done, binQueries;
     bool dispatchAvailable = true;
     int dispatchesAlive = 0;
     // Shell folders by number: the names of their items, and the folder's own item.
@@ -161,19 +153,20 @@ struct FakeShell final : platform::Shell {
     std::vector<std::string> verbs = {"開く(&O)", "プロパティ(&R)"};  // of every item
     std::map<std::string, platform::RecycleBinInfo> bins;          // by root; a root without one fails
     std::map<std::string, platform::DriveType> drives;             // other roots: no such drive
-    std::vector<std::string> binQueries, emptied;                  // emptied: "<owner> <root> <flags>"
     std::set<std::string> existing;
-    std::vector<std::string> itemMenus;  // "<owner> <path> <x>,<y>"
     platform::WindowsVersion version{10, 0};
 
     bool StartProcess(std::string_view commandLine, std::int32_t show) override {
-        started.push_back(std::string(commandLine) + (show == 1 ? "" : " (show " + std::to_string(show) + ")"));
+        done.push_back("start " + std::string(commandLine) + (show == 1 ? "" : " (show " + std::to_string(show) + ")"));
         return true;
     }
     std::unique_ptr<platform::ShellDispatch> CreateShellDispatch() override;
-    bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
+    bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override {
+        binQueries.emplace_back(root);
+        return bins.count(std::string(root)) && (info = bins.at(std::string(root)), true);
+    }
     void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override {
-        emptied.push_back(std::to_string(owner) + " " + std::string(root) + " " + std::to_string(flags));
+        done.push_back("empty " + std::to_string(owner) + " " + std::string(root) + " " + std::to_string(flags));
     }
     platform::DriveType GetDriveType(std::string_view root) override {
         return drives.count(std::string(root)) ? drives.at(std::string(root)) : platform::DriveType::NoRootDir;
@@ -181,7 +174,7 @@ struct FakeShell final : platform::Shell {
     std::string SystemFolder() override { return "C:\\Windows\\system32"; }
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
     void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override {
-        itemMenus.push_back(std::to_string(owner) + " " + std::string(path) + " " + std::to_string(x) + "," + std::to_string(y));
+        done.push_back("menu " + std::to_string(owner) + " " + std::string(path) + " " + std::to_string(x) + "," + std::to_string(y));
     }
     platform::WindowsVersion Version() override { return version; }
 };

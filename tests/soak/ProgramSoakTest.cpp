@@ -19,6 +19,7 @@
 #include <string>
 
 #include "MenuTestSupport.h"
+#include "../../bench/GuiObjects.h"
 #include "PictureFiles.h"
 #include "app/frmMain.h"
 #include "desktop/Composer.h"
@@ -51,8 +52,8 @@ namespace {
 
 using namespace lumbra::win32;
 using namespace lumbra::win32::testing;
-using wintest::CountGuiObjects;
-using wintest::GuiObjects;
+using bench::CountGuiObjects;
+using bench::GuiObjects;
 
 constexpr int kSettingChangesPerBurst = 40;
 constexpr int kResizesPerRound = 10;
@@ -104,7 +105,9 @@ public:
     platform::DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
     std::string SystemFolder() override { return inner_.SystemFolder(); }
     bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
-    std::optional<std::int64_t> LastWriteTime(std::string_view path) override { return inner_.LastWriteTime(path); }
+    void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override {
+        inner_.ShowItemMenu(owner, path, x, y);
+    }
     platform::WindowsVersion Version() override { return inner_.Version(); }
 
     long long queries = 0;

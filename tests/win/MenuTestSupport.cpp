@@ -33,25 +33,6 @@ void OwnerWindow::Pump() {
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
 }
 
-GuiObjects CountGuiObjects() {
-    GuiObjects counts{static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)),
-                      static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS))};
-    if (counts.gdi != 0 || counts.user != 0) return counts;
-    for (UINT i = 1; i < 0x10000; ++i) {
-        const auto handle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(i));
-        counts.gdi += ::GetObjectType(static_cast<HGDIOBJ>(handle)) != 0;
-        counts.user += ::IsMenu(static_cast<HMENU>(handle)) + ::IsWindow(static_cast<HWND>(handle));
-        ICONINFO info{};
-        if (::GetIconInfo(static_cast<HICON>(handle), &info)) {
-            ++counts.user;
-            // The copies the query made are not the icon's own.
-            if (info.hbmColor) ::DeleteObject(info.hbmColor);
-            if (info.hbmMask) ::DeleteObject(info.hbmMask);
-        }
-    }
-    return counts;
-}
-
 std::filesystem::path GeneratedDesktop::Folder() {
     wchar_t path[MAX_PATH] = {};
     ::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, path);

@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the popup menu's Windows tests and benchmark: an owner window, counts of the
-// process's window system objects, a desktop filled with generated entries, and the menu put
-// together from every real part.
+// Helpers of the popup menu's Windows tests and benchmark: an owner window, a desktop filled with
+// generated entries, and the menu put together from every real part.
 #include <windows.h>
 
 #include <array>
@@ -26,23 +25,12 @@ public:
     ~OwnerWindow();
     OwnerWindow(const OwnerWindow&) = delete;
     OwnerWindow& operator=(const OwnerWindow&) = delete;
-    HWND get() const { return hwnd_; }
     std::uintptr_t value() const { return reinterpret_cast<std::uintptr_t>(hwnd_); }
     static void Pump();
 
 private:
     HWND hwnd_ = nullptr;
 };
-
-struct GuiObjects {
-    long gdi = 0;   // bitmaps, DCs, fonts, brushes, ...
-    long user = 0;  // icons, menus, windows, ...
-    bool operator==(const GuiObjects&) const = default;
-};
-
-// GetGuiResources where the system counts them; under Wine, which does not, by walking the
-// handle tables (Wine takes a bare table index for a handle).
-GuiObjects CountGuiObjects();
 
 // Entries generated in a folder (the user's desktop folder by default) and removed again.
 class GeneratedDesktop {
@@ -66,13 +54,9 @@ class RealMenu : public platform::PopupMenuEvents {
 public:
     explicit RealMenu(std::uintptr_t owner);
     void objPMn_Click(std::int32_t index) override { clicks.push_back(index); }
-    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder) override {
-        return shellMenu.objPMn_FolderPopup(folder);
-    }
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view f) override { return shellMenu.objPMn_FolderPopup(f); }
     void objPMn_EntryClick(std::string_view path) override { entries.emplace_back(path); }
-    void objPMn_EntryMenu(std::string_view path, std::int32_t, std::int32_t) override {
-        entries.push_back("menu:" + std::string(path));
-    }
+    void objPMn_EntryMenu(std::string_view path, std::int32_t, std::int32_t) override { entries.push_back("menu:" + std::string(path)); }
     // The component the menu made in BuildPopupMenu.
     win32::Win32PopupMenu& Component() { return dynamic_cast<win32::Win32PopupMenu&>(*shellMenu.objPMn()); }
 
