@@ -71,7 +71,7 @@ frmMain::frmMain(FormServices services)
       composer_(services.wallpaper ? *services.wallpaper : desktop::NoWallpaperServices(), [this] { DrawScreen(); }) {
     if (s_.menu != nullptr) {
         popupMenu_ = std::make_unique<menu::ShellMenu>(
-            *s_.menu, menu::MenuOwner{s_.registry, s_.window, folderClsids, folderApplets, *this});
+            *s_.menu, menu::MenuOwner{s_.registry, s_.window.Handle(), folderClsids, folderApplets, *this});
     }
 }
 
@@ -462,6 +462,18 @@ bool frmMain::QueryRecycleBinFull() { return popupMenu_ && popupMenu_->QueryRecy
 
 void frmMain::objPMn_Click(std::int32_t index) {
     if (popupMenu_) popupMenu_->objPMn_Click(index);
+}
+
+std::vector<platform::MenuEntry> frmMain::objPMn_FolderPopup(std::string_view folder) {
+    return popupMenu_ ? popupMenu_->objPMn_FolderPopup(folder) : std::vector<platform::MenuEntry>{};
+}
+
+void frmMain::objPMn_EntryClick(std::string_view path) {
+    if (popupMenu_) popupMenu_->objPMn_EntryClick(path);
+}
+
+void frmMain::objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) {
+    if (popupMenu_) popupMenu_->objPMn_EntryMenu(path, x, y);
 }
 
 // The context-menu key and Shift+F10: the same menu for keyboard users, at the window's corner

@@ -136,6 +136,9 @@ public:
     void ShowPopupMenu(float x, float y);
     bool QueryRecycleBinFull();
     void objPMn_Click(std::int32_t index) override;
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder) override;
+    void objPMn_EntryClick(std::string_view path) override;
+    void objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) override;
     void Form_ContextMenu() override;
     // nullptr when the window was made without the menu's services.
     menu::ShellMenu* Menu() { return popupMenu_.get(); }

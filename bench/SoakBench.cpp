@@ -22,6 +22,7 @@
 #include <fstream>
 
 #include "Bench.h"
+#include "GuiObjects.h"
 #include "app/frmMain.h"
 #include "desktop/Composer.h"
 #include "drop/DesktopCommands.h"
@@ -57,20 +58,11 @@ struct Counts {
     double gdi = 0, user = 0, privateBytes = 0;
 };
 
-// GDI and USER objects (under Wine, which counts none, every handle value that names a live one)
-// and private bytes (under Wine, which leaves that counter 0, the resident anonymous memory it
+// GDI and USER objects, and private bytes (under Wine, which leaves that counter 0, the resident anonymous memory it
 // reports as the page file's).
 Counts Count() {
-    Counts c{static_cast<double>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)),
-             static_cast<double>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS))};
-    const bool walk = c.gdi == 0 && c.user == 0;
-    for (UINT_PTR h = 1; walk && h < 0x10000; ++h) {
-        c.gdi += ::GetObjectType(reinterpret_cast<HGDIOBJ>(h)) != 0;
-        ICONINFO icon{};
-        const bool isIcon = ::GetIconInfo(reinterpret_cast<HICON>(h), &icon);
-        if (isIcon) ::DeleteObject(icon.hbmColor), ::DeleteObject(icon.hbmMask);  // the copies the question made
-        c.user += isIcon + (::IsMenu(reinterpret_cast<HMENU>(h)) != 0) + (::IsWindow(reinterpret_cast<HWND>(h)) != 0);
-    }
+    const GuiObjects objects = CountGuiObjects();
+    Counts c{static_cast<double>(objects.gdi), static_cast<double>(objects.user)};
     PROCESS_MEMORY_COUNTERS_EX memory{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
     c.privateBytes = static_cast<double>(memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage);
@@ -92,7 +84,9 @@ struct CountingShell final : platform::Shell {
     platform::DriveType GetDriveType(std::string_view root) override { return inner.GetDriveType(root); }
     std::string SystemFolder() override { return inner.SystemFolder(); }
     bool FileExists(std::string_view path) override { return inner.FileExists(path); }
-    std::optional<std::int64_t> LastWriteTime(std::string_view path) override { return inner.LastWriteTime(path); }
+    void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override {
+        inner.ShowItemMenu(owner, path, x, y);
+    }
     platform::WindowsVersion Version() override { return inner.Version(); }
 };
 

@@ -21,6 +21,15 @@ std::string EntryName(std::string_view path, bool isFile) {
     return std::string(name);
 }
 
+std::string DoubleAmpersands(std::string_view name) {
+    std::string text;
+    for (char c : name) {
+        if (c == '&') text += '&';
+        text += c;
+    }
+    return text;
+}
+
 std::string PadCaption(std::string_view name, platform::CodePageCounter& codePage) {
     const std::size_t bytes = codePage.Cp932ByteCount(name);
     const std::size_t characters = platform::CaptionLength(name);

@@ -37,18 +37,6 @@ constexpr platform::StockIcon kFolderStockIcons[5] = {
     platform::StockIcon::MyComputer, platform::StockIcon::Network, platform::StockIcon::MyDocuments,
     platform::StockIcon::Internet, platform::StockIcon::RecycleBinEmpty};
 
-std::vector<std::string> SplitList(std::string_view text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(platform::kListSeparator, start);
-        parts.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos) break;
-        start = end + platform::kListSeparator.size();
-    }
-    return parts;
-}
-
 std::int32_t ToMenuCoordinate(float value) {
     const double rounded = desktop::RoundHalfEven(static_cast<double>(value));
     return desktop::ToInt32(rounded).value_or(rounded < 0 ? std::numeric_limits<std::int32_t>::min()
@@ -81,7 +69,7 @@ void ShellMenu::AppendFixed(std::string_view caption, std::string_view shortcut,
 void ShellMenu::BuildPopupMenu() {
     objPMn_ = s_.menus.CreatePopupMenu(owner_.events);
     objPMn_->SetImageSource(s_.ilsIcons);
-    objPMn_->SetOwnerWindow(owner_.window.Handle());
+    objPMn_->SetOwnerWindow(owner_.window);
     LoadSystemIcons();
 
     const std::int32_t top = platform::kTopLevel;
@@ -142,22 +130,22 @@ void ShellMenu::LoadSystemIcons() {
 
 bool ShellMenu::QueryRecycleBinFull() { return menu::QueryRecycleBinFull(s_.shell); }
 
-// The entry's picture: kept from an earlier showing while the entry is unchanged, otherwise its
-// own icon drawn through picIcon.
-platform::PictureRef ShellMenu::UserIconPicture(const std::string& path) {
-    const std::optional<std::int64_t> written = s_.shell.LastWriteTime(path);
-    if (written) {
-        if (platform::PictureRef kept = iconCache_.Find(path, *written)) return kept;
+// The entry's picture: kept from an earlier showing while the entry is unchanged, otherwise the
+// icon the shell shows for it, drawn through picIcon. Only where the shell has none, and only
+// for a file whose data is here, do the older extraction calls try the file itself.
+platform::PictureRef ShellMenu::UserIconPicture(const platform::ListedEntry& entry) {
+    if (platform::PictureRef kept = iconCache_.Find(entry.path, entry.writeTime)) return kept;
+    const PictureSource source = ChoosePictureSource(entry.attributes);
+    platform::IconPtr icon =
+        s_.icons.ShellIcon(entry.path, source.readsFile ? std::nullopt : std::optional(source.attributes));
+    if (!icon && source.readsFile) {
+        platform::ExtractedIcon extracted = s_.icons.ExtractFileIcon(entry.path, 0);
+        if (extracted.count > 0) icon = std::move(extracted.small);
+        if (!icon) icon = s_.icons.AssociatedIcon(entry.path);
     }
-    platform::ExtractedIcon extracted = s_.icons.ExtractFileIcon(path, 0);
-    platform::IconPtr icon = extracted.count > 0 ? std::move(extracted.small) : nullptr;
-    if (!icon) icon = s_.icons.AssociatedIcon(path);
-    // Some files have no associated icon the old way (a plain text file under Wine, for one);
-    // the shell's file information still knows one.
-    if (!icon) icon = s_.icons.ShellSmallIcon(path);
     if (icon) s_.picIcon.DrawIcon(*icon);
     platform::PictureRef picture = s_.picIcon.Picture();
-    if (written) iconCache_.Store(path, *written, picture);
+    iconCache_.Store(entry.path, entry.writeTime, picture);
     return picture;
 }
 
@@ -175,38 +163,68 @@ void ShellMenu::ShowPopupMenu(float x, float y, platform::MenuAnchor anchor) {
     objPMn_->SetItemIcon(Find(kKeyRecycle), QueryRecycleBinFull() ? kImageRecycleFull : kImageRecycleEmpty);
     objPMn_->SetItemIcon(Find(kKeyTrashProp), QueryRecycleBinFull() ? kImageRecycleFull : kImageRecycleEmpty);
 
-    const std::string folder = desktop::TrimAtNull(s_.folders.GetFolderPath(platform::kDesktopDirectoryCreate));
-    const std::string files = s_.glnFile.ListFiles(folder, "");
-    const std::string folders = s_.glnFile.ListFolders(folder);
-    if (!files.empty()) {
-        userFiles = SplitList(files);
-        userFileCount = static_cast<std::int32_t>(userFiles.size());
-    } else {
-        userFileCount = 0;
-    }
-    if (!folders.empty()) {
-        userFolders = SplitList(folders);
-        userFolderCount = static_cast<std::int32_t>(userFolders.size());
-    } else {
-        userFolderCount = 0;
-    }
+    // The user's own desktop, and the one all users share, listed as one.
+    const std::string own = desktop::TrimAtNull(s_.folders.GetFolderPath(platform::kDesktopDirectoryCreate));
+    const std::string shared = desktop::TrimAtNull(s_.folders.GetFolderPath(kCommonDesktopDirectory));
+    std::vector<std::string> desktops = {own};
+    if (!shared.empty() && shared != own) desktops.push_back(shared);
+    Entries listed = ListEntries(s_.glnFile, desktops);
+    auto take = [](const std::vector<platform::ListedEntry>& found, std::vector<std::string>& paths, std::int32_t& count) {
+        // A search that finds nothing sets the count alone.
+        if (found.empty()) {
+            count = 0;
+            return;
+        }
+        paths.clear();
+        for (const platform::ListedEntry& entry : found) paths.push_back(entry.path);
+        count = static_cast<std::int32_t>(paths.size());
+    };
+    take(listed.files, userFiles, userFileCount);
+    take(listed.folders, userFolders, userFolderCount);
 
     const std::int32_t entries = userFileCount + userFolderCount;
     for (std::int32_t i = 1; i <= entries; ++i) {
         const bool isFile = i <= userFileCount;
-        const std::string& path = isFile ? userFiles[static_cast<std::size_t>(i - 1)]
-                                         : userFolders[static_cast<std::size_t>(i - userFileCount - 1)];
-        const std::string name = EntryName(path, isFile);
-        images.Add(UserIconPicture(path), "");
-        const std::string caption = PadCaption(name, s_.codePage);
-        objPMn_->AppendItem(caption, "", 0, platform::kTopLevel, images.PositionOfKey(kLastImageKey) + i - 1, false,
-                            true, "");
+        const platform::ListedEntry& entry = isFile ? listed.files[static_cast<std::size_t>(i - 1)]
+                                                    : listed.folders[static_cast<std::size_t>(i - userFileCount - 1)];
+        images.Add(UserIconPicture(entry), "");
+        const std::string caption = PadCaption(DoubleAmpersands(EntryName(entry.path, isFile)), s_.codePage);
+        const std::int32_t index = objPMn_->AppendItem(caption, "", 0, platform::kTopLevel,
+                                                       images.PositionOfKey(kLastImageKey) + i - 1, false, true, "");
+        objPMn_->SetItemEntry(index, entry.path, !isFile);
         s_.picIcon.Clear();
     }
     iconCache_.Sweep();
 
     objPMn_->SetAnchor(anchor);
     objPMn_->ShowAt(ToMenuCoordinate(x), ToMenuCoordinate(y), 0, 0, 0, 0, -1);
+}
+
+std::vector<platform::MenuEntry> ShellMenu::objPMn_FolderPopup(std::string_view folder) {
+    const Entries listed = ListEntries(s_.glnFile, {std::string(folder)});
+    auto note = [&](std::string_view text) {
+        return std::vector<platform::MenuEntry>{{PadCaption(DoubleAmpersands(text), s_.codePage), "", false, nullptr}};
+    };
+    if (!listed.error.empty()) return note(listed.error);
+    if (listed.files.empty() && listed.folders.empty()) return note(kEmptyFolder);
+    std::vector<platform::MenuEntry> entries;
+    for (const auto* run : {&listed.files, &listed.folders}) {
+        const bool isFile = run == &listed.files;
+        for (const platform::ListedEntry& entry : *run) {
+            entries.push_back({PadCaption(DoubleAmpersands(EntryName(entry.path, isFile)), s_.codePage), entry.path,
+                               !isFile, UserIconPicture(entry)});
+            s_.picIcon.Clear();
+        }
+    }
+    return entries;
+}
+
+void ShellMenu::objPMn_EntryClick(std::string_view path) {
+    s_.launcher.Execute(owner_.window, "open", path, "", "", platform::kShowNormal);
+}
+
+void ShellMenu::objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) {
+    s_.shell.ShowItemMenu(owner_.window, path, x, y);
 }
 
 void ShellMenu::StartApplet(std::string_view applet) {
@@ -260,7 +278,7 @@ void ShellMenu::ShowFolderProperties(std::int32_t index) {
 
 void ShellMenu::objPMn_Click(std::int32_t index) {
     if (!objPMn_) return;
-    const std::uintptr_t owner = owner_.window.Handle();
+    const std::uintptr_t owner = owner_.window;
 
     if (index == Find(kKeyScreenProp)) {
         StartApplet(kDisplayApplet);

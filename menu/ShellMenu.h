@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "menu/Entries.h"
 #include "menu/UserIconCache.h"
 #include "platform/CodePage.h"
 #include "platform/FileLister.h"
 #include "platform/Icons.h"
 #include "platform/ImageList.h"
-#include "platform/MainWindow.h"
 #include "platform/PopupMenu.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -54,6 +54,11 @@ inline constexpr std::string_view kLastImageKey = "Last";
 inline constexpr int kProgramIconResource = 102;
 inline constexpr int kSheetBitmapResource = 101;
 
+// The desktop shared by all users (not created when it is missing).
+inline constexpr std::int32_t kCommonDesktopDirectory = 0x0019;
+// What an empty folder's sub-menu shows.
+inline constexpr std::string_view kEmptyFolder = "(空)";
+
 // Windows versions (major x 100 + minor) from which the network items say "マイ ネットワーク".
 inline constexpr std::int32_t kMyNetworkVersion = 490;
 
@@ -72,7 +77,7 @@ struct MenuServices {
 // What the menu takes from the main window that owns it.
 struct MenuOwner {
     platform::Registry& registry;
-    platform::MainWindowView& window;
+    std::uintptr_t window;  // the main window's handle
     const std::array<std::string, 5>& folderClsids;
     const std::array<std::string, 5>& folderApplets;
     platform::PopupMenuEvents& events;
@@ -88,13 +93,19 @@ public:
     void ShowPopupMenu(float x, float y, platform::MenuAnchor anchor = platform::MenuAnchor::Pointer);
     void objPMn_Click(std::int32_t index);
     bool QueryRecycleBinFull();
+    // Desktop folders cascade: the entries of a folder's sub-menu; an entry of one chosen opens
+    // as a desktop item does; a right-button release on any desktop entry gives its shell menu.
+    std::vector<platform::MenuEntry> objPMn_FolderPopup(std::string_view folder);
+    void objPMn_EntryClick(std::string_view path);
+    void objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y);
 
     // nullptr until BuildPopupMenu has run.
     platform::PopupMenu* objPMn() const { return objPMn_.get(); }
     const UserIconCache& IconCache() const { return iconCache_; }
 
-    // The desktop entries of the last showing: only the first userFileCount / userFolderCount
-    // entries count (a showing that finds none sets the count alone).
+    // The desktop entries of the last showing, the user's own and those of all users: only the
+    // first userFileCount / userFolderCount entries count (a showing that finds none sets the
+    // count alone).
     std::vector<std::string> userFiles;
     std::vector<std::string> userFolders;
     std::int32_t userFileCount = 0;
@@ -107,7 +118,7 @@ private:
     void AppendFixed(std::string_view caption, std::string_view shortcut, std::int32_t parent, std::int32_t image,
                      std::string_view key);
     void RenderRegistryIcon(std::size_t folder, std::string_view valueName, platform::StockIcon stock);
-    platform::PictureRef UserIconPicture(const std::string& path);
+    platform::PictureRef UserIconPicture(const platform::ListedEntry& entry);
     void StartApplet(std::string_view applet);
     void ShowFolderProperties(std::int32_t index);
 

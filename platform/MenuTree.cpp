@@ -12,7 +12,7 @@ std::int32_t MenuTree::Append(std::string_view caption, std::string_view helpTex
                              std::int32_t parent, std::int32_t image, bool checked, bool enabled,
                              std::string_view key) {
     return Append(MenuItem{0, std::string(caption), std::string(helpText), itemData, parent, image, checked, enabled,
-                           std::string(key)});
+                           std::string(key), "", false});
 }
 
 std::int32_t MenuTree::FindByKey(std::string_view key) const {
@@ -56,6 +56,21 @@ bool MenuTree::HasChildren(std::int32_t index) const {
         if (item.parent == index) return true;
     }
     return false;
+}
+
+void TreePopupMenu::SetItemEnabled(std::int32_t index, bool enabled) {
+    if (MenuItem* item = tree_.Item(index)) item->enabled = enabled;
+}
+
+void TreePopupMenu::SetItemIcon(std::int32_t index, std::int32_t image) {
+    if (MenuItem* item = tree_.Item(index)) item->image = image;
+}
+
+void TreePopupMenu::SetItemEntry(std::int32_t index, std::string_view path, bool folder) {
+    if (MenuItem* item = tree_.Item(index)) {
+        item->path = std::string(path);
+        item->folder = folder;
+    }
 }
 
 }  // namespace lumbra::platform

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PopupMenu.h"
+
 namespace lumbra::platform {
 
 struct MenuItem {
@@ -19,6 +21,8 @@ struct MenuItem {
     bool checked = false;
     bool enabled = true;
     std::string key;
+    std::string path;     // a desktop entry's file or folder, else ""
+    bool folder = false;  // the entry is a folder: it has a sub-menu of its contents
 };
 
 class MenuTree {
@@ -44,6 +48,28 @@ public:
 private:
     std::vector<MenuItem> items_;
     std::map<std::string, std::vector<MenuItem>, std::less<>> saved_;
+};
+
+// The operations of the popup-menu component that touch its item tree alone, shared by every
+// implementation. An index outside the tree is ignored.
+class TreePopupMenu : public PopupMenu {
+public:
+    std::int32_t AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
+                            std::int32_t parent, std::int32_t image, bool checked, bool enabled,
+                            std::string_view key) override {
+        return tree_.Append(caption, helpText, itemData, parent, image, checked, enabled, key);
+    }
+    std::int32_t FindItemByKey(std::string_view key) override { return tree_.FindByKey(key); }
+    void SaveItems(std::string_view name) override { tree_.Save(name); }
+    void ResetItems() override { tree_.Reset(); }
+    void LoadSavedItems(std::string_view name) override { tree_.Load(name); }
+    void SetItemEnabled(std::int32_t index, bool enabled) override;
+    void SetItemIcon(std::int32_t index, std::int32_t image) override;
+    void SetItemEntry(std::int32_t index, std::string_view path, bool folder) override;
+    const MenuTree& Tree() const { return tree_; }
+
+protected:
+    MenuTree tree_;
 };
 
 }  // namespace lumbra::platform

@@ -4,18 +4,39 @@
 // of addition across all levels, starting at 1; parent index 0 is the top level.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/Scene.h"
 
 namespace lumbra::platform {
 
 class ImageList;
 
+// An entry of a desktop folder's sub-menu. Sub-menus are built when they first open; their
+// entries have no index of the tree and their pictures are not in the image list.
+struct MenuEntry {
+    std::string caption;  // padded like every caption
+    std::string path;     // "" for a greyed note (an empty folder, the reason it cannot be read)
+    bool folder = false;  // cascades again
+    PictureRef picture;   // nullptr for none
+};
+
 class PopupMenuEvents {
 public:
     virtual ~PopupMenuEvents() = default;
     // Raised once per choice, before ShowAt returns; separators, headings and sub-menu parents
-    // raise none.
+    // raise none. A desktop folder's own item is chosen by a click on it or Enter while it is
+    // highlighted, though it opens a sub-menu.
     virtual void objPMn_Click(std::int32_t index) = 0;
+    // A desktop folder's sub-menu opens for the first time in this showing: its entries.
+    virtual std::vector<MenuEntry> objPMn_FolderPopup(std::string_view folder) = 0;
+    // An entry of a sub-menu chosen, before ShowAt returns.
+    virtual void objPMn_EntryClick(std::string_view path) = 0;
+    // A right-button release on a desktop entry at any level ended the menu; x, y: the pointer
+    // on the screen. Raised after the menu has closed, before ShowAt returns.
+    virtual void objPMn_EntryMenu(std::string_view path, std::int32_t x, std::int32_t y) = 0;
 };
 
 // Where ShowAt puts the menu on the screen.
@@ -55,6 +76,9 @@ public:
     virtual void LoadSavedItems(std::string_view name) = 0;
     virtual void SetItemEnabled(std::int32_t index, bool enabled) = 0;
     virtual void SetItemIcon(std::int32_t index, std::int32_t image) = 0;
+    // Marks an item as the desktop file or folder at path: the shell's menu on a right-button
+    // release, and for a folder a sub-menu of its contents.
+    virtual void SetItemEntry(std::int32_t index, std::string_view path, bool folder) = 0;
 
     // Shows the menu and returns when it closes, after the Click of a choice has run. Where it
     // shows is decided by the anchor; x and y are the caller's coordinates of the point and are

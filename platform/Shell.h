@@ -4,7 +4,6 @@
 // platform/ShellLauncher.h, special folders found through platform/ShellFolder.h.)
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,8 +98,9 @@ public:
     // The system folder ("C:\Windows\system32"), without a trailing separator.
     virtual std::string SystemFolder() = 0;
     virtual bool FileExists(std::string_view path) = 0;
-    // The last write time of a file or folder (any monotonic unit); nullopt when it cannot be read.
-    virtual std::optional<std::int64_t> LastWriteTime(std::string_view path) = 0;
+    // The shell's own menu of a file or folder (its context menu, from its parent folder) at the
+    // screen point; the chosen command runs as the desktop runs it. Returns when it is done.
+    virtual void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) = 0;
 
     // The version the system reports to this program; all zero when it cannot be read.
     virtual WindowsVersion Version() = 0;

@@ -10,7 +10,6 @@
 namespace lumbra::win32 {
 namespace {
 
-constexpr int kSize = platform::kMenuImageSize;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
@@ -59,6 +58,15 @@ platform::IconPtr Wrap(HICON icon) {
 
 // ---- pictures -------------------------------------------------------------------------------
 
+int MenuImageSize() {
+    // The size the system shows small icons at, for the system DPI the program runs at.
+    static const int size = [] {
+        const int metric = ::GetSystemMetrics(SM_CXSMICON);
+        return metric > 0 ? metric : 16;
+    }();
+    return size;
+}
+
 std::shared_ptr<Win32Picture> PictureFromIcon(HICON icon, int size) {
     if (icon == nullptr || size <= 0) return nullptr;
     const BITMAPINFO info = TopDown32(size, size);
@@ -99,24 +107,24 @@ std::shared_ptr<Win32Picture> PictureFromBitmap(HBITMAP bitmap) {
 
 std::shared_ptr<const Win32Picture> MenuImageOf(const platform::PictureRef& picture) {
     auto source = std::dynamic_pointer_cast<const Win32Picture>(picture);
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kSize * kSize), 0u);
-    if (!source) return Win32Picture::FromPixels(kSize, kSize, pixels.data());
-    if (source->PixelWidth() == kSize && source->PixelHeight() == kSize && source->HasAlpha()) return source;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(MenuImageSize() * MenuImageSize()), 0u);
+    if (!source) return Win32Picture::FromPixels(MenuImageSize(), MenuImageSize(), pixels.data());
+    if (source->PixelWidth() == MenuImageSize() && source->PixelHeight() == MenuImageSize() && source->HasAlpha()) return source;
 
-    const std::uint32_t* own = source->PixelWidth() == kSize && source->PixelHeight() == kSize ? PixelsOf(*source) : nullptr;
+    const std::uint32_t* own = source->PixelWidth() == MenuImageSize() && source->PixelHeight() == MenuImageSize() ? PixelsOf(*source) : nullptr;
     if (own != nullptr) {
         std::memcpy(pixels.data(), own, pixels.size() * sizeof(std::uint32_t));
     } else {
-        // Another size: scaled into a 16 x 16 surface.
-        const BITMAPINFO info = TopDown32(kSize, kSize);
+        // Another size: scaled into a surface of the menu's size.
+        const BITMAPINFO info = TopDown32(MenuImageSize(), MenuImageSize());
         void* bits = nullptr;
         unique_hbitmap target(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         unique_hdc dc(::CreateCompatibleDC(nullptr));
-        if (!target || !dc || bits == nullptr) return Win32Picture::FromPixels(kSize, kSize, pixels.data());
+        if (!target || !dc || bits == nullptr) return Win32Picture::FromPixels(MenuImageSize(), MenuImageSize(), pixels.data());
         std::memset(bits, 0, pixels.size() * sizeof(std::uint32_t));
         {
             select_object selected(dc.get(), target.get());
-            source->Draw(dc.get(), 0, 0, kSize, kSize);
+            source->Draw(dc.get(), 0, 0, MenuImageSize(), MenuImageSize());
             ::GdiFlush();
         }
         std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
@@ -131,7 +139,7 @@ std::shared_ptr<const Win32Picture> MenuImageOf(const platform::PictureRef& pict
             if ((p & 0x00FFFFFFu) == mask) p = 0;
         }
     }
-    return Win32Picture::FromPixels(kSize, kSize, pixels.data());
+    return Win32Picture::FromPixels(MenuImageSize(), MenuImageSize(), pixels.data());
 }
 
 // ---- icon sources ---------------------------------------------------------------------------
@@ -160,15 +168,16 @@ platform::IconPtr Win32IconSource::AssociatedIcon(std::string_view path) {
     WORD index = 0;
     unique_hicon icon(::ExtractAssociatedIconW(::GetModuleHandleW(nullptr), buffer.data(), &index));
     if (!icon) return nullptr;
-    HICON copy = static_cast<HICON>(::CopyImage(icon.get(), IMAGE_ICON, kSize, kSize, LR_COPYFROMRESOURCE));
+    HICON copy = static_cast<HICON>(::CopyImage(icon.get(), IMAGE_ICON, MenuImageSize(), MenuImageSize(), LR_COPYFROMRESOURCE));
     if (copy != nullptr) return Wrap(copy);
     return std::make_unique<Win32Icon>(std::move(icon));
 }
 
-platform::IconPtr Win32IconSource::ShellSmallIcon(std::string_view path) {
+platform::IconPtr Win32IconSource::ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) {
     const std::wstring wide = Widen(path);
+    const UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_ADDOVERLAYS | (attributesOnly ? SHGFI_USEFILEATTRIBUTES : 0u);
     SHFILEINFOW info{};
-    if (::SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) == 0) return nullptr;
+    if (::SHGetFileInfoW(wide.c_str(), attributesOnly.value_or(0), &info, sizeof info, flags) == 0) return nullptr;
     return Wrap(info.hIcon);
 }
 
@@ -204,8 +213,8 @@ platform::IconPtr Win32IconSource::Stock(platform::StockIcon which) {
 
 platform::PictureRef Win32IconSource::ResourceIcon(int id) {
     unique_hicon icon(static_cast<HICON>(
-        ::LoadImageW(resources_, MAKEINTRESOURCEW(id), IMAGE_ICON, kSize, kSize, LR_DEFAULTCOLOR)));
-    return PictureFromIcon(icon.get(), kSize);
+        ::LoadImageW(resources_, MAKEINTRESOURCEW(id), IMAGE_ICON, MenuImageSize(), MenuImageSize(), LR_DEFAULTCOLOR)));
+    return PictureFromIcon(icon.get(), MenuImageSize());
 }
 
 platform::PictureRef Win32IconSource::ResourceBitmap(int id) {
@@ -228,7 +237,7 @@ Win32IconCanvas::~Win32IconCanvas() {
 }
 
 void Win32IconCanvas::Make(Surface& surface) {
-    const BITMAPINFO info = TopDown32(kSize, kSize);
+    const BITMAPINFO info = TopDown32(MenuImageSize(), MenuImageSize());
     void* bits = nullptr;
     surface.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     surface.dc.reset(::CreateCompatibleDC(nullptr));
@@ -247,22 +256,22 @@ void Win32IconCanvas::DrawIcon(const platform::Icon& icon) {
 
 void Win32IconCanvas::DrawHandle(HICON icon) {
     if (icon == nullptr || !black_.dc || !white_.dc) return;
-    ::DrawIconEx(black_.dc.get(), 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
-    ::DrawIconEx(white_.dc.get(), 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+    ::DrawIconEx(black_.dc.get(), 0, 0, icon, MenuImageSize(), MenuImageSize(), 0, nullptr, DI_NORMAL);
+    ::DrawIconEx(white_.dc.get(), 0, 0, icon, MenuImageSize(), MenuImageSize(), 0, nullptr, DI_NORMAL);
     ::GdiFlush();
 }
 
 platform::PictureRef Win32IconCanvas::Picture() {
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kSize * kSize), 0u);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(MenuImageSize() * MenuImageSize()), 0u);
     if (black_.pixels != nullptr && white_.pixels != nullptr) {
         ::GdiFlush();
         for (std::size_t p = 0; p < pixels.size(); ++p) pixels[p] = Compose(black_.pixels[p], white_.pixels[p]);
     }
-    return Win32Picture::FromPixels(kSize, kSize, pixels.data());
+    return Win32Picture::FromPixels(MenuImageSize(), MenuImageSize(), pixels.data());
 }
 
 void Win32IconCanvas::Clear() {
-    const std::size_t count = static_cast<std::size_t>(kSize * kSize);
+    const std::size_t count = static_cast<std::size_t>(MenuImageSize() * MenuImageSize());
     if (black_.pixels != nullptr) std::fill(black_.pixels, black_.pixels + count, kBlack);
     if (white_.pixels != nullptr) std::fill(white_.pixels, white_.pixels + count, kWhite);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Icons for the popup menu: extraction from files and the shell, the program's own pictures,
-// the 16 x 16 canvas picIcon, and the image list ilsIcons that holds the menu's pictures as
-// 32-bit premultiplied bitmaps.
+// the canvas picIcon, and the image list ilsIcons that holds the menu's pictures as 32-bit
+// premultiplied bitmaps, all of the system's small-icon size.
 #include <windows.h>
 
 #include <memory>
@@ -24,6 +24,9 @@ private:
     unique_hicon icon_;
 };
 
+// The side of a menu picture: the system's small-icon size (GetSystemMetrics(SM_CXSMICON)).
+int MenuImageSize();
+
 // An icon drawn at size x size into a premultiplied picture that keeps the icon's transparency:
 // drawn once over black and once over white, the difference of the two is the coverage.
 std::shared_ptr<Win32Picture> PictureFromIcon(HICON icon, int size);
@@ -31,7 +34,7 @@ std::shared_ptr<Win32Picture> PictureFromIcon(HICON icon, int size);
 // A bitmap's pixels as a premultiplied picture, every pixel opaque.
 std::shared_ptr<Win32Picture> PictureFromBitmap(HBITMAP bitmap);
 
-// The picture as the menu shows it: 16 x 16, and where it has no transparency of its own, the
+// The picture as the menu shows it: of the menu's picture size, and where it has no transparency of its own, the
 // mask colour RGB(128, 128, 128) made transparent. The same picture when it already is one.
 std::shared_ptr<const Win32Picture> MenuImageOf(const platform::PictureRef& picture);
 
@@ -42,7 +45,7 @@ public:
 
     platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override;
     platform::IconPtr AssociatedIcon(std::string_view path) override;
-    platform::IconPtr ShellSmallIcon(std::string_view path) override;
+    platform::IconPtr ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) override;
     platform::IconPtr Stock(platform::StockIcon which) override;
     platform::PictureRef ResourceIcon(int id) override;
     platform::PictureRef ResourceBitmap(int id) override;

@@ -7,9 +7,13 @@
 #include <shlwapi.h>
 #include <wrl/client.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <memory>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/SystemError.h"
 #include "platform/win32/WinText.h"
 
 using Microsoft::WRL::ComPtr;
@@ -17,42 +21,11 @@ using Microsoft::WRL::ComPtr;
 namespace lumbra::win32 {
 namespace {
 
-constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
     std::wstring path(folder);
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
     path += name;
     return path;
-}
-
-// Entries of folder matching the pattern, directories or files, as full paths sorted by name.
-// No folder lists nothing: a bare pattern would list the current directory instead.
-std::string List(std::string_view folder, std::string_view pattern, bool directories) {
-    if (folder.empty()) return {};
-    const std::wstring wideFolder = Widen(folder);
-    const std::wstring search = JoinPath(wideFolder, pattern.empty() ? std::wstring(L"*") : Widen(pattern));
-    WIN32_FIND_DATAW data{};
-    unique_find find(::FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                        FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return {};
-    std::vector<std::wstring> names;
-    do {
-        const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (directory != directories) continue;
-        if (data.dwFileAttributes & kHiddenOrSystem) continue;
-        const std::wstring_view name(data.cFileName);
-        if (name == L"." || name == L"..") continue;
-        names.emplace_back(name);
-    } while (::FindNextFileW(find.get(), &data));
-    std::sort(names.begin(), names.end(),
-              [](const std::wstring& a, const std::wstring& b) { return ::StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
-    std::string text;
-    for (const std::wstring& name : names) {
-        if (!text.empty()) text += platform::kListSeparator;
-        text += Narrow(JoinPath(wideFolder, name));
-    }
-    return text;
 }
 
 class Bstr {
@@ -189,6 +162,33 @@ private:
     MinimizedWindows& fallback_;
 };
 
+struct CoTaskMemDeleter {
+    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
+};
+
+constexpr UINT_PTR kShellMenuSubclass = 0x4C53;  // "LS"
+
+// While the shell's menu of an item is open, its sub-menus ("送る" for one) are filled and
+// drawn by the shell: the owner's menu messages go to it first.
+LRESULT CALLBACK ForwardToShellMenu(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                    DWORD_PTR data) noexcept {
+    if (message == WM_INITMENUPOPUP || message == WM_DRAWITEM || message == WM_MEASUREITEM || message == WM_MENUCHAR) {
+        auto* menu = reinterpret_cast<IContextMenu*>(data);
+        ComPtr<IContextMenu3> menu3;
+        ComPtr<IContextMenu2> menu2;
+        LRESULT result = 0;
+        if (SUCCEEDED(menu->QueryInterface(IID_PPV_ARGS(&menu3))) &&
+            SUCCEEDED(menu3->HandleMenuMsg2(message, wParam, lParam, &result))) {
+            return result;
+        }
+        if (message != WM_MENUCHAR && SUCCEEDED(menu->QueryInterface(IID_PPV_ARGS(&menu2))) &&
+            SUCCEEDED(menu2->HandleMenuMsg(message, wParam, lParam))) {
+            return message == WM_INITMENUPOPUP ? 0 : TRUE;
+        }
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 bool IsShellWindow(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, 64);
@@ -210,11 +210,32 @@ std::size_t Win32CodePage932::Cp932ByteCount(std::string_view utf8) {
 
 // ---- the lister -----------------------------------------------------------------------------
 
-std::string Win32FileLister::ListFiles(std::string_view folder, std::string_view filter) {
-    return List(folder, filter, false);
+platform::FolderListing Win32FileLister::List(std::string_view folder) {
+    platform::FolderListing listing;
+    // No folder lists nothing: a bare pattern would list the current directory instead.
+    if (folder.empty()) return listing;
+    const std::wstring wideFolder = Widen(folder);
+    WIN32_FIND_DATAW data{};
+    unique_find find(::FindFirstFileExW(JoinPath(wideFolder, L"*").c_str(), FindExInfoBasic, &data,
+                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        // A drive's empty root has no "." entry: nothing there is no failure.
+        if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) listing.error = SystemErrorText(error);
+        return listing;
+    }
+    do {
+        const std::wstring_view name(data.cFileName);
+        if (name == L"." || name == L"..") continue;
+        const ULARGE_INTEGER written{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+        listing.entries.push_back({Narrow(JoinPath(wideFolder, name)), data.dwFileAttributes,
+                                   static_cast<std::int64_t>(written.QuadPart)});
+    } while (::FindNextFileW(find.get(), &data));
+    return listing;
 }
 
-std::string Win32FileLister::ListFolders(std::string_view folder) { return List(folder, "", true); }
+int Win32FileLister::CompareNames(std::string_view a, std::string_view b) {
+    return ::StrCmpLogicalW(Widen(a).c_str(), Widen(b).c_str());
+}
 
 // ---- minimising without the shell -----------------------------------------------------------
 
@@ -317,14 +338,45 @@ bool Win32Shell::FileExists(std::string_view path) {
     return ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::optional<std::int64_t> Win32Shell::LastWriteTime(std::string_view path) {
-    const std::wstring wide = Widen(path);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    ULARGE_INTEGER t;
-    t.LowPart = data.ftLastWriteTime.dwLowDateTime;
-    t.HighPart = data.ftLastWriteTime.dwHighDateTime;
-    return static_cast<std::int64_t>(t.QuadPart);
+void Win32Shell::ShowItemMenu(std::uintptr_t ownerWindow, std::string_view path, std::int32_t x, std::int32_t y) {
+    const HWND owner = reinterpret_cast<HWND>(ownerWindow);
+    LPITEMIDLIST parsed = nullptr;
+    if (FAILED(::SHParseDisplayName(Widen(path).c_str(), nullptr, &parsed, 0, nullptr))) return;
+    const std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter> item(parsed);
+    ComPtr<IShellFolder> parent;
+    LPCITEMIDLIST child = nullptr;
+    if (FAILED(::SHBindToParent(item.get(), IID_IShellFolder, reinterpret_cast<void**>(parent.GetAddressOf()), &child))) {
+        return;
+    }
+    ComPtr<IContextMenu> menu;
+    if (FAILED(parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr,
+                                     reinterpret_cast<void**>(menu.GetAddressOf())))) {
+        return;
+    }
+    constexpr UINT kFirstCommand = 1;
+    constexpr UINT kLastCommand = 0x7FFF;
+    unique_hmenu popup(::CreatePopupMenu());
+    if (!popup || FAILED(menu->QueryContextMenu(popup.get(), 0, kFirstCommand, kLastCommand, CMF_NORMAL))) return;
+
+    const bool subclassed = ::SetWindowSubclass(owner, &ForwardToShellMenu, kShellMenuSubclass,
+                                                reinterpret_cast<DWORD_PTR>(menu.Get())) != FALSE;
+    // A popup menu closes properly on a click elsewhere only when its owner is in the foreground.
+    ::SetForegroundWindow(owner);
+    const auto chosen =
+        static_cast<UINT>(::TrackPopupMenuEx(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, owner, nullptr));
+    if (subclassed) ::RemoveWindowSubclass(owner, &ForwardToShellMenu, kShellMenuSubclass);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    if (chosen < kFirstCommand) return;
+
+    CMINVOKECOMMANDINFOEX invoke{};
+    invoke.cbSize = sizeof invoke;
+    invoke.fMask = CMIC_MASK_UNICODE | CMIC_MASK_PTINVOKE;
+    invoke.hwnd = owner;
+    invoke.lpVerb = MAKEINTRESOURCEA(chosen - kFirstCommand);
+    invoke.lpVerbW = MAKEINTRESOURCEW(chosen - kFirstCommand);
+    invoke.nShow = SW_SHOWNORMAL;
+    invoke.ptInvoke = {x, y};
+    menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&invoke));
 }
 
 platform::WindowsVersion Win32Shell::Version() {

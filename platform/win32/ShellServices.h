@@ -17,12 +17,11 @@ public:
     std::size_t Cp932ByteCount(std::string_view utf8) override;
 };
 
-// Files, then folders, of one folder; hidden and system entries left out (every desktop holds a
-// hidden desktop.ini); in the order Explorer sorts names.
+// One directory search per folder; names compared as Explorer sorts them.
 class Win32FileLister final : public platform::FileLister {
 public:
-    std::string ListFiles(std::string_view folder, std::string_view filter) override;
-    std::string ListFolders(std::string_view folder) override;
+    platform::FolderListing List(std::string_view folder) override;
+    int CompareNames(std::string_view a, std::string_view b) override;
 };
 
 // The windows that the shell's own "minimise all" would have minimised, for systems whose
@@ -45,7 +44,7 @@ public:
     platform::DriveType GetDriveType(std::string_view root) override;
     std::string SystemFolder() override;
     bool FileExists(std::string_view path) override;
-    std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
+    void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override;
     platform::WindowsVersion Version() override;
 
 private:

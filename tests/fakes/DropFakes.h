@@ -206,10 +206,11 @@ public:
 class DropFakeShellFolder final : public platform::ShellFolder {
 public:
     std::string desktop = "C:\\Users\\me\\Desktop";
+    std::map<std::int32_t, std::string> others;  // other folders by identifier; the desktop for the rest
     std::vector<std::int32_t> asked;
     std::string GetFolderPath(std::int32_t folder) override {
         asked.push_back(folder);
-        return desktop;
+        return others.count(folder) ? others.at(folder) : desktop;
     }
 };
 

@@ -9,37 +9,6 @@
 #include "platform/Text.h"
 
 namespace lumbra::fakes {
-namespace {
-
-// Bytes of one UTF-16 unit in code page 932; 1 for a unit the code page lacks.
-std::size_t UnitBytes(iconv_t cd, char16_t unit) {
-    if (unit >= 0xD800 && unit <= 0xDFFF) return 1;
-    char in[3];
-    std::size_t inLeft;
-    if (unit < 0x80) {
-        in[0] = static_cast<char>(unit);
-        inLeft = 1;
-    } else if (unit < 0x800) {
-        in[0] = static_cast<char>(0xC0 | (unit >> 6));
-        in[1] = static_cast<char>(0x80 | (unit & 0x3F));
-        inLeft = 2;
-    } else {
-        in[0] = static_cast<char>(0xE0 | (unit >> 12));
-        in[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-        in[2] = static_cast<char>(0x80 | (unit & 0x3F));
-        inLeft = 3;
-    }
-    char out[8];
-    char* inPtr = in;
-    char* outPtr = out;
-    std::size_t outLeft = sizeof out;
-    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return 1;
-    const std::size_t bytes = sizeof out - outLeft;
-    return bytes == 0 ? 1 : bytes;
-}
-
-}  // namespace
 
 std::size_t HostCodePage932::Cp932ByteCount(std::string_view utf8) {
     // One conversion per unit ever met: the fuzz targets count millions of captions.
@@ -52,7 +21,17 @@ std::size_t HostCodePage932::Cp932ByteCount(std::string_view utf8) {
     std::size_t bytes = 0;
     for (char16_t unit : text::Utf8ToUtf16(utf8)) {
         std::uint8_t& n = known[unit];
-        if (n == 0) n = static_cast<std::uint8_t>(UnitBytes(cd, unit));
+        if (n == 0) {
+            // A surrogate or a unit the code page lacks becomes one "?".
+            std::string in = unit >= 0xD800 && unit <= 0xDFFF ? "" : text::Utf16ToUtf8(std::u16string(1, unit));
+            char out[8];
+            char* inPtr = in.data();
+            char* outPtr = out;
+            std::size_t inLeft = in.size(), outLeft = sizeof out;
+            ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool converted = !in.empty() && ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+            n = static_cast<std::uint8_t>(converted && outLeft < sizeof out ? sizeof out - outLeft : 1);
+        }
         bytes += n;
     }
     return bytes;

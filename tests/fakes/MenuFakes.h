@@ -1,273 +1,190 @@
 #pragma once
-// In-memory stand-ins for the popup menu's platform: the menu component, the image list, icon
-// sources and the canvas, the desktop lister, the shell, and (fakes/HostCodePage932.h) a real
-// code-page-932 counter for the host. Calls go to a shared CallLog when one is given.
-#include <cstdint>
+// In-memory stand-ins for the popup menu's platform, one per interface, and MenuWorld, which
+// wires them into the menu's services.
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
-#include "fakes/CallLog.h"
 #include "fakes/DropFakes.h"
 #include "fakes/HostCodePage932.h"
 #include "fakes/WallpaperFakes.h"
 #include "menu/ShellMenu.h"
-#include "platform/CodePage.h"
-#include "platform/FileLister.h"
-#include "platform/Icons.h"
-#include "platform/ImageList.h"
 #include "platform/MenuTree.h"
-#include "platform/PopupMenu.h"
-#include "platform/Shell.h"
 
 namespace lumbra::fakes {
 
-// A picture that says what it shows.
-class MenuPicture final : public platform::Picture {
-public:
-    explicit MenuPicture(std::string what, int width = 16, int height = 16)
-        : what_(std::move(what)), width_(width), height_(height) {}
-    const std::string& What() const { return what_; }
-    int PixelWidth() const override { return width_; }
-    int PixelHeight() const override { return height_; }
-
-private:
-    std::string what_;
-    int width_;
-    int height_;
+// A picture or an icon that says what it shows; every icon made must be released.
+struct MenuPicture final : platform::Picture {
+    explicit MenuPicture(std::string shows) : what(std::move(shows)) {}
+    int PixelWidth() const override { return 16; }
+    int PixelHeight() const override { return 16; }
+    std::string what;
 };
-platform::PictureRef MakeMenuPicture(std::string what, int width = 16, int height = 16);
-// What a picture shows; "?" for a picture the fakes did not make.
+struct MenuIcon final : platform::Icon {
+    explicit MenuIcon(std::string shows) : what(std::move(shows)) { ++alive; }
+    ~MenuIcon() override { --alive; }
+    std::string what;
+    static inline int alive = 0;
+};
+// What a picture shows; "?" for one the fakes did not make.
 std::string PictureName(const platform::PictureRef& picture);
 
-class MenuIcon final : public platform::Icon {
+// The component: the shared item tree, a copy of it at every showing, and the user's choice.
+class FakePopupMenu final : public platform::TreePopupMenu {
 public:
-    explicit MenuIcon(std::string what) : what_(std::move(what)) { ++alive; }
-    ~MenuIcon() override { --alive; }
-    MenuIcon(const MenuIcon&) = delete;
-    MenuIcon& operator=(const MenuIcon&) = delete;
-    const std::string& What() const { return what_; }
-    // Icons made and not yet released: every handle must be given back.
-    static inline int alive = 0;
-
-private:
-    std::string what_;
-};
-
-// The component: the shared item tree, plus a record of every showing.
-class FakePopupMenu final : public platform::PopupMenu {
-public:
-    FakePopupMenu(platform::PopupMenuEvents& events, CallLog* log) : events_(events), log_(log) {}
-
-    struct Showing {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        std::vector<std::int32_t> rest;  // alignment .. defaultItem
-        platform::MenuAnchor anchor = platform::MenuAnchor::Pointer;
-        std::vector<platform::MenuItem> items;  // the tree as it was shown
-        std::int32_t imageCount = 0;            // the image source's count at that moment
+    explicit FakePopupMenu(platform::PopupMenuEvents& events) : events_(events) {}
+    struct Showing {  // the point, the other arguments (alignment .. defaultItem), the anchor and the items
+        std::int32_t x, y;
+        std::vector<std::int32_t> rest;
+        platform::MenuAnchor anchor;
+        std::vector<platform::MenuItem> items;
     };
-
-    void SetImageSource(platform::ImageList& images) override;
-    void SetOwnerWindow(std::uintptr_t window) override;
-    std::int32_t AppendItem(std::string_view caption, std::string_view helpText, std::int32_t itemData,
-                            std::int32_t parent, std::int32_t image, bool checked, bool enabled,
-                            std::string_view key) override;
-    std::int32_t FindItemByKey(std::string_view key) override { return tree_.FindByKey(key); }
-    void SaveItems(std::string_view name) override;
-    void ResetItems() override;
-    void LoadSavedItems(std::string_view name) override;
-    void SetItemEnabled(std::int32_t index, bool enabled) override;
-    void SetItemIcon(std::int32_t index, std::int32_t image) override;
+    void SetImageSource(platform::ImageList& list) override { images = &list; }
+    void SetOwnerWindow(std::uintptr_t window) override { owner = window; }
     std::int32_t ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                         std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) override;
-    void SetAnchor(platform::MenuAnchor anchor) override { anchor_ = anchor; }
+    void SetAnchor(platform::MenuAnchor value) override { anchor = value; }
 
-    const platform::MenuTree& Tree() const { return tree_; }
-    const std::vector<Showing>& Showings() const { return showings_; }
-    platform::ImageList* ImageSource() const { return images_; }
-    std::uintptr_t Owner() const { return owner_; }
-    std::vector<std::string> SavedNames() const { return saved_; }
-    // What the user picks when the menu shows: an index, or 0 for closing it without a choice.
-    std::function<std::int32_t(const FakePopupMenu&)> choose;
+    platform::ImageList* images = nullptr;
+    std::uintptr_t owner = 0;
+    platform::MenuAnchor anchor = platform::MenuAnchor::Pointer;
+    std::vector<Showing> showings;
+    std::function<std::int32_t()> choose;  // the user's pick when the menu shows; 0 for none
 
 private:
-    void Log(std::string entry) {
-        if (log_) log_->Add(std::move(entry));
-    }
     platform::PopupMenuEvents& events_;
-    CallLog* log_;
-    platform::MenuTree tree_;
-    platform::ImageList* images_ = nullptr;
-    std::uintptr_t owner_ = 0;
-    platform::MenuAnchor anchor_ = platform::MenuAnchor::Pointer;
-    std::vector<Showing> showings_;
-    std::vector<std::string> saved_;
 };
 
-class FakePopupMenuFactory final : public platform::PopupMenuFactory {
-public:
-    explicit FakePopupMenuFactory(CallLog* log = nullptr) : log_(log) {}
-    std::unique_ptr<platform::PopupMenu> CreatePopupMenu(platform::PopupMenuEvents& events) override;
-    // The last component made (owned by whoever asked for it).
-    FakePopupMenu* Last() const { return last_; }
-    int Created() const { return created_; }
-
-private:
-    CallLog* log_;
-    FakePopupMenu* last_ = nullptr;
-    int created_ = 0;
+struct FakePopupMenuFactory final : platform::PopupMenuFactory {
+    std::unique_ptr<platform::PopupMenu> CreatePopupMenu(platform::PopupMenuEvents& events) override {
+        auto menu = std::make_unique<FakePopupMenu>(events);
+        last = menu.get();
+        ++created;
+        return menu;
+    }
+    FakePopupMenu* last = nullptr;  // owned by whoever asked for it
+    int created = 0;
 };
 
 class FakeImageList final : public platform::ImageList {
 public:
-    // The design's first image.
-    explicit FakeImageList(CallLog* log = nullptr);
+    FakeImageList() { Add(std::make_shared<MenuPicture>("design"), ""); }
     std::int32_t Count() const override { return static_cast<std::int32_t>(images_.size()); }
-    void Add(const platform::PictureRef& picture, std::string_view key) override;
-    std::int32_t PositionOfKey(std::string_view key) const override;
-    void Remove(std::int32_t position) override;
-    platform::PictureRef Picture(std::int32_t position) const override;
-    // What the picture at a 1-based position shows.
+    void Add(const platform::PictureRef& picture, std::string_view key) override { images_.emplace_back(picture, key); }
+    std::int32_t PositionOfKey(std::string_view key) const override {
+        auto found = std::find_if(images_.begin(), images_.end(), [&](const auto& i) { return !key.empty() && i.second == key; });
+        return found == images_.end() ? 0 : static_cast<std::int32_t>(found - images_.begin() + 1);
+    }
+    void Remove(std::int32_t position) override {
+        if (position >= 1 && position <= Count()) images_.erase(images_.begin() + (position - 1));
+    }
+    platform::PictureRef Picture(std::int32_t position) const override { return images_.at(position - 1).first; }
     std::string NameAt(std::int32_t position) const { return PictureName(Picture(position)); }
-    std::string KeyAt(std::int32_t position) const;
 
 private:
-    struct Image {
-        platform::PictureRef picture;
-        std::string key;
-    };
-    std::vector<Image> images_;
-    CallLog* log_;
+    std::vector<std::pair<platform::PictureRef, std::string>> images_;
 };
 
-class FakeIconSource final : public platform::IconSource {
-public:
-    explicit FakeIconSource(CallLog* log = nullptr) : log_(log) {}
-
-    struct Extraction {
-        std::uint32_t count = 1;
-        bool smallHandle = true;  // a handle may come back beside a count of 0
-    };
-    // What ExtractIcon finds in a file at an index; nothing for any other.
-    std::map<std::pair<std::string, std::int32_t>, Extraction> files;
-    // Paths with an associated icon / a shell file-information icon.
-    std::set<std::string> associated;
-    std::set<std::string> shellIcons;
+struct FakeIconSource final : platform::IconSource {
+    // (file, index) -> (count reported, a handle comes back): a handle may come beside a count of 0.
+    std::map<std::pair<std::string, std::int32_t>, std::pair<std::uint32_t, bool>> files;
+    std::set<std::string> associated, shellIcons;  // paths with such an icon
     bool stockAvailable = true;
+    int extractions = 0;  // file, associated and shell icons asked for
 
     platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override;
-    platform::IconPtr AssociatedIcon(std::string_view path) override;
-    platform::IconPtr ShellSmallIcon(std::string_view path) override;
-    platform::IconPtr Stock(platform::StockIcon which) override;
-    platform::PictureRef ResourceIcon(int id) override;
-    platform::PictureRef ResourceBitmap(int id) override;
-
-    int Extractions() const { return extractions_; }
-
-private:
-    void Log(std::string entry) {
-        if (log_) log_->Add(std::move(entry));
+    platform::IconPtr AssociatedIcon(std::string_view path) override { return Known(associated, "associated:", path); }
+    // From the name and attributes alone there is always the type's icon: "type:<attributes>".
+    platform::IconPtr ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) override {
+        if (!attributesOnly) return Known(shellIcons, "shell:", path);
+        ++extractions;
+        return std::make_unique<MenuIcon>("type:" + std::to_string(*attributesOnly));
     }
-    CallLog* log_;
-    int extractions_ = 0;
+    platform::IconPtr Stock(platform::StockIcon which) override {
+        return stockAvailable ? std::make_unique<MenuIcon>("stock:" + std::to_string(static_cast<int>(which))) : nullptr;
+    }
+    platform::PictureRef ResourceIcon(int id) override { return std::make_shared<MenuPicture>("icon:" + std::to_string(id)); }
+    platform::PictureRef ResourceBitmap(int id) override { return std::make_shared<MenuPicture>("bitmap:" + std::to_string(id)); }
+    platform::IconPtr Known(const std::set<std::string>& paths, const std::string& kind, std::string_view path) {
+        ++extractions;
+        return paths.count(std::string(path)) ? std::make_unique<MenuIcon>(kind + std::string(path)) : nullptr;
+    }
 };
 
-class FakeIconCanvas final : public platform::IconCanvas {
-public:
-    explicit FakeIconCanvas(CallLog* log = nullptr) : log_(log) {}
-    void DrawIcon(const platform::Icon& icon) override;
-    // "" for an empty canvas, else the drawn icons joined with "+".
-    platform::PictureRef Picture() override;
-    void Clear() override;
-    int Draws() const { return draws_; }
-
-private:
-    std::vector<std::string> drawn_;
-    CallLog* log_;
-    int draws_ = 0;
+// picIcon: the drawn icons joined by "+", "" when empty.
+struct FakeIconCanvas final : platform::IconCanvas {
+    void DrawIcon(const platform::Icon& icon) override {
+        drawn += (drawn.empty() ? "" : "+") + dynamic_cast<const MenuIcon&>(icon).what;
+    }
+    platform::PictureRef Picture() override { return std::make_shared<MenuPicture>(drawn); }
+    void Clear() override { drawn.clear(); }
+    std::string drawn;
 };
 
-class FakeFileLister final : public platform::FileLister {
-public:
-    // Full paths by folder, in the order they are listed.
-    std::map<std::string, std::vector<std::string>> files;
-    std::map<std::string, std::vector<std::string>> folders;
-    std::vector<std::pair<std::string, std::string>> fileQueries;  // folder, filter
-    std::string ListFiles(std::string_view folder, std::string_view filter) override;
-    std::string ListFolders(std::string_view folder) override;
+// Names compare without regard to ASCII case, unlike plain byte order.
+struct FakeFileLister final : platform::FileLister {
+    std::map<std::string, platform::FolderListing> folders;
+    std::vector<std::string> listed;  // the folders asked for
+    // An entry in the folder its path names.
+    platform::ListedEntry& Add(const std::string& path, std::uint32_t attributes = 0, std::int64_t written = 0) {
+        return folders[path.substr(0, path.rfind('\\'))].entries.emplace_back(platform::ListedEntry{path, attributes, written});
+    }
+    platform::FolderListing List(std::string_view folder) override {
+        listed.emplace_back(folder);
+        return folders.count(std::string(folder)) ? folders.at(std::string(folder)) : platform::FolderListing{};
+    }
+    int CompareNames(std::string_view a, std::string_view b) override;
 };
 
-class FakeShellVerb final : public platform::ShellVerb {
-public:
-    FakeShellVerb(std::string name, std::function<void()> done) : name_(std::move(name)), done_(std::move(done)) {}
-    std::string Name() override { return name_; }
-    void DoIt() override { done_(); }
-
-private:
-    std::string name_;
-    std::function<void()> done_;
-};
-
-// The shell: processes, automation, recycle bins, drives, files.
-class FakeShell final : public platform::Shell {
-public:
-    struct Started {
-        std::string commandLine;
-        std::int32_t show = 0;
-    };
-    // One shell folder as NameSpace gives it: named items, and the folder's own item (by name).
-    struct Folder {
-        std::set<std::string> items;
-        std::string ownItem;
-    };
-
-    std::vector<Started> started;
-    // What happened through the automation objects ("MinimizeAll", "DoIt Documents &Properties",
-    // "InvokeVerb Documents properties", "ParseName ...", ...).
-    std::vector<std::string> automation;
+// The shell: processes, automation objects, recycle bins, drives, files. What it was asked to do
+// goes to `done`: "start <command line>", "empty <owner> <root> <flags>", "menu <owner> <path> <x>,<y>",
+// and the automation objects' "MinimizeAll", "NameSpace 10", "ParseName <name>", "DoIt <item> <verb>", ...
+struct FakeShell final : platform::Shell {
+    std::vector<std::string> done, binQueries;
     bool dispatchAvailable = true;
     int dispatchesAlive = 0;
-    std::map<std::int32_t, Folder> nameSpaces;
-    // Verbs of every item, in order.
-    std::vector<std::string> verbs = {"開く(&O)", "プロパティ(&R)"};
-
-    // Recycle bins by root ("" = all); a root without an entry fails its query.
-    std::map<std::string, platform::RecycleBinInfo> bins;
-    std::map<std::string, platform::DriveType> drives;  // other roots: no such drive
-    std::vector<std::string> binQueries;
-    std::vector<std::string> emptied;  // roots
-    std::uintptr_t emptiedOwner = 0;
-
-    std::string systemFolder = "C:\\Windows\\system32";
+    // Shell folders by number: the names of their items, and the folder's own item.
+    std::map<std::int32_t, std::pair<std::set<std::string>, std::string>> nameSpaces;
+    std::vector<std::string> verbs = {"開く(&O)", "プロパティ(&R)"};  // of every item
+    std::map<std::string, platform::RecycleBinInfo> bins;          // by root; a root without one fails
+    std::map<std::string, platform::DriveType> drives;             // other roots: no such drive
     std::set<std::string> existing;
-    std::map<std::string, std::int64_t> writeTimes;
     platform::WindowsVersion version{10, 0};
 
-    bool StartProcess(std::string_view commandLine, std::int32_t show) override;
+    bool StartProcess(std::string_view commandLine, std::int32_t show) override {
+        done.push_back("start " + std::string(commandLine) + (show == 1 ? "" : " (show " + std::to_string(show) + ")"));
+        return true;
+    }
     std::unique_ptr<platform::ShellDispatch> CreateShellDispatch() override;
-    bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override;
-    void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override;
-    platform::DriveType GetDriveType(std::string_view root) override;
-    std::string SystemFolder() override { return systemFolder; }
+    bool QueryRecycleBin(std::string_view root, platform::RecycleBinInfo& info) override {
+        binQueries.emplace_back(root);
+        return bins.count(std::string(root)) && (info = bins.at(std::string(root)), true);
+    }
+    void EmptyRecycleBin(std::uintptr_t owner, std::string_view root, std::uint32_t flags) override {
+        done.push_back("empty " + std::to_string(owner) + " " + std::string(root) + " " + std::to_string(flags));
+    }
+    platform::DriveType GetDriveType(std::string_view root) override {
+        return drives.count(std::string(root)) ? drives.at(std::string(root)) : platform::DriveType::NoRootDir;
+    }
+    std::string SystemFolder() override { return "C:\\Windows\\system32"; }
     bool FileExists(std::string_view path) override { return existing.count(std::string(path)) != 0; }
-    std::optional<std::int64_t> LastWriteTime(std::string_view path) override;
+    void ShowItemMenu(std::uintptr_t owner, std::string_view path, std::int32_t x, std::int32_t y) override {
+        done.push_back("menu " + std::to_string(owner) + " " + std::string(path) + " " + std::to_string(x) + "," + std::to_string(y));
+    }
     platform::WindowsVersion Version() override { return version; }
 };
 
-// Every fake the popup menu works through, wired into its services, with their calls in one log.
+// Every fake the popup menu works through, wired into its services.
 struct MenuWorld {
-    CallLog log;
-    FakePopupMenuFactory factory{&log};
-    FakeImageList images{&log};
-    FakeIconCanvas canvas{&log};
-    FakeIconSource icons{&log};
+    FakePopupMenuFactory factory;
+    FakeImageList images;
+    FakeIconCanvas canvas;
+    FakeIconSource icons;
     FakeFileLister lister;
     FakeShell shell;
     FakeShellLauncher launcher;

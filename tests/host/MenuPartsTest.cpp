@@ -1,241 +1,160 @@
-// Small parts of the popup menu: the item tree of the component, command-line quoting, the
-// DefaultIcon value, the recycle-bin rule and the icon cache.
+// Small parts of the popup menu: captions and names, picture sources, the item tree, command
+// lines, DefaultIcon values and the recycle-bin rule.
 #include <gtest/gtest.h>
 
 #include "common/CommandLineParser.h"
 #include "fakes/MenuFakes.h"
+#include "menu/Captions.h"
 #include "menu/DefaultIcon.h"
+#include "menu/Entries.h"
 #include "menu/RecycleBin.h"
-#include "menu/UserIconCache.h"
 #include "platform/CommandLine.h"
-#include "platform/MenuTree.h"
+#include "platform/MenuCaption.h"
 
 namespace lumbra {
 namespace {
 
+using Strings = std::vector<std::string>;
+
+// ---- captions -------------------------------------------------------------------------------
+
+// Half-width katakana are single bytes in code page 932, full-width text double, and what the
+// code page cannot hold one "?" per UTF-16 unit.
+TEST(MenuCaptions, NamesArePaddedPerDoubleByteCharacterAndShowWithoutThePaddingAsDoSeparatorsAndShortcuts) {
+    fakes::HostCodePage932 cp932;
+    const std::pair<const char*, int> names[] = {
+        {"readme.txt", 0}, {"ﾏｲ ﾄﾞｷｭﾒﾝﾄ", 0}, {"メモ帳", 3},  {"ＡＢＣ.txt", 3}, {"報告書ﾃﾞｰﾀ.xls", 3},
+        {"한국어", 0},     {"😀 smile", 0},   {"日本😀語", 3}, {"箱x", 1},        {"box", 0}};
+    for (const auto& [name, pad] : names) {
+        const std::string caption = menu::PadCaption(name, cp932);
+        EXPECT_EQ(caption, name + std::string(static_cast<std::size_t>(pad), 'x'));
+        const platform::CaptionText shown = platform::VisibleCaption(caption, cp932);
+        EXPECT_TRUE(shown.text == name && !shown.separator && shown.shortcut.empty()) << "in full Unicode: " << name;
+    }
+    EXPECT_EQ(cp932.Cp932ByteCount("マイ ドキュメント"), 17u);
+    // caption passed, then what shows: "-" for a separator, the text, and the shortcut after "|"
+    const std::pair<const char*, const char*> cases[] = {
+        {"-", "-|"}, {"-システムアイコンxxxxxxx", "-システムアイコン|"}, {"ab\tCtrl+A", "ab|Ctrl+A"},
+        {"画面のプロパティ(&S)...xxxxxxxx\tCtrl+S", "画面のプロパティ(&S)...|Ctrl+S"},
+        {"日本", "日|"}};  // two bytes: the second character does not straddle the end
+    for (const auto& [caption, shows] : cases) {
+        const platform::CaptionText shown = platform::VisibleCaption(caption, cp932);
+        EXPECT_EQ((shown.separator ? "-" : "") + shown.text + "|" + shown.shortcut, shows);
+    }
+    // A broken byte sequence splits the same way for the padding and for the menu.
+    for (std::string name : {std::string("\xE3\x81" "A"), std::string("\xE0\x80\x80" "z"),
+                             std::string("\xF8\x88\x80\x80\x80" "xy"), std::string("\xED\xA0\x80" "箱")}) {
+        EXPECT_EQ(platform::VisibleCaption(menu::PadCaption(name, cp932), cp932).text, name);
+        EXPECT_EQ(platform::VisibleCaption("-" + name, cp932).text, name);
+    }
+}
+
+TEST(MenuCaptions, AnEntrysNameIsThePartAfterTheLastBackslashAndShortcutFilesLoseTheirExtension) {
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"C:\\D\\memo.txt", true, "memo.txt"}, {"plain", true, "plain"},       {"C:\\D\\Editor.lnk", true, "Editor"},
+        {"C:\\D\\E.LNK", true, "E"},           {"C:\\D\\E.Lnk", true, "E"},    {"C:\\D\\a.b.lnk", true, "a.b"},
+        {"C:\\D\\.lnk", true, ""},             {"C:\\D\\x.lnkx", true, "x.lnkx"}, {"C:\\D\\golnk", true, "golnk"},
+        {"C:\\D\\x.bank", true, "x.bank"},     {"C:\\D\\lnk", true, "lnk"},    {"C:\\D\\ab", true, "ab"},
+        {"C:\\D\\.lnK", true, ""},             {"C:\\D\\a.b", true, "a.b"},             {"C:\\D\\A.lnk", false, "A.lnk"}, {"C:\\D\\A.LNK", false, "A.LNK"},
+    };
+    for (const auto& [path, file, name] : cases) EXPECT_EQ(menu::EntryName(path, file), name) << path;
+}
+
+// A file whose data is not here (offline, fetched on opening or on reading) or that is gone is
+// never read for its picture: the shell takes it from the name and the attributes.
+TEST(MenuPictureSource, OnlyAFileWhoseDataIsHereIsReadForItsPicture) {
+    using namespace platform;
+    const std::pair<std::optional<std::uint32_t>, std::pair<bool, std::uint32_t>> cases[] = {
+        {0x20, {true, 0x20}}, {kListedDirectory, {true, kListedDirectory}}, {0x20 | kListedOffline, {false, 0x20 | kListedOffline}},
+        {kListedDirectory | kListedRecallOnOpen, {false, kListedDirectory | kListedRecallOnOpen}},
+        {kListedRecallOnDataAccess | kListedHidden, {false, kListedRecallOnDataAccess | kListedHidden}},
+        {std::nullopt, {false, kListedNormal}}};
+    for (const auto& [attributes, expected] : cases) {
+        const menu::PictureSource source = menu::ChoosePictureSource(attributes);
+        EXPECT_EQ(std::make_pair(source.readsFile, source.attributes), expected) << attributes.value_or(0xFFFFFFFF);
+    }
+}
+
 // ---- the item tree --------------------------------------------------------------------------
 
-TEST(MenuTree, IndicesRunOnAcrossLevelsFromOne) {
+TEST(MenuTree, IndicesRunOnAcrossLevelsAndASavedTreeComesBackWithThem) {
     platform::MenuTree tree;
-    EXPECT_EQ(tree.Append("a", "", 0, 0, -1, false, true, "A"), 1);
-    EXPECT_EQ(tree.Append("sub", "", 0, 0, -1, false, true, "S"), 2);
-    EXPECT_EQ(tree.Append("child", "", 0, 2, -1, false, true, "C"), 3);
-    EXPECT_EQ(tree.Append("b", "", 0, 0, -1, false, true, ""), 4);
-    EXPECT_EQ(tree.FindByKey("C"), 3);
-    EXPECT_EQ(tree.FindByKey("S"), 2);
-    EXPECT_TRUE(tree.HasChildren(2));
-    EXPECT_FALSE(tree.HasChildren(3));
-}
-
-TEST(MenuTree, UnknownAndEmptyKeysAreNotFound) {
-    platform::MenuTree tree;
-    tree.Append("-", "", 0, 0, -1, false, true, "");
-    EXPECT_EQ(tree.FindByKey(""), -1);
-    EXPECT_EQ(tree.FindByKey("Nope"), -1);
-    EXPECT_EQ(tree.Item(0), nullptr);
-    EXPECT_EQ(tree.Item(2), nullptr);
-}
-
-TEST(MenuTree, LoadingASavedTreeRestoresItsIndicesAndTheNextIndexFollowsIt) {
-    platform::MenuTree tree;
-    tree.Append("a", "", 0, 0, -1, false, true, "A");
-    tree.Append("b", "", 0, 0, -1, false, true, "B");
+    auto add = [&](const char* key, std::int32_t parent = 0) { return tree.Append(key, "", 0, parent, -1, false, true, key); };
+    EXPECT_EQ(add("A") + add("S") * 10 + add("C", 2) * 100 + add("") * 1000, 4321);
+    EXPECT_TRUE(tree.FindByKey("C") == 3 && tree.FindByKey("") == -1 && tree.FindByKey("Nope") == -1);
+    EXPECT_TRUE(tree.Item(0) == nullptr && tree.Item(5) == nullptr && !tree.Item(4)->folder && tree.Item(4)->path.empty());
+    EXPECT_TRUE(tree.HasChildren(2) && !tree.HasChildren(3));
+    const platform::MenuTree& constant = tree;
+    EXPECT_TRUE(constant.Item(0) == nullptr && constant.Item(5) == nullptr && constant.Item(1)->key == "A");
+    EXPECT_EQ(constant.Item(3)->key, "C");
     tree.Save("saved");
-    tree.Append("extra1", "", 0, 0, -1, false, true, "");
-    tree.Append("extra2", "", 0, 0, -1, false, true, "");
+    add("extra");
+    tree.Save("saved");  // saving again replaces the copy
     tree.Item(1)->enabled = false;
     tree.Reset();
     EXPECT_EQ(tree.Count(), 0);
-    EXPECT_EQ(tree.FindByKey("A"), -1);
-    ASSERT_TRUE(tree.Load("saved"));
-    EXPECT_EQ(tree.Count(), 2);
-    EXPECT_EQ(tree.FindByKey("B"), 2);
-    EXPECT_TRUE(tree.Item(1)->enabled) << "changes after saving are not in the saved copy";
-    EXPECT_EQ(tree.Append("next", "", 0, 0, -1, false, true, ""), 3);
-}
-
-TEST(MenuTree, LoadingANameNeverSavedChangesNothing) {
-    platform::MenuTree tree;
-    tree.Append("a", "", 0, 0, -1, false, true, "");
     EXPECT_FALSE(tree.Load("other"));
-    EXPECT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.Count(), 0) << "a name never saved changes nothing";
+    ASSERT_TRUE(tree.Load("saved"));
+    EXPECT_TRUE(tree.Count() == 5 && tree.Item(1)->enabled) << "changes after saving are not in the copy";
+    EXPECT_EQ(add("next"), 6);
 }
 
 // ---- command lines --------------------------------------------------------------------------
 
-TEST(CommandLineQuoting, ArgumentsAreQuotedOnlyWhenTheyMustBe) {
+TEST(MenuCommandLine, ArgumentsAreQuotedOnlyWhenTheyMustBeAndReadBackExactly) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\dir\\file.txt", "C:\\dir\\file.txt"},  // plain: as it is
-        {"a b", "\"a b\""},
-        {"tab\there", "\"tab\there\""},
-        {"", "\"\""},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash before the quote doubles, the quote is escaped
-        {"C:\\a b\\c", "\"C:\\a b\\c\""},      // backslashes not before a quote stay single
-        {"C:\\a b\\", "\"C:\\a b\\\\\""},    // a trailing backslash before the closing quote doubles
+        {"C:\\dir\\file.txt", "C:\\dir\\file.txt"}, {"a b", "\"a b\""},      {"tab\there", "\"tab\there\""},
+        {"", "\"\""},                               {"x\ny", "\"x\ny\""},    {"v\vw", "\"v\vw\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},       {"a\\\"b", "\"a\\\\\\\"b\""}, {"C:\\a b\\c", "\"C:\\a b\\c\""},
+        {"C:\\a b\\", "\"C:\\a b\\\\\""},
     };
     for (const auto& [argument, quoted] : cases) EXPECT_EQ(platform::QuoteArgument(argument), quoted) << argument;
+    const Strings arguments{"C:\\Program Files\\x.exe", "shell32.dll,Control_RunDLL", "", " ", "say \"hi\"",
+                            R"(C:\a b\\)", R"(\\server\share\)", "\"", R"(\")", "デスクトップ\\メモ 帳.txt"};
+    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine(arguments)), arguments);
     EXPECT_EQ(platform::BuildCommandLine({"rundll32.exe", "shell32.dll,Control_RunDLL", "Desk.cpl"}),
               "rundll32.exe shell32.dll,Control_RunDLL Desk.cpl");
-    EXPECT_EQ(platform::BuildCommandLine({"C:\\Program Files\\x.exe", "my file.cpl"}),
-              "\"C:\\Program Files\\x.exe\" \"my file.cpl\"");
-}
-
-// The tests' reader of command lines first, on the runtime's own published examples, then the
-// quoting read back through it.
-using Args = std::vector<std::string>;
-
-TEST(CommandLineSplitting, ThePublishedExamplesOfTheRuntime) {
-    using testdata::SplitCommandLine;
-    EXPECT_EQ(SplitCommandLine(R"(p "a b c" d e)"), (Args{"p", "a b c", "d", "e"}));
-    EXPECT_EQ(SplitCommandLine(R"(p "ab\"c" "\\" d)"), (Args{"p", R"(ab"c)", R"(\)", "d"}));
-    EXPECT_EQ(SplitCommandLine(R"(p a\\\b d"e f"g h)"), (Args{"p", R"(a\\\b)", "de fg", "h"}));
-    EXPECT_EQ(SplitCommandLine(R"(p a\\\"b c d)"), (Args{"p", R"(a\"b)", "c", "d"}));
-    EXPECT_EQ(SplitCommandLine(R"(p a\\\\"b c" d e)"), (Args{"p", R"(a\\b c)", "d", "e"}));
-}
-
-TEST(CommandLineSplitting, TheProgramNameTakesQuotesAsGroupingAndBackslashesAsText) {
-    using testdata::SplitCommandLine;
-    EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\x.exe" a)"), (Args{R"(C:\Program Files\x.exe)", "a"}));
-    EXPECT_EQ(SplitCommandLine(R"(C:\dir\"x y".exe)"), (Args{R"(C:\dir\x y.exe)"}));
-    EXPECT_EQ(SplitCommandLine(R"("" a)"), (Args{"", "a"}));
-    EXPECT_EQ(SplitCommandLine(""), (Args{""}));
-}
-
-TEST(CommandLineSplitting, BlanksAndTabsSeparateAndAnUnclosedQuoteRunsToTheEnd) {
-    using testdata::SplitCommandLine;
-    EXPECT_EQ(SplitCommandLine("p \t a\t\tb  "), (Args{"p", "a", "b"}));
-    EXPECT_EQ(SplitCommandLine("p a\nb"), (Args{"p", "a\nb"})) << "a line break separates nothing";
-    EXPECT_EQ(SplitCommandLine(R"(p "a b)"), (Args{"p", "a b"}));
-    EXPECT_EQ(SplitCommandLine(R"(p "")"), (Args{"p", ""}));
-    EXPECT_EQ(SplitCommandLine(R"(p "a""b" c)"), (Args{"p", R"(a"b)", "c"})) << "two quotes inside quotes";
-    EXPECT_EQ(SplitCommandLine(R"(p a\)"), (Args{"p", R"(a\)"})) << "a trailing backslash is text";
-}
-
-TEST(CommandLineQuoting, EveryArgumentReadsBackExactly) {
-    const Args arguments{"rundll32.exe", "shell32.dll,Control_RunDLL", "", " ", "a b", "say \"hi\"", R"(a\"b)",
-                         R"(C:\a b\)", R"(C:\a b\\)", R"(\\server\share\)", "tab\there", "\"", R"(\")",
-                         "x\"", "デスクトップ\\メモ 帳.txt", "😀 \"😀\""};
-    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine(arguments)), arguments);
-    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine({"C:\\Program Files\\x.exe", "a"})),
-              (Args{"C:\\Program Files\\x.exe", "a"}));
-    EXPECT_EQ(testdata::SplitCommandLine(platform::BuildCommandLine({""})), (Args{""}));
+    EXPECT_EQ(platform::BuildCommandLine({"C:\\a\tb.exe"}), "\"C:\\a\tb.exe\"");
+    EXPECT_EQ(platform::BuildCommandLine({""}), "\"\"");
 }
 
 // ---- DefaultIcon values ---------------------------------------------------------------------
 
-TEST(DefaultIconSplit, TheFileBeforeTheLastCommaAndTheNumberAfterIt) {
-    const struct {
-        const char* value;
-        const char* file;
-        std::int32_t index;
-        const char* why;
-    } cases[] = {
-        {"C:\\Windows\\system32\\shell32.dll,15", "C:\\Windows\\system32\\shell32.dll", 15, "path, comma, index"},
-        {"C:\\icons\\folder.ico", "C:\\icons\\folder.ico", 0, "no comma: the whole value, index 0"},
-        {"", "", 0, "nothing"},
-        {"C:\\a,b\\c,d.dll,3", "C:\\a,b\\c,d.dll", 3, "only the last comma separates"},
-        {"C:\\x.dll,icon", "C:\\x.dll", 0, "a last part that is no number gives 0"},
-        {"C:\\x.dll,", "C:\\x.dll", 0, "an empty last part"},
-        {"%SystemRoot%\\System32\\imageres.dll,-109", "%SystemRoot%\\System32\\imageres.dll", -109,
-         "a negative index passes on, nothing is expanded"},
-        {"x.dll, 7", "x.dll", 7, "a blank is skipped"},
-        {"x.dll,  -3", "x.dll", -3, "blanks before a sign"},
-        {"x.dll,+4", "x.dll", 4, "a plus sign"},
-        {"\"C:\\q.dll\",2", "\"C:\\q.dll\"", 2, "quotes stay"},
-        {"x.dll,2.5", "x.dll", 2, "halves round to even"},
-        {"x.dll,3.5", "x.dll", 4, "halves round to even"},
-        {"x.dll,2.6", "x.dll", 3, "fractions to the nearest"},
-        {"x.dll,-1.5", "x.dll", -2, "negative halves to even"},
-        {"x.dll,12abc", "x.dll", 12, "the number at the start of the part"},
+TEST(MenuDefaultIcon, TheFileBeforeTheLastCommaAndTheNumberAfterIt) {
+    const std::tuple<const char*, const char*, std::int32_t> cases[] = {
+        {"C:\\Windows\\shell32.dll,15", "C:\\Windows\\shell32.dll", 15}, {"C:\\icons\\folder.ico", "C:\\icons\\folder.ico", 0},
+        {"", "", 0},                 {"C:\\a,b\\c,d.dll,3", "C:\\a,b\\c,d.dll", 3}, {"C:\\x.dll,icon", "C:\\x.dll", 0},
+        {"x.dll, -109", "x.dll", -109}, {"\"C:\\q.dll\",2.5", "\"C:\\q.dll\"", 2},   {"x.dll,99999999999", "x.dll", 0},
     };
-    for (const auto& c : cases) {
-        const menu::IconLocation location = menu::SplitDefaultIcon(c.value);
-        EXPECT_EQ(location.file, c.file) << c.value << ": " << c.why;
-        EXPECT_EQ(location.index, c.index) << c.value << ": " << c.why;
+    for (const auto& [value, file, index] : cases) {
+        const menu::IconLocation location = menu::SplitDefaultIcon(value);
+        EXPECT_TRUE(location.file == file && location.index == index) << value;
     }
 }
 
 // ---- recycle bins ---------------------------------------------------------------------------
 
-class RecycleBinRule : public ::testing::Test {
-protected:
-    void SetUp() override {
-        shell.bins[""] = {};
-        shell.drives["C:\\"] = platform::DriveType::Fixed;
-        shell.drives["D:\\"] = platform::DriveType::Fixed;
-        shell.drives["E:\\"] = platform::DriveType::Removable;
-        shell.bins["C:\\"] = {};
-        shell.bins["D:\\"] = {};
-        shell.bins["E:\\"] = {0, 5};
-    }
+TEST(MenuRecycleBin, AnyBinWithBytesOrItemsIsFullAndOnlyFixedDrivesAreAskedOneByOne) {
     fakes::FakeShell shell;
-};
-
-TEST_F(RecycleBinRule, EveryBinEmptyIsFalse) { EXPECT_FALSE(menu::QueryRecycleBinFull(shell)); }
-
-TEST_F(RecycleBinRule, ItemsWithoutBytesOrBytesWithoutItemsCountAsFull) {
-    shell.bins["D:\\"] = {0, 1};
-    EXPECT_TRUE(menu::QueryRecycleBinFull(shell));
-    shell.bins["D:\\"] = {512, 0};
-    EXPECT_TRUE(menu::QueryRecycleBinFull(shell));
-}
-
-TEST_F(RecycleBinRule, TheAllBinsQueryAloneDecidesWithoutFixedDrives) {
-    shell.drives.clear();
-    EXPECT_FALSE(menu::QueryRecycleBinFull(shell));
-    shell.bins[""] = {10, 1};
-    EXPECT_TRUE(menu::QueryRecycleBinFull(shell));
-    EXPECT_EQ(shell.binQueries, std::vector<std::string>({"", ""}));
-}
-
-TEST_F(RecycleBinRule, ABinOnADriveThatIsNotFixedCountsOnlyThroughTheAllBinsQuery) {
-    // E: is removable and holds five items, but only fixed drives are asked one by one.
-    EXPECT_FALSE(menu::QueryRecycleBinFull(shell));
-    for (const std::string& root : shell.binQueries) EXPECT_NE(root, "E:\\");
-}
-
-TEST_F(RecycleBinRule, EveryFixedDriveIsAskedInOrderEvenAfterAFullOne) {
-    shell.bins["C:\\"] = {1, 1};
-    EXPECT_TRUE(menu::QueryRecycleBinFull(shell));
-    EXPECT_EQ(shell.binQueries, std::vector<std::string>({"", "C:\\", "D:\\"}));
-}
-
-TEST_F(RecycleBinRule, AFailingDriveQueryBetweenTwoEmptyOnesChangesNothing) {
-    shell.drives["F:\\"] = platform::DriveType::Fixed;  // no bin entry: its query fails
-    shell.drives["G:\\"] = platform::DriveType::Fixed;
-    shell.bins["G:\\"] = {};
-    EXPECT_FALSE(menu::QueryRecycleBinFull(shell));
-    shell.bins["D:\\"] = {3, 1};
-    EXPECT_TRUE(menu::QueryRecycleBinFull(shell));
-}
-
-TEST_F(RecycleBinRule, AFailingAllBinsQueryCountsAsEmpty) {
+    using platform::DriveType;
+    shell.drives = {{"A:\\", DriveType::Fixed}, {"C:\\", DriveType::Fixed}, {"E:\\", DriveType::Removable},
+                    {"F:\\", DriveType::Fixed}, {"Z:\\", DriveType::Fixed}};
+    shell.bins = {{"", {}}, {"A:\\", {}}, {"C:\\", {}}, {"E:\\", {0, 5}}, {"Z:\\", {}}};  // F: fails
+    EXPECT_FALSE(menu::QueryRecycleBinFull(shell)) << "a removable drive counts through the all-bins query only";
+    EXPECT_EQ(shell.binQueries, Strings({"", "A:\\", "C:\\", "F:\\", "Z:\\"}));
+    const std::pair<const char*, platform::RecycleBinInfo> full[] = {
+        {"", {10, 0}}, {"", {0, 1}}, {"A:\\", {512, 0}}, {"C:\\", {0, 1}}, {"Z:\\", {1, 0}}};
+    for (const auto& [root, info] : full) {
+        auto bins = shell.bins;
+        shell.bins[root] = info;
+        shell.binQueries.clear();
+        EXPECT_TRUE(menu::QueryRecycleBinFull(shell)) << root;
+        EXPECT_EQ(shell.binQueries.size(), 5u) << "every fixed drive is asked, even after a full one";
+        shell.bins = bins;
+    }
     shell.bins.erase("");
-    EXPECT_FALSE(menu::QueryRecycleBinFull(shell));
-}
-
-// ---- the icon cache -------------------------------------------------------------------------
-
-TEST(UserIconCache, KeepsAPictureWhilePathAndWriteTimeStay) {
-    menu::UserIconCache cache;
-    auto picture = fakes::MakeMenuPicture("a");
-    cache.Store("C:\\a.txt", 100, picture);
-    EXPECT_EQ(cache.Find("C:\\a.txt", 100), picture);
-    EXPECT_EQ(cache.Find("C:\\a.txt", 101), nullptr) << "written since";
-    EXPECT_EQ(cache.Find("C:\\b.txt", 100), nullptr);
-}
-
-TEST(UserIconCache, ASweepForgetsWhatWasNotUsedSinceTheLastOne) {
-    menu::UserIconCache cache;
-    cache.Store("a", 1, fakes::MakeMenuPicture("a"));
-    cache.Store("b", 1, fakes::MakeMenuPicture("b"));
-    cache.Sweep();
-    EXPECT_EQ(cache.Size(), 2u);
-    EXPECT_NE(cache.Find("a", 1), nullptr);
-    cache.Sweep();
-    EXPECT_EQ(cache.Size(), 1u) << "b left the desktop";
-    EXPECT_EQ(cache.Find("b", 1), nullptr);
+    EXPECT_FALSE(menu::QueryRecycleBinFull(shell)) << "a failing all-bins query counts as empty";
 }
 
 }  // namespace
