@@ -32,7 +32,7 @@ class PopupMenuTests(LumbraTestCase):
         return self.session.probe("windows")["windows"]
 
     def menus(self) -> list[Rect]:  # the open menus, outermost first
-        return [Rect.from_json(w["rect"]) for w in reversed(self.windows()) if w["class"] == "#32768"]
+        return [Rect(**w["rect"]) for w in reversed(self.windows()) if w["class"] == "#32768"]
 
     def start(self) -> Rect:
         self.lumbra = self.start_lumbra()
