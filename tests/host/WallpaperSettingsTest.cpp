@@ -36,8 +36,6 @@ TEST(Readers, ProfileValueIsCutToOneLessThanTheSizeAndNothingReadIsMinusOne) {
         {"Desktop", "Wallpaper", 1, "WIN.INI", "-1"}, {"Desktop", "Nul", 261, "WIN.INI", "ab"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadIniString(profile, c.section, c.key, c.size, c.file), c.value) << c.key;
-    EXPECT_EQ(TrimAtNull("abc"), "abc");
-    EXPECT_EQ(TrimAtNull(std::string("\0abc", 4)), "");
 }
 
 TEST(Readers, RegistryValueIsTheTextOfItsBytesUpToTheFirstNulOrEmpty) {
