@@ -1,27 +1,14 @@
 #include "fakes/WallpaperFakes.h"
 
-#include <cctype>
-
 namespace lumbra::fakes {
 
-namespace {
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-}  // namespace
-
-void FakeEnvironment::Set(const std::string& name, const std::string& value) { values_[Upper(name)] = value; }
-
 std::string FakeEnvironment::ExpandVariables(std::string_view text) {
-    requests_.emplace_back(text);
     std::string out;
     std::size_t i = 0;
     for (std::size_t open = text.find('%'); open != std::string_view::npos; open = text.find('%', i)) {
         const std::size_t close = text.find('%', open + 1);
         if (close == std::string_view::npos) break;
-        auto found = values_.find(Upper(text.substr(open + 1, close - open - 1)));
+        auto found = values_.find(std::string(text.substr(open + 1, close - open - 1)));
         out.append(text.substr(i, open - i));
         if (found != values_.end()) {
             out.append(found->second);
@@ -58,7 +45,7 @@ platform::PictureRef FakePictureFiles::Scale(const platform::PictureRef& picture
     ++scales;
     const auto* source = dynamic_cast<const FakePicture*>(picture.get());
     if (source == nullptr || size.Empty() || failScales) return nullptr;
-    return std::make_shared<FakePicture>(size.width, size.height, source->Source());
+    return std::make_shared<FakePicture>(size.width, size.height, source->source);
 }
 
 }  // namespace lumbra::fakes

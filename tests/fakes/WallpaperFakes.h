@@ -12,17 +12,14 @@
 
 namespace lumbra::fakes {
 
-// %NAME% references of the variables set here are replaced (names without regard to case);
-// the others are left as they stand.
+// %NAME% references of the variables set here are replaced; the others are left as they stand.
 class FakeEnvironment final : public platform::Environment {
 public:
-    void Set(const std::string& name, const std::string& value);
+    void Set(const std::string& name, const std::string& value) { values_[name] = value; }
     std::string ExpandVariables(std::string_view text) override;
-    const std::vector<std::string>& Requests() const { return requests_; }
 
 private:
-    std::map<std::string, std::string> values_;  // by upper-case name
-    std::vector<std::string> requests_;
+    std::map<std::string, std::string> values_;
 };
 
 // A decoded picture: its size and the file it came from.
@@ -30,7 +27,6 @@ struct FakePicture final : platform::Picture {
     FakePicture(int w, int h, std::string from) : width(w), height(h), source(std::move(from)) {}
     int PixelWidth() const override { return width; }
     int PixelHeight() const override { return height; }
-    const std::string& Source() const { return source; }
     int width, height;
     std::string source;
 };
@@ -42,7 +38,6 @@ class FakePictureFiles final : public platform::FileFacts, public platform::Pict
 public:
     void PutPicture(const std::string& path, int width, int height) { Put(path, {width, height}); }
     void PutDamaged(const std::string& path) { Put(path, {}); }
-    void Remove(const std::string& path) { files_.erase(path); }
     // A later write time, the same length: the file was rewritten in place.
     void Touch(const std::string& path) { files_.at(path).writeTime = ++clock_; }
 

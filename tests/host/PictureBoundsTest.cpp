@@ -77,7 +77,7 @@ TEST(StatedPictures, EachFormatStatesTheSizeOfItsFirstFrameAndDamagedHeadersNoth
         {Png(65535, 65535), F::Png, {65535, 65535}}, {Png(0x80000000u, 1), F::Png, {std::numeric_limits<int>::max(), 1}},
         {Png(0, 5), {}, {}}, {Png(100, 100).cut(10), {}, {}}, {Png(100, 100).at(12, 'i'), {}, {}},
         {Jpeg({0xE0, 0xE1, 0xDB, 0xC4, 0xDD}, 0xC0, 16000, 8000, 60000), F::Jpeg, {16000, 8000}},
-        {Jpeg({0xE0}, 0xC2, 1920, 1080), F::Jpeg, {1920, 1080}},
+        {Jpeg({0xE0}, 0xC2, 1920, 1080, 0), F::Jpeg, {1920, 1080}},  // an empty segment
         {Jpeg({}, 0xDA, 800, 600), {}, {}}, {Jpeg({}, 0xD9, 800, 600), {}, {}}, {Jpeg({}, 0xC0, 800, 0), {}, {}},
         {Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01}, {}, {}}, {Jpeg({0xE0}, 0xC0, 800, 600).cut(12), {}, {}},
         {Gif(16000, 8000, 3), F::Gif, {16000, 8000}}, {Gif(0, 80, 0), {}, {}}, {Gif(120, 0, 1), {}, {}},

@@ -36,8 +36,6 @@ TEST(Readers, ProfileValueIsCutToOneLessThanTheSizeAndNothingReadIsMinusOne) {
         {"Desktop", "Wallpaper", 1, "WIN.INI", "-1"}, {"Desktop", "Nul", 261, "WIN.INI", "ab"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadIniString(profile, c.section, c.key, c.size, c.file), c.value) << c.key;
-    EXPECT_EQ(TrimAtNull("abc"), "abc");
-    EXPECT_EQ(TrimAtNull(std::string("\0abc", 4)), "");
 }
 
 TEST(Readers, RegistryValueIsTheTextOfItsBytesUpToTheFirstNulOrEmpty) {
@@ -139,7 +137,7 @@ TEST(GetWallpaperInfo, PictureTileFlagAndStyleFromTheProfileOrARegistryPictureTh
         {old, {{"Wallpaper", "C:\\写真\\海.jpg"}, {"TileWallpaper", "0"}, {"WallpaperStyle", "2"}}, "C:\\写真\\海.jpg", 0, 2},
         {{{"TileWallpaper", "1"}, {"WallPaperStyle", "2"}}, {{"Wallpaper", "C:\\a.jpg"}}, "C:\\a.jpg", 0, 0},
         {{}, {{"Wallpaper", "C:\\a.jpg"}, {"TileWallpaper", "70000"}, {"WallpaperStyle", "-1"}}, "C:\\a.jpg", 0, -1},
-        {old, {{"Wallpaper", "C:\\Pictures\\sunset"}}, "C:\\Pictures\\sunset", 0, 0},
+        {old, {{"Wallpaper", "C:\\Pictures\\sunset"}, {"WallpaperStyle", "99999"}}, "C:\\Pictures\\sunset", 0, 0},
         {old, {{"TileWallpaper", "0"}, {"Wallpaper", ""}}, "C:\\old.bmp", 1, 2},
         {old, {{"Wallpaper", "C:\\w\\page.HTM"}, {"TileWallpaper", "0"}}, "C:\\old.bmp", 1, 2},  // a page
         {old, {{"Wallpaper", "C:\\w\\page.Html"}}, "C:\\old.bmp", 1, 2}, {old, {{"Wallpaper", "C:\\d.htm\\p.htm"}}, "C:\\old.bmp", 1, 2},
