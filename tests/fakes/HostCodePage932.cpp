@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 #include "platform/Text.h"
 
@@ -14,23 +15,10 @@ namespace {
 // Bytes of one UTF-16 unit in code page 932; 1 for a unit the code page lacks.
 std::size_t UnitBytes(iconv_t cd, char16_t unit) {
     if (unit >= 0xD800 && unit <= 0xDFFF) return 1;
-    char in[3];
-    std::size_t inLeft;
-    if (unit < 0x80) {
-        in[0] = static_cast<char>(unit);
-        inLeft = 1;
-    } else if (unit < 0x800) {
-        in[0] = static_cast<char>(0xC0 | (unit >> 6));
-        in[1] = static_cast<char>(0x80 | (unit & 0x3F));
-        inLeft = 2;
-    } else {
-        in[0] = static_cast<char>(0xE0 | (unit >> 12));
-        in[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-        in[2] = static_cast<char>(0x80 | (unit & 0x3F));
-        inLeft = 3;
-    }
+    std::string in = text::Utf16ToUtf8(std::u16string(1, unit));
+    std::size_t inLeft = in.size();
     char out[8];
-    char* inPtr = in;
+    char* inPtr = in.data();
     char* outPtr = out;
     std::size_t outLeft = sizeof out;
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
