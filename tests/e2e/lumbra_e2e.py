@@ -71,11 +71,10 @@ class Rect:
     height = property(lambda r: r.bottom - r.top)
     center = property(lambda r: ((r.left + r.right) // 2, (r.top + r.bottom) // 2))
 
-    def inset(self, d): return Rect(self.left + d, self.top + d, self.right - d, self.bottom - d)
     def contains(self, o): return self.left <= o.left and self.top <= o.top and o.right <= self.right and o.bottom <= self.bottom
 
     def sample_points(self, inset=3):  # the centre and the four corners, inset pixels inwards
-        return [self.center] + [(x, y) for r in [self.inset(inset)] for y in (r.top, r.bottom - 1) for x in (r.left, r.right - 1)]
+        return [self.center] + [(x, y) for y in (self.top + inset, self.bottom - 1 - inset) for x in (self.left + inset, self.right - 1 - inset)]
 
 
 SCREEN = Rect(0, 0, DESKTOP_WIDTH, DESKTOP_HEIGHT)

@@ -42,9 +42,6 @@ class NotifyIcon(LumbraTestCase):
     def icon_area(self):
         return wait_until(self.tray_icons, timeout=5, what="an icon in the notification area")
 
-    def icon_chroma(self, area):
-        return self.session.area(area)["maxChroma"]
-
     def menu_key(self, x, y, key):
         """A right click at x,y, then `key` in the menu it opens."""
         self.session.click(x, y, button=3)
@@ -63,12 +60,12 @@ class NotifyIcon(LumbraTestCase):
         # Two left clicks: hidden with the grey icon, then shown in place with the coloured one.
         self.session.click(*icon.center)
         program.wait_window("hidden", timeout=5)
-        wait_until(lambda: self.icon_chroma(icon) <= GREY_TOLERANCE, timeout=5, what="the icon to turn grey")
+        wait_until(lambda: self.session.area(icon)["maxChroma"] <= GREY_TOLERANCE, timeout=5, what="the icon to turn grey")
         self.assertGreater(self.session.area(icon)["distinct"], 3, "the grey icon is no longer a picture")
         self.hover_tip(*icon.center, "LumbraPanel (Disabled)")
         self.session.click(*icon.center)
         shown = program.wait_window("visible", timeout=5)
-        wait_until(lambda: self.icon_chroma(icon) > COLOURED_CHROMA, timeout=5, what="the icon coloured again")
+        wait_until(lambda: self.session.area(icon)["maxChroma"] > COLOURED_CHROMA, timeout=5, what="the icon coloured again")
         self.assertRectNear(shown.rect, window.rect, 0, "window shown again in place")
         self.assertEqual(self.session.area(icon, dump=True)["rows"], coloured["rows"], "not the icon from the start")
 

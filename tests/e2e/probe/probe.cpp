@@ -46,7 +46,6 @@ Text Obj(std::initializer_list<std::pair<const wchar_t*, Text>> members) {
 }
 
 long long Int(const Text& text) { return std::stoll(text, nullptr, 0); }
-UINT Timeout(const Options& opt, UINT fallback) { return opt.count(L"timeout") ? static_cast<UINT>(Int(opt.at(L"timeout"))) : fallback; }
 Text Done(BOOL ok) { return ok ? L"{}" : throw std::runtime_error("failed with error " + std::to_string(GetLastError())); }
 Text RectJson(RECT r) { return Obj({{L"left", N(r.left)}, {L"top", N(r.top)}, {L"right", N(r.right)}, {L"bottom", N(r.bottom)}}); }
 
@@ -83,8 +82,9 @@ Text Message(const Args& a, const Options& opt, bool send) {
     const auto msg = static_cast<UINT>(Int(a.at(1)));
     const auto wp = static_cast<WPARAM>(a.size() > 2 ? Int(a[2]) : 0);
     const auto lp = static_cast<LPARAM>(a.size() > 3 ? Int(a[3]) : 0);
+    const UINT timeout = opt.count(L"timeout") ? static_cast<UINT>(Int(opt.at(L"timeout"))) : 5000;
     DWORD_PTR result = 0;
-    Done(send ? SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, Timeout(opt, 5000), &result) != 0 : PostMessageW(h, msg, wp, lp));
+    Done(send ? SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, timeout, &result) != 0 : PostMessageW(h, msg, wp, lp));
     return Obj({{L"hwnd", N(reinterpret_cast<INT_PTR>(h))}, {L"message", N(msg)}, {L"result", N(static_cast<LONG_PTR>(result))}});
 }
 
