@@ -20,7 +20,7 @@ SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\Lumbra"
 SETTING_SECTION, UPDATE_SECTION = SETTINGS_KEY + r"\Setting", SETTINGS_KEY + r"\UpdateInfo"
 DESKTOP_WIDTH, DESKTOP_HEIGHT, TASKBAR_TOP = 1024, 768, 748  # the task bar with the notification area: y 748..767
 TWIPS_PER_PIXEL, WINDOW_BACKGROUND = 15, (64, 64, 64)  # 96 DPI
-HIT_CODES = {"HTCAPTION": 2, "HTRIGHT": 11, "HTBOTTOM": 15, "HTBOTTOMRIGHT": 17, "HTCLOSE": 20}
+WM_NCHITTEST, HIT_CODES = 0x84, {"HTCAPTION": 2, "HTRIGHT": 11, "HTMINBUTTON": 8, "HTCLOSE": 20}
 _config = _session = None
 
 
@@ -71,11 +71,10 @@ class Rect:
     height = property(lambda r: r.bottom - r.top)
     center = property(lambda r: ((r.left + r.right) // 2, (r.top + r.bottom) // 2))
 
-    def inset(self, d): return Rect(self.left + d, self.top + d, self.right - d, self.bottom - d)
     def contains(self, o): return self.left <= o.left and self.top <= o.top and o.right <= self.right and o.bottom <= self.bottom
 
     def sample_points(self, inset=3):  # the centre and the four corners, inset pixels inwards
-        return [self.center] + [(x, y) for r in [self.inset(inset)] for y in (r.top, r.bottom - 1) for x in (r.left, r.right - 1)]
+        return [self.center] + [(x, y) for y in (self.top + inset, self.bottom - 1 - inset) for x in (self.left + inset, self.right - 1 - inset)]
 
 
 SCREEN = Rect(0, 0, DESKTOP_WIDTH, DESKTOP_HEIGHT)
@@ -142,8 +141,6 @@ class Session:
             raise ProbeError(f"probe {args!r}: {answer['error']}")
         return answer
 
-    call = probe  # for modules written against a ProbeServer of their own
-
     def find_window(self, title=TITLE, cls=WINDOW_CLASS) -> WindowInfo | None:
         return WindowInfo(answer["window"]) if (answer := self.probe("find", title, f"--class={cls}"))["found"] else None
 
@@ -155,21 +152,20 @@ class Session:
             time.sleep(0.05)
         return bool(matched), w
 
-    def metrics(self) -> dict:  # what the tests ask of GetSystemMetrics: SM_CXSCREEN, SM_CYSCREEN; SM_CXMINTRACK, SM_CYMINTRACK
-        return {name: {"x": self.probe("metric", x)["value"], "y": self.probe("metric", y)["value"]} for name, x, y in (("screen", 0, 1), ("minTrack", 34, 35))}
-
     # Values of a registry key: name -> [type ("REG_SZ", "REG_DWORD", ...), data], or None without the key.
     def reg_values_typed(self, key): return a["values"] if (a := self.probe("reg-list", key))["keyExists"] else None
     def reg_get_typed(self, key, name): return next((tuple(v) for n, v in (self.reg_values_typed(key) or {}).items() if n.lower() == name.lower()), None)
     def reg_get(self, key, name): return (self.reg_get_typed(key, name) or (None, None))[1]
     def reg_values(self, key): return None if (v := self.reg_values_typed(key)) is None else {n: data for n, (_, data) in v.items()}
     def reg_set(self, key, name, data, kind="sz"): self.probe("reg-set", key, name, data, f"--type={kind}")
+    def reg_delete(self, key, *name): self.probe("reg-delete", key, *name)  # the value, or the whole key
     def stored_geometry(self): return self.reg_values(SETTING_SECTION)
 
     def store_geometry(self, **values):  # store_geometry(Left="3375", ...): twips as text, as the program stores them
         [self.reg_set(SETTING_SECTION, name, value) for name, value in values.items()]
 
     def profile_set(self, file, section, key, value): self.probe("profile-set", file, section, key, value)
+    def profile_delete(self, file, section, *key): self.probe("profile-delete", file, section, *key)
 
     # WIN.INI [colors] BackGround as "R G B" (None removes it); announce broadcasts WM_SETTINGCHANGE.
     def set_desktop_colour(self, rgb, announce=False):
@@ -181,7 +177,7 @@ class Session:
     def system_desktop_colour(self): return tuple(self.probe("syscolor")["rgb"])
 
     def reset_state(self):  # what a test may change and the next one must not see
-        self.probe("reg-delete", SETTINGS_KEY), self.set_desktop_colour(None)
+        self.reg_delete(SETTINGS_KEY), self.set_desktop_colour(None)
 
     def windows_path(self, path) -> str: return "Z:" + str(Path(path).absolute()).replace("/", "\\")  # Z: is the Linux root
 
@@ -192,12 +188,13 @@ class Session:
     def pixel(self, x, y): return self.pixels([(x, y)])[0]
 
     # Colour statistics of a screen rectangle: min, max and mean [r, g, b], maxChroma (the largest
-    # difference of channels in a pixel); with dump its rows, a text of "rrggbb" words each.
+    # difference of channels in a pixel), the number of distinct colours; with dump its rows, a text
+    # of "rrggbb" words each.
     def area(self, rect: Rect, dump=False) -> dict:
         rgb = self.pixels([(x, y) for y in range(rect.top, rect.bottom) for x in range(rect.left, rect.right)])
         rows = [" ".join("%02x%02x%02x" % p for p in rgb[i:i + rect.width]) for i in range(0, len(rgb), rect.width)]
         return {"min": [min(c) for c in zip(*rgb)], "max": [max(c) for c in zip(*rgb)], "rows": rows if dump else None,
-                "mean": [sum(c) / len(c) for c in zip(*rgb)], "maxChroma": max(max(p) - min(p) for p in rgb)}
+                "mean": [sum(c) / len(c) for c in zip(*rgb)], "maxChroma": max(max(p) - min(p) for p in rgb), "distinct": len(set(rgb))}
 
     def screenshot(self, name) -> Path:  # the virtual desktop as X shows it, as <work>/shots/<name>.png
         path = self.cfg.shots / (re.sub(r"[^A-Za-z0-9_.-]+", "_", name) + ".png")
@@ -227,7 +224,6 @@ class Program(subprocess.Popen):
             super().__init__(["wine", session.cfg.exe, *args], env=session.env, stdout=log, stderr=subprocess.STDOUT,
                              stdin=subprocess.DEVNULL, cwd=session.cfg.work)
 
-    proc = property(lambda p: p)
     running = property(lambda p: p.poll() is None)
     exit_code = property(lambda p: p.poll())
 
@@ -302,21 +298,17 @@ class LumbraTestCase(unittest.TestCase):
         wait_until(lambda: program.window().rect != before, timeout, what=f"the window to leave {before}", describe=lambda: program.window().rect)
         return self.settled_window(program)
 
-    # A screen point on a part of the frame ("HTRIGHT", "HTBOTTOM", "HTBOTTOMRIGHT", "HTCAPTION",
-    # "HTCLOSE": the middle of the button), where the window itself answers WM_NCHITTEST so.
-    def frame_point(self, window, part):
+    # The screen points of a part of the frame ("HTRIGHT" at mid-height; "HTCAPTION", "HTMINBUTTON",
+    # "HTCLOSE" across the caption's middle row), where the window itself answers WM_NCHITTEST so.
+    def frame_points(self, window, part):
         r, c = window.rect, window.client
-        caption_y = (r.top + c.top) // 2
-        found = [(x, y) for x, y in {
-            "HTRIGHT": [(r.right - 1 - d, r.center[1]) for d in range(6)],
-            "HTBOTTOM": [(r.center[0], r.bottom - 1 - d) for d in range(6)],
-            "HTBOTTOMRIGHT": [(r.right - 1 - d, r.bottom - 1 - d) for d in range(6)],
-            "HTCAPTION": [(r.left + r.width // 3, r.top + d) for d in range(2, max(3, c.top - r.top))],
-            "HTCLOSE": [(r.right - 1 - d, caption_y) for d in range(60)]}[part]
-            if self.session.probe("send", window.hwnd, "WM_NCHITTEST", 0, (y & 0xFFFF) << 16 | x & 0xFFFF)["result"] == HIT_CODES[part]]
-        if not found:
+        points = [(r.right - 1 - d, r.center[1]) for d in range(6)] if part == "HTRIGHT" else [(x, (r.top + c.top) // 2) for x in range(r.left, r.right)]
+        if not (found := [(x, y) for x, y in points if self.session.probe("send", window.hwnd, WM_NCHITTEST, 0, (y & 0xFFFF) << 16 | x & 0xFFFF)["result"] == HIT_CODES[part]]):
             self.fail(f"no {part} on the frame of {window}")
-        return ((min(found)[0] + max(found)[0]) // 2, caption_y) if part == "HTCLOSE" else found[0]
+        return found
+
+    def frame_point(self, window, part):  # the middle of the part's frame_points
+        return (found := self.frame_points(window, part))[len(found) // 2]
 
     # Moves the pointer away and onto x,y, and waits for the tool tip to read expected (Wine gives
     # a tip window its text as title).

@@ -6,7 +6,6 @@ committed ones live in docs/)."""
 
 from __future__ import annotations
 
-import json
 import math
 import os
 import shutil
@@ -18,8 +17,6 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import lumbra_e2e  # noqa: E402
 from lumbra_e2e import Rect, wait_until  # noqa: E402
-from test_file_drop import dragsource_exe  # noqa: E402
-from test_popup_menu import menuhelper_exe  # noqa: E402
 from test_wallpaper import WallpaperTestCase, png_bytes, write_jpeg  # noqa: E402
 
 
@@ -57,12 +54,10 @@ class DocsScreenshots(WallpaperTestCase):
         self.photo = self.session.windows_path(photo)
         self.set_wallpaper(self.photo, 0, 2)  # stretched
 
-    def menu(self, exe: Path = menuhelper_exe(), *args: str) -> Rect | None:
-        """The first open menu (or, with other arguments, the helper's whole answer)."""
-        out = subprocess.run(["wine", str(exe), *(args or ["menus"])], env=self.session.env, timeout=60,
-                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL).stdout
-        answer = json.loads(next(line for line in out.decode("utf-8", "replace").splitlines() if line[:1] == "{"))
-        return answer if args else next((Rect(*m["rect"]) for m in answer["menus"]), None)
+    def menu(self) -> Rect | None:
+        """The first open menu."""
+        menus = [w for w in self.session.probe("windows")["windows"] if w["class"] == "#32768"]
+        return lumbra_e2e.WindowInfo(menus[0]).rect if menus else None
 
     def crop(self, name: str, *rects: Rect) -> None:
         """The desktop around `rects` as shots/docs-<name>.png, and into LUMBRA_DOCS_DIR."""
@@ -102,14 +97,13 @@ class DocsScreenshots(WallpaperTestCase):
         source = self.folder / "報告書.txt"
         source.write_text("report", encoding="utf-8")
         program, panel = self.start()
-        drag = subprocess.Popen(["wine", str(dragsource_exe()), "drag", self.session.windows_path(source)],
+        exe = self.session.cfg.probe.parent / "lumbra_dragsource.exe"
+        drag = subprocess.Popen(["wine", exe, self.session.windows_path(source)],
                                 env=self.session.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: drag.poll() is None and drag.kill())
-        left, top, right, bottom = wait_until(lambda: (lambda a: a["found"] and a["rect"])(
-            self.menu(dragsource_exe(), "find", "LumbraDragSource", "LumbraDragSource")), timeout=20,
-            what="the drag source's window")
-        self.session.drag(((left + right) // 2, (top + bottom) // 2), panel.center, button=3, steps=16,
-                          step_delay=0.05)
+        source_window = wait_until(lambda: self.session.find_window("LumbraDragSource", "LumbraDragSource"), timeout=20,
+                                   what="the drag source's window")
+        self.session.drag(source_window.rect.center, panel.center, button=3, steps=16, step_delay=0.05)
         self.crop("drop-menu", program.window().rect, wait_until(self.menu, timeout=10, what="the drop menu"))
         self.session.xdotool("key", "Escape")
 

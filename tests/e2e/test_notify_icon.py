@@ -42,9 +42,6 @@ class NotifyIcon(LumbraTestCase):
     def icon_area(self):
         return wait_until(self.tray_icons, timeout=5, what="an icon in the notification area")
 
-    def icon_chroma(self, area):
-        return self.session.area(area)["maxChroma"]
-
     def menu_key(self, x, y, key):
         """A right click at x,y, then `key` in the menu it opens."""
         self.session.click(x, y, button=3)
@@ -52,32 +49,26 @@ class NotifyIcon(LumbraTestCase):
                    timeout=5, what="a menu")
         self.session.xdotool("key", key)
 
-    def test_two_left_clicks_hide_then_show_the_window_in_place(self):
-        program = self.start_lumbra()
-        before = self.settled_window(program)
-        icon = self.icon_area()
-        coloured = self.session.area(icon, dump=True)
-        self.assertGreater(coloured["maxChroma"], COLOURED_CHROMA, f"the icon at start is not coloured: {coloured}")
-
-        self.session.click(*icon.center)
-        program.wait_window("hidden", timeout=5)
-        wait_until(lambda: self.icon_chroma(icon) <= GREY_TOLERANCE, timeout=5, what="the icon to turn grey")
-        self.assertGreater(self.session.area(icon)["distinct"], 3, "the grey icon is no longer a picture")
-        self.hover_tip(*icon.center, "LumbraPanel (Disabled)")
-
-        self.session.click(*icon.center)
-        shown = program.wait_window("visible", timeout=5)
-        wait_until(lambda: self.icon_chroma(icon) > COLOURED_CHROMA, timeout=5, what="the icon coloured again")
-        self.assertRectNear(shown.rect, before.rect, 0, "window shown again in place")
-        self.assertEqual(self.session.area(icon, dump=True)["rows"], coloured["rows"], "not the icon from the start")
-        self.hover_tip(*icon.center, "LumbraPanel")
-
-    def test_a_second_start_brings_the_first_back_and_the_icons_menu_works(self):
+    def test_left_clicks_a_second_start_and_the_icons_menu(self):
         self.session.reg_delete(RUN_KEY, "LumbraPanel")
         self.addCleanup(self.session.reg_delete, RUN_KEY, "LumbraPanel")
         program = self.start_lumbra()
         window = self.settled_window(program)
         icon = self.icon_area()
+        coloured = self.session.area(icon, dump=True)
+        self.assertGreater(coloured["maxChroma"], COLOURED_CHROMA, f"the icon at start is not coloured: {coloured}")
+        # Two left clicks: hidden with the grey icon, then shown in place with the coloured one.
+        self.session.click(*icon.center)
+        program.wait_window("hidden", timeout=5)
+        wait_until(lambda: self.session.area(icon)["maxChroma"] <= GREY_TOLERANCE, timeout=5, what="the icon to turn grey")
+        self.assertGreater(self.session.area(icon)["distinct"], 3, "the grey icon is no longer a picture")
+        self.hover_tip(*icon.center, "LumbraPanel (Disabled)")
+        self.session.click(*icon.center)
+        shown = program.wait_window("visible", timeout=5)
+        wait_until(lambda: self.session.area(icon)["maxChroma"] > COLOURED_CHROMA, timeout=5, what="the icon coloured again")
+        self.assertRectNear(shown.rect, window.rect, 0, "window shown again in place")
+        self.assertEqual(self.session.area(icon, dump=True)["rows"], coloured["rows"], "not the icon from the start")
+
         self.session.probe("post", str(window.hwnd), str(WM_SYSCOMMAND), str(SC_MINIMIZE))
         wait_until(lambda: program.window().raw["iconic"], timeout=5, what="the window to be minimised")
         self.session.reg_delete(UPDATE_SECTION)
@@ -105,11 +96,9 @@ class NotifyIcon(LumbraTestCase):
     def test_the_caption_buttons_show_their_glyphs(self):
         window = self.settled_window(self.start_lumbra())
         r, c = window.rect, window.client
-        hits = self.session.probe("hittest", str(window.hwnd), *(f"{x},{(r.top + c.top) // 2}" for x in
-                                                                 range(r.left, r.right)))["hits"]
 
         def black(part):  # the black pixels of one caption button
-            xs = [h["x"] for h in hits if h["name"] == part]
+            xs = [x for x, _ in self.frame_points(window, part)]
             rows = self.session.area(Rect(min(xs), r.top, max(xs) + 1, c.top), dump=True)["rows"]
             return {(x, y) for y, row in enumerate(rows) for x, px in enumerate(row.split())
                     if sum(bytes.fromhex(px)) < 150}

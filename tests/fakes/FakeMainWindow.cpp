@@ -31,9 +31,7 @@ void FakeMainWindow::Set(Geometry what, float twips) {
 
 void FakeMainWindow::RaiseResize() {
     if (!shownOnce_ || minimized_ || !events_) return;
-    maxResizeDepth_ = std::max(maxResizeDepth_, ++resizeDepth_);
     events_->Form_Resize();
-    --resizeDepth_;
 }
 
 void FakeMainWindow::UserResize(float width, float height) {
@@ -47,7 +45,6 @@ void FakeMainWindow::SetIcon(platform::AppIcon icon) {
     // Every load gives a new handle, as loading a resource picture does.
     iconHandle_ = (static_cast<std::uintptr_t>(icon) << 16) | (iconHandles_.size() + 1);
     iconHandles_[iconHandle_] = icon;
-    Log("SetIcon " + std::to_string(static_cast<int>(icon)));
 }
 
 void FakeMainWindow::Place(float left, float top, float width, float height) {

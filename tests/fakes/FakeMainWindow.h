@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -25,8 +24,7 @@ enum class Geometry { Left, Top, Width, Height, PanelWidth, PanelHeight };
 class FakeMainWindow : public platform::MainWindowView {
 public:
     // Twips per physical pixel. Created as designed: a client area of 3915 x 2955 twips inside
-    // 16 x 39 px of borders and caption, picDT 3840 x 2880 twips. Show, Hide, SetIcon,
-    // MakeTopmost and InstallMessageHook go to `log`.
+    // 16 x 39 px of borders and caption, picDT 3840 x 2880 twips. MakeTopmost goes to `log`.
     explicit FakeMainWindow(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f, CallLog* log = nullptr);
     void SetEvents(platform::MainWindowEvents* events) { events_ = events; }
 
@@ -46,13 +44,16 @@ public:
     void RefreshPanel() override { ++refreshCount_; }
     bool Minimised() const override { return minimized_; }
     bool IsVisible() const override { return visible_; }
-    void Show() override { Log("Show"); visible_ = true; if (!std::exchange(shownOnce_, true)) RaiseResize(); }
-    void Hide() override { Log("Hide"); visible_ = false; }
+    void Show() override { visible_ = true; if (!std::exchange(shownOnce_, true)) RaiseResize(); }
+    void Hide() override { visible_ = false; }
     void SetIcon(platform::AppIcon icon) override;
     std::uintptr_t IconHandle() const override { return iconHandle_; }
     std::uintptr_t Handle() const override { return kWindowHandle; }
-    void MakeTopmost() override { Log("MakeTopmost"); ++topmostRequests_; }
-    void InstallMessageHook() override { Log("InstallMessageHook"); ++hookInstalls_; }
+    void MakeTopmost() override {
+        if (log_) log_->Add("MakeTopmost");
+        ++topmostRequests_;
+    }
+    void InstallMessageHook() override { ++hookInstalls_; }
     std::vector<platform::TwipsRect> MonitorWorkAreas() const override { return workAreas_; }
     // Counted; while "open" it runs whatever the test picks (an item's handler, or nothing).
     void PopupDropMenu() override { ++dropMenus; if (whileDropMenuOpen) whileDropMenuOpen(); }
@@ -84,13 +85,8 @@ public:
     // The user drags the frame to a new size: raises Form_Resize like any size change.
     void UserResize(float width, float height);
 
-    int PixelLeft() const { return px_[0]; }
-    int PixelTop() const { return px_[1]; }
-    int PixelWidth() const { return px_[2]; }
-    int PixelHeight() const { return px_[3]; }
-    int PanelPixelWidth() const { return px_[4]; }
-    int PanelPixelHeight() const { return px_[5]; }
-    int MaxResizeDepth() const { return maxResizeDepth_; }
+    // The window's left, top, width and height and picDT's width and height, in physical pixels.
+    std::vector<int> PixelGeometry() const { return {px_, px_ + 6}; }
     int RefreshCount() const { return refreshCount_; }
     int HookInstalls() const { return hookInstalls_; }
     int TopmostRequests() const { return topmostRequests_; }
@@ -111,7 +107,6 @@ private:
     float Twips(int i) const { return static_cast<float>(px_[i] * static_cast<double>(i % 2 ? tppY_ : tppX_)); }
     void Set(Geometry what, float twips);
     void RaiseResize();
-    void Log(std::string entry) { if (log_) log_->Add(std::move(entry)); }
 
     float tppX_, tppY_;
     CallLog* log_;
@@ -124,7 +119,6 @@ private:
     std::map<std::uintptr_t, platform::AppIcon> iconHandles_;
     std::vector<platform::TwipsRect> workAreas_;
     std::vector<SetRecord> sets_;
-    int resizeDepth_ = 0, maxResizeDepth_ = 0;
     int refreshCount_ = 0, hookInstalls_ = 0, topmostRequests_ = 0;
 };
 

@@ -28,7 +28,6 @@ public:
         std::string file;
     };
     const std::vector<Call>& Calls() const { return calls_; }
-    void ClearCalls() { calls_.clear(); }
 
 private:
     static std::string Id(std::string_view file, std::string_view section, std::string_view key);

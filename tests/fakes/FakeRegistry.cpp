@@ -51,7 +51,6 @@ FakeRegistry::Key& FakeRegistry::MakeKey(platform::RootKey root, std::string_vie
 }
 
 std::unique_ptr<platform::RegistryKey> FakeRegistry::OpenKey(platform::RootKey root, std::string_view path) {
-    ++state_->openAttempts;
     std::string id = KeyId(root, path);
     if (!state_->keys.contains(id)) return nullptr;
     return std::make_unique<FakeKey>(state_, std::move(id), root, std::string(path));

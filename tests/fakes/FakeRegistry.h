@@ -35,7 +35,6 @@ public:
     }
     void RemoveValue(platform::RootKey root, std::string_view path, std::string_view name);
 
-    int OpenAttempts() const { return state_->openAttempts; }
     int KeysOpened() const { return state_->opened; }
     int KeysClosed() const { return state_->closed; }
 
@@ -56,7 +55,6 @@ public:
     };
     struct State {
         std::map<std::string, Key> keys;  // by root and folded path
-        int openAttempts = 0;
         int opened = 0;
         int closed = 0;
         std::vector<Query> queries;

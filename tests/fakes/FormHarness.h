@@ -10,15 +10,18 @@
 #include "fakes/FakeProfileFile.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSettingsStore.h"
+#include "fakes/FakeStartupRun.h"
 #include "fakes/FakeSystemInfo.h"
 
 namespace lumbra::fakes {
 
 // A 1024 x 768 screen of physical pixels of the given twips each (1440 / DPI), whose one
-// monitor's work area leaves 40 pixels at the bottom for the task bar.
+// monitor's work area leaves 40 pixels at the bottom for the task bar; without `withRunList` the
+// form has no list of programs started with Windows.
 struct FormHarness {
-    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f)
-        : window(twipsPerPixelX, twipsPerPixelY, &log), form({settings, profile, registry, system, window, prcIcon}) {
+    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f, bool withRunList = true)
+        : window(twipsPerPixelX, twipsPerPixelY, &log),
+          form({settings, profile, registry, system, window, prcIcon, nullptr, nullptr, nullptr, withRunList ? &run : nullptr}) {
         system.SetScreen(1024, 768, twipsPerPixelX, twipsPerPixelY);
         window.SetEvents(&form);
     }
@@ -41,6 +44,7 @@ struct FormHarness {
     FakeSystemInfo system;
     FakeMainWindow window;
     FakeNotifyIcon prcIcon{&log};
+    FakeStartupRun run;
     app::frmMain form;
 };
 

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/FakeStartupRun.h"
 #include "fakes/FormHarness.h"
 
 namespace lumbra::app {
@@ -19,15 +18,14 @@ const std::string kOwnValue = "\"C:\\Users\\Ren\\Downloads\\Lumbra 1.12\\LumbraP
 
 struct Program {
     Program() {
-        h.window.SetEvents(&form);
-        form.Form_Load();
+        h.form.Form_Load();
         h.log.Clear();
     }
-    void Click(std::int32_t button, std::int32_t action) { form.prcIcon_IconMouse(button, action); }
+    void Click(std::int32_t button, std::int32_t action) { h.form.prcIcon_IconMouse(button, action); }
     // The window, its icon and the notification-area icon agree on one state.
     void ExpectShown(bool shown) const {
         EXPECT_EQ(h.window.IsVisible(), shown);
-        EXPECT_EQ(form.panelEnabled, shown);
+        EXPECT_EQ(h.form.panelEnabled, shown);
         const auto& last = h.prcIcon.Calls().back();
         EXPECT_EQ(last.icon, h.window.IconHandle());
         EXPECT_EQ(last.tip, shown ? "LumbraPanel" : "LumbraPanel (Disabled)");
@@ -38,9 +36,6 @@ struct Program {
     }
 
     fakes::FormHarness h;
-    fakes::FakeStartupRun run;
-    frmMain form{FormServices{h.settings, h.profile, h.registry, h.system, h.window, h.prcIcon, nullptr, nullptr,
-                              nullptr, &run}};
 };
 
 TEST(NotifyIcon, EachLeftPressTogglesOnceAndNothingElseDoes) {
@@ -66,15 +61,15 @@ TEST(NotifyIcon, EachLeftPressTogglesOnceAndNothingElseDoes) {
 
 TEST(NotifyIcon, MenuChecksAreReadAtEveryShowingAndShowTakesTheClickPath) {
     Program p;
-    p.form.prcIcon_IconMenu();
-    p.run.values["LumbraPanel"] = kOwnValue;
-    p.h.window.whileIconMenuOpen = [&] { p.form.mnuShow_Click(); };
-    p.form.prcIcon_IconMenu();
+    p.h.form.prcIcon_IconMenu();
+    p.h.run.values["LumbraPanel"] = kOwnValue;
+    p.h.window.whileIconMenuOpen = [&] { p.h.form.mnuShow_Click(); };
+    p.h.form.prcIcon_IconMenu();
     p.ExpectShown(false);
-    p.form.prcIcon_IconMenu();
+    p.h.form.prcIcon_IconMenu();
     p.ExpectShown(true);
     EXPECT_EQ(p.h.window.iconMenus, (std::vector<std::pair<bool, bool>>{{true, false}, {true, true}, {false, true}}));
-    fakes::FormHarness without;  // no Run list: unchecked, and choosing it does nothing
+    fakes::FormHarness without(15.0f, 15.0f, false);  // no Run list: unchecked, and choosing it does nothing
     without.form.mnuStartup_Click();
     without.form.prcIcon_IconMenu();
     EXPECT_EQ(without.window.iconMenus, (std::vector<std::pair<bool, bool>>{{false, false}}));
@@ -90,9 +85,9 @@ TEST(NotifyIcon, StartWithWindowsRemovesThisProgramsValueOrWritesItQuoted) {
     };
     for (const auto& [before, after] : cases) {
         Program p;
-        if (before) p.run.values["LumbraPanel"] = *before;
-        p.form.mnuStartup_Click();
-        EXPECT_EQ(p.run.ReadValue("LumbraPanel"), after) << before.value_or("(none)");
+        if (before) p.h.run.values["LumbraPanel"] = *before;
+        p.h.form.mnuStartup_Click();
+        EXPECT_EQ(p.h.run.ReadValue("LumbraPanel"), after) << before.value_or("(none)");
     }
 }
 
@@ -113,8 +108,8 @@ TEST(NotifyIcon, RunValueNamesTheProgramUnquotedWithoutRegardToCase) {
 
 TEST(NotifyIcon, ExitClosesAsTheCloseButtonDoes) {
     Program p;
-    p.h.window.whileIconMenuOpen = [&] { p.form.mnuExit_Click(); };
-    p.form.prcIcon_IconMenu();
+    p.h.window.whileIconMenuOpen = [&] { p.h.form.mnuExit_Click(); };
+    p.h.form.prcIcon_IconMenu();
     for (const char* key : {"Left", "Top", "Width", "Height"}) EXPECT_TRUE(p.h.settings.Value("Lumbra", "Setting", key));
     EXPECT_FALSE(p.h.prcIcon.Present());
 }
@@ -124,7 +119,7 @@ TEST(NotifyIcon, ASecondStartBringsTheWindowBackByTheClickPath) {
         Program p;
         if (hidden) p.Click(L, kDown);
         p.h.window.SetMinimized(!hidden);
-        p.form.Form_SecondStart();
+        p.h.form.Form_SecondStart();
         p.ExpectShown(true);
         EXPECT_FALSE(p.h.window.Minimised());
         EXPECT_EQ(p.h.prcIcon.Calls().size(), hidden ? 3u : 1u);

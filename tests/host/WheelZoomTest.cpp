@@ -44,6 +44,7 @@ TEST(WheelZoom, OneStepPerCallAnchoredAtThePointer) {
         std::int32_t delta = WheelDelta(c.rotation, static_cast<std::uint16_t>(c.keys)), xy = PointerXY(c.x, c.y);
         h.form.WheelScr(delta, xy);
         EXPECT_EQ(Geometry(h.window), c.expected) << c.rotation << " at " << c.x << ", " << c.y << ", " << c.dpi << " DPI";
+        EXPECT_FALSE(h.form.resizeLock) << "the user's own resizing is taken again";
         EXPECT_EQ(std::vector<int>({delta, xy}), std::vector<int>({WheelDelta(c.rotation, c.keys), PointerXY(c.x, c.y)}));
     }
 }
@@ -59,6 +60,7 @@ TEST(WheelRemainder, SmallDeltasAddUpToNotchesAndATurnStartsAgain) {
         {{80, 240}, {0, 1}, 0},       {{80, -120}, {0, -1}, 0},         {{80, -40}, {0, 0}, -40}, {{-80, 1}, {0, 0}, 1},
         {{80, -1}, {0, 0}, -1},       {{-80, 40, 40}, {0, 0, 0}, 80},   {{80, 0, 40}, {0, 0, 1}, 0}, {{0}, {0}, 0},
         {{-32768}, {-1}, 0},          {{1, -40}, {0, 0}, -40},          {{-1, 40}, {0, 0}, 40},
+        {{80, 120}, {0, 1}, 0},  // a whole notch after a remainder of the same sign drops the remainder
     };
     for (const auto& c : cases) {
         WheelRemainder wheel;

@@ -46,7 +46,6 @@ Text Obj(std::initializer_list<std::pair<const wchar_t*, Text>> members) {
 }
 
 long long Int(const Text& text) { return std::stoll(text, nullptr, 0); }
-UINT Timeout(const Options& opt, UINT fallback) { return opt.count(L"timeout") ? static_cast<UINT>(Int(opt.at(L"timeout"))) : fallback; }
 Text Done(BOOL ok) { return ok ? L"{}" : throw std::runtime_error("failed with error " + std::to_string(GetLastError())); }
 Text RectJson(RECT r) { return Obj({{L"left", N(r.left)}, {L"top", N(r.top)}, {L"right", N(r.right)}, {L"bottom", N(r.bottom)}}); }
 
@@ -72,25 +71,20 @@ Text WindowJson(HWND h, int depth) {
     for (HWND k = GetWindow(h, GW_CHILD); depth > 0 && k; k = GetWindow(k, GW_HWNDNEXT)) children.push_back(WindowJson(k, depth - 1));
     return Obj({{L"hwnd", N(reinterpret_cast<INT_PTR>(h))}, {L"class", Q(cls)}, {L"title", Q(title)}, {L"rect", RectJson(r)},
                 {L"client", RectJson(c)}, {L"inParent", RectJson(in)}, {L"id", N(GetDlgCtrlID(h))}, {L"visible", B(IsWindowVisible(h))},
-                {L"topmost", B(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)}, {L"children", List(children)}});
+                {L"topmost", B(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST)}, {L"iconic", B(IsIconic(h))}, {L"children", List(children)}});
 }
 
 #define WIDE(text) L##text
-#define NAMED(x) {WIDE(#x), x}
-const std::map<Text, UINT> kMessages = {
-    NAMED(WM_NULL), NAMED(WM_SIZE), NAMED(WM_ACTIVATE), NAMED(WM_PAINT), NAMED(WM_CLOSE), NAMED(WM_QUERYENDSESSION), NAMED(WM_ENDSESSION),
-    NAMED(WM_SETTINGCHANGE), NAMED(WM_SYSCOLORCHANGE), NAMED(WM_CONTEXTMENU), NAMED(WM_DISPLAYCHANGE), NAMED(WM_NCHITTEST), NAMED(WM_KEYDOWN),
-    NAMED(WM_KEYUP), NAMED(WM_CHAR), NAMED(WM_COMMAND), NAMED(WM_SYSCOMMAND), NAMED(WM_TIMER), NAMED(WM_MOUSEMOVE), NAMED(WM_LBUTTONDOWN),
-    NAMED(WM_LBUTTONUP), NAMED(WM_LBUTTONDBLCLK), NAMED(WM_RBUTTONDOWN), NAMED(WM_RBUTTONUP), NAMED(WM_MOUSEWHEEL), NAMED(WM_DPICHANGED)};
 
-// post|send WINDOW MSG [WPARAM] [LPARAM] [--timeout=MS]: MSG a number or a WM_ name
+// post|send WINDOW MSG [WPARAM] [LPARAM] [--timeout=MS]: MSG a number
 Text Message(const Args& a, const Options& opt, bool send) {
     HWND h = Window(a, opt);
-    const UINT msg = kMessages.count(a.at(1)) ? kMessages.at(a[1]) : static_cast<UINT>(Int(a[1]));
+    const auto msg = static_cast<UINT>(Int(a.at(1)));
     const auto wp = static_cast<WPARAM>(a.size() > 2 ? Int(a[2]) : 0);
     const auto lp = static_cast<LPARAM>(a.size() > 3 ? Int(a[3]) : 0);
+    const UINT timeout = opt.count(L"timeout") ? static_cast<UINT>(Int(opt.at(L"timeout"))) : 5000;
     DWORD_PTR result = 0;
-    Done(send ? SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, Timeout(opt, 5000), &result) != 0 : PostMessageW(h, msg, wp, lp));
+    Done(send ? SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, timeout, &result) != 0 : PostMessageW(h, msg, wp, lp));
     return Obj({{L"hwnd", N(reinterpret_cast<INT_PTR>(h))}, {L"message", N(msg)}, {L"result", N(static_cast<LONG_PTR>(result))}});
 }
 
@@ -183,7 +177,7 @@ const std::map<Text, Text (*)(const Args&, const Options&)> kCommands = {
         return Done(PostMessageW(Window(a, opt), WM_MOUSEWHEEL, MAKEWPARAM(0, Int(a.at(1))), MAKELPARAM(Int(a.at(2)), Int(a.at(3))))); }},
     COMMAND("resize") {  // WINDOW WIDTH HEIGHT: the outer size, as a drag of the frame leaves it
         return Done(SetWindowPos(Window(a, opt), nullptr, 0, 0, int(Int(a.at(1))), int(Int(a.at(2))), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)); }},
-    COMMAND("settingchange") { return Message({L"65535", L"WM_SETTINGCHANGE"}, opt, true); }},  // sent to every window, as the system does
+    COMMAND("settingchange") { return Message({L"65535", L"26"}, opt, true); }},  // WM_SETTINGCHANGE to every window, as the system sends it
     COMMAND("reg-list") { return RegList(a); }},
     COMMAND("reg-set") { return RegSet(a, opt); }},
     COMMAND("reg-delete") {  // KEY [NAME]: the value, or without NAME the key and everything below it (never a root)
@@ -199,10 +193,7 @@ const std::map<Text, Text (*)(const Args&, const Options&)> kCommands = {
     COMMAND("syscolor") { return Obj({{L"rgb", Rgb(GetSysColor(COLOR_DESKTOP))}}); }},  // the desktop's system colour
     COMMAND("wallpaper") {  // PATH: as the display settings set it
         return Done(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(a.at(0).c_str()), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)); }},
-    COMMAND("metric") { return Obj({{L"value", N(GetSystemMetrics(static_cast<int>(Int(a.at(0)))))}}); }},  // GetSystemMetrics(INDEX)
-    COMMAND("ping") {  // WINDOW [--timeout=MS]: whether WM_NULL, behind everything queued, is answered in time
-        DWORD_PTR r = 0;
-        return Obj({{L"answered", B(SendMessageTimeoutW(Window(a, opt), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, Timeout(opt, 2000), &r))}}); }},
+    COMMAND("foreground") { return Obj({{L"window", WindowJson(GetForegroundWindow(), 0)}}); }},  // the window the user works in
     COMMAND("counters") { return Counters(a, opt); }},
 };
 
