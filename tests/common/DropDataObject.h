@@ -88,7 +88,6 @@ private:
 // CF_HDROP: a DROPFILES header, then the wide paths, each ended by a NUL, and one more NUL.
 inline HGLOBAL FileList(const std::vector<std::wstring>& paths) {
     const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
-    static_assert(sizeof header % sizeof(wchar_t) == 0);
     std::wstring list(reinterpret_cast<const wchar_t*>(&header), sizeof header / sizeof(wchar_t));
     for (const auto& p : paths) list += p + L'\0';
     list += L'\0';

@@ -1,6 +1,6 @@
 // Paths and names, read every way the program reads one. The first line is a dropped item's path
-// (the second, when there is one, the desktop folder): its name, its shortcut's name, its
-// destination and the walk up its folders. The input as a desktop entry's path: the entry's name,
+// (the second, when there is one, the desktop folder): its name, its destination and the walk up
+// its folders. The input as a desktop entry's path: the entry's name,
 // its caption padded for code page 932 and the text the menu shows of it (exactly the name, never a
 // padding "x" and never less). The input split at NULs (which no command line holds) as a program
 // and its arguments: the started program's parser (tests/common/CommandLineParser.h) gives back
@@ -37,8 +37,6 @@ void WalkUp(std::string_view path) {
 void DroppedItem(std::string_view path, std::string_view folder) {
     const std::string_view name = drop::ItemName(path);  // the end of the path after its last backslash
     FUZZ_CHECK(name.find('\\') == npos && path.ends_with(name) && (name.size() == path.size() || path[path.size() - name.size() - 1] == '\\'));
-    const std::string shortcut = drop::ShortcutFileName(name);
-    FUZZ_CHECK(drop::ItemName(drop::InFolder(kDesktop, shortcut)) == shortcut && drop::ItemName(drop::InFolder(kDesktop, name)) == name);
     WalkUp(path);
     const std::string destination = drop::InFolder(folder, name);
     FUZZ_CHECK(drop::ItemName(destination) == name);

@@ -179,12 +179,13 @@ TEST_F(DropCommands, CancelStopsAfterTheCurrentFileSaysNothingAndAMoveTakesItsCo
 TEST_F(DropCommands, AcrossVolumesOnlyWhatWasCopiedUnchangedLeavesItsSourceAndTheRestIsNamed) {
     Files(w.fs, {"D:\\in\\F\\a", "D:\\in\\F\\b", "D:\\in\\F\\c", "D:\\in\\d"});
     w.fs.locked = {"D:\\in\\F\\c", "D:\\in\\d"};
+    // Rewritten at the same size while it was copied: only its write time tells.
     w.fs.afterCopy = [&](const std::string& to) {
-        if (w.fs.At(to)->content == "D:\\in\\F\\a") w.fs.AddFile("D:\\in\\F\\a", "changed meanwhile");
+        if (w.fs.At(to)->content == "D:\\in\\F\\a") w.fs.AddFile("D:\\in\\F\\a", "rewritten");
     };
     EXPECT_EQ(Move({"D:\\in\\F", "D:\\in\\d"}), DropOutcome::Copied);
     EXPECT_EQ(w.fs.Tree(kDesk), (Texts{"F/", "F\\a=D:\\in\\F\\a", "F\\b=D:\\in\\F\\b", "F\\c=D:\\in\\F\\c", "d=D:\\in\\d"}));
-    EXPECT_EQ(w.fs.Tree("D:\\in"), (Texts{"F/", "F\\a=changed meanwhile", "F\\c=D:\\in\\F\\c", "d=D:\\in\\d"}));
+    EXPECT_EQ(w.fs.Tree("D:\\in"), (Texts{"F/", "F\\a=rewritten", "F\\c=D:\\in\\F\\c", "d=D:\\in\\d"}));
     EXPECT_EQ(w.boxes.shown, Texts{Error("デスクトップへのコピーは完了しましたが、次の移動元の項目は削除できなかったため残っています。"
                                          "\r\nD:\\in\\F\\c\r\nD:\\in\\F\\a\r\nD:\\in\\F\r\nD:\\in\\d")});
     for (char k = 'e'; k < 'o'; ++k) Files(w.fs, {std::string("D:\\in\\G\\") + k});
