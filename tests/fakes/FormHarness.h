@@ -17,8 +17,11 @@ namespace lumbra::fakes {
 // A 1024 x 768 screen of physical pixels of the given twips each (1440 / DPI), whose one
 // monitor's work area leaves 40 pixels at the bottom for the task bar.
 struct FormHarness {
-    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f)
-        : window(twipsPerPixelX, twipsPerPixelY, &log), form({settings, profile, registry, system, window, prcIcon}) {
+    // With the file-drop services, the drop menu's commands run against them.
+    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f,
+                         const drop::DropServices* fileDrop = nullptr)
+        : window(twipsPerPixelX, twipsPerPixelY, &log),
+          form({settings, profile, registry, system, window, prcIcon, fileDrop}) {
         system.SetScreen(1024, 768, twipsPerPixelX, twipsPerPixelY);
         window.SetEvents(&form);
     }
