@@ -14,9 +14,9 @@
 
 namespace lumbra::testdata {
 
-inline HGLOBAL Memory(const void* bytes, std::size_t size, std::size_t header = 0) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + size);
-    std::memcpy(static_cast<char*>(::GlobalLock(memory)) + header, bytes, size);
+inline HGLOBAL Memory(const void* bytes, std::size_t size) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(::GlobalLock(memory), bytes, size);
     ::GlobalUnlock(memory);
     return memory;
 }
@@ -87,14 +87,11 @@ private:
 
 // CF_HDROP: a DROPFILES header, then the wide paths, each ended by a NUL, and one more NUL.
 inline HGLOBAL FileList(const std::vector<std::wstring>& paths) {
-    std::wstring list;
+    const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
+    std::wstring list(reinterpret_cast<const wchar_t*>(&header), sizeof header / sizeof(wchar_t));
     for (const auto& p : paths) list += p + L'\0';
     list += L'\0';
-    const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
-    HGLOBAL memory = Memory(list.data(), list.size() * sizeof(wchar_t), sizeof header);
-    std::memcpy(::GlobalLock(memory), &header, sizeof header);
-    ::GlobalUnlock(memory);
-    return memory;
+    return Memory(list.data(), list.size() * sizeof(wchar_t));
 }
 
 }  // namespace lumbra::testdata

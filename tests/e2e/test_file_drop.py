@@ -3,8 +3,6 @@
 # file managers and archivers users drag from, deletes its files whenever the answer it gets holds
 # the move effect; xdotool carries them onto LumbraPanel's picture and answers the drop menu.
 
-from __future__ import annotations
-
 import json
 import os
 import shutil
@@ -44,7 +42,7 @@ class FileDrop(LumbraTestCase):
         return window if window is not None and window.visible else None
 
     def drag(self, items: list[Path], button: int, *options: str) -> None:
-        """Starts the source with the items and drags them onto the middle of the picture."""
+        # Starts the source with the items and drags them onto the middle of the picture.
         self.result.unlink(missing_ok=True)
         exe = lumbra_e2e.config().probe.parent / "lumbra_dragsource.exe"
         paths = ["C:\\" + str(p.relative_to(self.drive_c)).replace("/", "\\") for p in items]
@@ -58,7 +56,7 @@ class FileDrop(LumbraTestCase):
         self.session.drag(source.rect.center, self.panel.center, button=button, steps=16, step_delay=0.05)
 
     def answer(self) -> dict:
-        """What the source was answered, once the drag (and a command it waits for) has ended."""
+        # What the source was answered, once the drag (and a command it waits for) has ended.
         wait_until(lambda: self.result.exists() and self.result.stat().st_size > 0, timeout=60,
                    what="the drag source's answer")
         return json.loads(self.result.read_text())

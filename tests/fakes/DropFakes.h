@@ -247,9 +247,7 @@ public:
     int cancelAfterItems = -1;
     int answered = 0;                // questions answered while a command ran
     std::vector<std::string> items;  // "from -> to" as announced
-    std::optional<platform::TransferKind> kind;
-    std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind k) override {
-        kind = k;
+    std::unique_ptr<platform::TransferProgress> Begin(platform::TransferKind) override {
         return std::make_unique<Progress>(*this);
     }
 
@@ -276,5 +274,11 @@ struct DropWorld {
     DropFakeProgressWindows progress;
     drop::DropServices services{folders, fs, boxes, links, progress};
 };
+
+// A drop command: 'c' copy, 'm' move, 'l' shortcuts.
+inline platform::DropOutcome RunDrop(const drop::DropServices& s, char command, const std::vector<std::string>& items) {
+    if (command == 'l') return drop::CreateDesktopShortcuts(s, items);
+    return drop::TransferToDesktop(s, command == 'c' ? platform::TransferKind::Copy : platform::TransferKind::Move, items);
+}
 
 }  // namespace lumbra::fakes

@@ -59,6 +59,9 @@ public:
     void PopupDropMenu() override { ++dropMenus; if (whileDropMenuOpen) whileDropMenuOpen(); }
     int dropMenus = 0;
     std::function<void()> whileDropMenuOpen;
+    // What each drop came to, as told to the drag source.
+    void EndDrop(platform::DropOutcome outcome) override { ended.push_back(outcome); }
+    std::vector<platform::DropOutcome> ended;
     // The icon's menu likewise, keeping the check marks of each showing.
     void PopupIconMenu(bool shown, bool startsWithWindows) override {
         iconMenus.push_back({shown, startsWithWindows});

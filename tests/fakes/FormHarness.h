@@ -19,9 +19,12 @@ namespace lumbra::fakes {
 // monitor's work area leaves 40 pixels at the bottom for the task bar; without `withRunList` the
 // form has no list of programs started with Windows.
 struct FormHarness {
-    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f, bool withRunList = true)
+    // With the file-drop services, the drop menu's commands run against them.
+    explicit FormHarness(float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f, bool withRunList = true,
+                         const drop::DropServices* fileDrop = nullptr)
         : window(twipsPerPixelX, twipsPerPixelY, &log),
-          form({settings, profile, registry, system, window, prcIcon, nullptr, nullptr, nullptr, withRunList ? &run : nullptr}) {
+          form({settings, profile, registry, system, window, prcIcon, fileDrop, nullptr, nullptr,
+                withRunList ? &run : nullptr}) {
         system.SetScreen(1024, 768, twipsPerPixelX, twipsPerPixelY);
         window.SetEvents(&form);
     }

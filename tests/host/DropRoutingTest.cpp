@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "drop/DropEffects.h"
-#include "fakes/DropFormFakes.h"
+#include "fakes/DropFakes.h"
+#include "fakes/FormHarness.h"
 
 namespace lumbra::fakes {
 namespace {
@@ -53,9 +54,10 @@ TEST(DropRouting, TheLastDragOverButtonsChooseMenuOrShortcutsAndTheDropEndsWithI
     };
     for (const auto& [buttons, choice, fileList, menus, outcome, desk] : rows) {
         SCOPED_TRACE(std::to_string(buttons) + choice);
-        DropForm f;
-        f.world.fs.AddFile("C:\\src\\a.txt", "A");
-        f.world.fs.AddFolder("C:\\Users\\me\\Desktop");
+        DropWorld world;
+        FormHarness f(15.0f, 15.0f, true, &world.services);
+        world.fs.AddFile("C:\\src\\a.txt", "A");
+        world.fs.AddFolder("C:\\Users\\me\\Desktop");
         f.window.whileDropMenuOpen = [&, choice = choice] {
             if (choice == 'm') f.form.mnuMove_Click();
             if (choice == 'c') f.form.mnuCopy_Click();
@@ -66,8 +68,8 @@ TEST(DropRouting, TheLastDragOverButtonsChooseMenuOrShortcutsAndTheDropEndsWithI
         f.form.imgWall_OLEDragDrop({fileList, {"C:\\src\\a.txt"}}, platform::kLeftButton, 0, 10.0f, 10.0f);
         EXPECT_EQ(f.window.dropMenus, menus);
         EXPECT_EQ(f.window.ended, std::vector<DropOutcome>{outcome});
-        EXPECT_EQ(f.world.fs.Tree("C:\\Users\\me\\Desktop"), desk);
-        EXPECT_EQ(f.world.fs.At("C:\\src\\a.txt") != nullptr, outcome != DropOutcome::Moved);
+        EXPECT_EQ(world.fs.Tree("C:\\Users\\me\\Desktop"), desk);
+        EXPECT_EQ(world.fs.At("C:\\src\\a.txt") != nullptr, outcome != DropOutcome::Moved);
         EXPECT_EQ(f.form.dropData.hasFileList, fileList) << "every drop is kept";
     }
 }
