@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""The pictures of the READMEs, taken from the real program: the miniature with a centred photo and
-with a tiled pattern, the popup menu, and the drop menu after a right-button drag. Each waits for
-what it photographs. With LUMBRA_DOCS_DIR set, the cropped pictures are written there too (the
-committed ones live in docs/)."""
+"""The pictures of the READMEs, taken from the real program in the end-to-end tests' Wine session:
+the miniature with a centred photo and with a tiled pattern, the popup menu, and the drop menu
+after a right-button drag. Each waits for what it photographs. The cropped pictures go to
+build/win/e2e/shots/docs-*.png and, with LUMBRA_DOCS_DIR set, there too (the committed ones live
+in docs/). Run it after building the `win` preset:
+
+    LUMBRA_DOCS_DIR=docs python3 tools/docs_pictures.py
+"""
 
 from __future__ import annotations
 
@@ -13,11 +17,11 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
 import lumbra_e2e  # noqa: E402
 from lumbra_e2e import Rect, wait_until  # noqa: E402
-from test_wallpaper import WallpaperTestCase, png_bytes, write_jpeg  # noqa: E402
+from test_wallpaper import WallpaperTestCase, bmp_bytes, write_jpeg  # noqa: E402
 
 
 def landscape(x, y, w=640, h=480):
@@ -79,7 +83,7 @@ class DocsScreenshots(WallpaperTestCase):
         window = self.wait_geometry_change(program, window.rect)
         wait_until(lambda: self.session.area(window.panel.rect)["distinct"] > 100, timeout=5, what="the photo")
         self.crop("miniature-centre", window.rect)
-        self.set_wallpaper(self.picture("diamond.png", png_bytes(96, 96, diamond)), 1, 0)
+        self.set_wallpaper(self.picture("diamond.bmp", bmp_bytes(96, 96, diamond)), 1, 0)
         wait_until(lambda: self.session.pixel(window.panel.rect.left + 2, window.panel.rect.top + 2) in
                    {(40, 70, 120), (52, 88, 146)}, timeout=5, what="the tiled pattern")
         self.crop("miniature-tile", window.rect)
