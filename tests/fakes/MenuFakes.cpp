@@ -1,7 +1,5 @@
 #include "tests/fakes/MenuFakes.h"
 
-#include "fakes/CallLog.h"
-
 namespace lumbra::fakes {
 namespace {
 
@@ -10,8 +8,7 @@ namespace {
 struct FakeAutomation final : platform::ShellDispatch, platform::ShellNameSpace, platform::ShellFolderItem,
                               platform::ShellVerb {
     FakeAutomation(FakeShell& s, std::string item, std::string verbName = "", std::int32_t number = -1)
-        : shell(s), name(std::move(item)), verb(std::move(verbName)), folder(number) { shell.dispatchesAlive += name == "Shell"; }
-    ~FakeAutomation() override { shell.dispatchesAlive -= name == "Shell"; }
+        : shell(s), name(std::move(item)), verb(std::move(verbName)), folder(number) {}
     void Note(const std::string& what) { shell.done.push_back(what); }
     void MinimizeAll() override { Note("MinimizeAll"); }
     void UndoMinimizeALL() override { Note("UndoMinimizeALL"); }
@@ -46,11 +43,6 @@ struct FakeAutomation final : platform::ShellDispatch, platform::ShellNameSpace,
 
 }  // namespace
 
-std::string PictureName(const platform::PictureRef& picture) {
-    const auto* fake = dynamic_cast<const MenuPicture*>(picture.get());
-    return fake ? fake->what : "?";
-}
-
 std::int32_t FakePopupMenu::ShowAt(std::int32_t x, std::int32_t y, std::int32_t alignment, std::int32_t excludeWidth,
                                    std::int32_t excludeHeight, std::int32_t reserved, std::int32_t defaultItem) {
     showings.push_back({x, y, {alignment, excludeWidth, excludeHeight, reserved, defaultItem}, anchor, tree_.Items()});
@@ -61,15 +53,6 @@ std::int32_t FakePopupMenu::ShowAt(std::int32_t x, std::int32_t y, std::int32_t 
     events_.objPMn_Click(chosen);
     return chosen;
 }
-
-platform::ExtractedIcon FakeIconSource::ExtractFileIcon(std::string_view file, std::int32_t index) {
-    ++extractions;
-    if (!files.count({std::string(file), index})) return {};
-    const auto [count, handle] = files.at({std::string(file), index});
-    return {count, handle ? std::make_unique<MenuIcon>("file:" + std::string(file) + "," + std::to_string(index)) : nullptr};
-}
-
-int FakeFileLister::CompareNames(std::string_view a, std::string_view b) { return FoldCase(a).compare(FoldCase(b)); }
 
 std::unique_ptr<platform::ShellDispatch> FakeShell::CreateShellDispatch() {
     return dispatchAvailable ? std::make_unique<FakeAutomation>(*this, "Shell") : nullptr;

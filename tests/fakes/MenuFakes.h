@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/CallLog.h"
 #include "fakes/DropFakes.h"
 #include "fakes/HostCodePage932.h"
 #include "fakes/WallpaperFakes.h"
@@ -18,7 +19,7 @@
 
 namespace lumbra::fakes {
 
-// A picture or an icon that says what it shows; every icon made must be released.
+// A picture or an icon that says what it shows.
 struct MenuPicture final : platform::Picture {
     explicit MenuPicture(std::string shows) : what(std::move(shows)) {}
     int PixelWidth() const override { return 16; }
@@ -26,13 +27,14 @@ struct MenuPicture final : platform::Picture {
     std::string what;
 };
 struct MenuIcon final : platform::Icon {
-    explicit MenuIcon(std::string shows) : what(std::move(shows)) { ++alive; }
-    ~MenuIcon() override { --alive; }
+    explicit MenuIcon(std::string shows) : what(std::move(shows)) {}
     std::string what;
-    static inline int alive = 0;
 };
 // What a picture shows; "?" for one the fakes did not make.
-std::string PictureName(const platform::PictureRef& picture);
+inline std::string PictureName(const platform::PictureRef& picture) {
+    const auto* fake = dynamic_cast<const MenuPicture*>(picture.get());
+    return fake ? fake->what : "?";
+}
 
 // The component: the shared item tree, a copy of it at every showing, and the user's choice.
 class FakePopupMenu final : public platform::TreePopupMenu {
@@ -64,11 +66,9 @@ struct FakePopupMenuFactory final : platform::PopupMenuFactory {
     std::unique_ptr<platform::PopupMenu> CreatePopupMenu(platform::PopupMenuEvents& events) override {
         auto menu = std::make_unique<FakePopupMenu>(events);
         last = menu.get();
-        ++created;
         return menu;
     }
     FakePopupMenu* last = nullptr;  // owned by whoever asked for it
-    int created = 0;
 };
 
 class FakeImageList final : public platform::ImageList {
@@ -97,7 +97,12 @@ struct FakeIconSource final : platform::IconSource {
     bool stockAvailable = true;
     int extractions = 0;  // file, associated and shell icons asked for
 
-    platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override;
+    platform::ExtractedIcon ExtractFileIcon(std::string_view file, std::int32_t index) override {
+        ++extractions;
+        if (!files.count({std::string(file), index})) return {};
+        const auto [count, handle] = files.at({std::string(file), index});
+        return {count, handle ? std::make_unique<MenuIcon>("file:" + std::string(file) + "," + std::to_string(index)) : nullptr};
+    }
     platform::IconPtr AssociatedIcon(std::string_view path) override { return Known(associated, "associated:", path); }
     // From the name and attributes alone there is always the type's icon: "type:<attributes>".
     platform::IconPtr ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) override {
@@ -129,16 +134,14 @@ struct FakeIconCanvas final : platform::IconCanvas {
 // Names compare without regard to ASCII case, unlike plain byte order.
 struct FakeFileLister final : platform::FileLister {
     std::map<std::string, platform::FolderListing> folders;
-    std::vector<std::string> listed;  // the folders asked for
     // An entry in the folder its path names.
     platform::ListedEntry& Add(const std::string& path, std::uint32_t attributes = 0, std::int64_t written = 0) {
         return folders[path.substr(0, path.rfind('\\'))].entries.emplace_back(platform::ListedEntry{path, attributes, written});
     }
     platform::FolderListing List(std::string_view folder) override {
-        listed.emplace_back(folder);
         return folders.count(std::string(folder)) ? folders.at(std::string(folder)) : platform::FolderListing{};
     }
-    int CompareNames(std::string_view a, std::string_view b) override;
+    int CompareNames(std::string_view a, std::string_view b) override { return FoldCase(a).compare(FoldCase(b)); }
 };
 
 // The shell: processes, automation objects, recycle bins, drives, files. What it was asked to do
@@ -147,7 +150,6 @@ struct FakeFileLister final : platform::FileLister {
 struct FakeShell final : platform::Shell {
     std::vector<std::string> done, binQueries;
     bool dispatchAvailable = true;
-    int dispatchesAlive = 0;
     // Shell folders by number: the names of their items, and the folder's own item.
     std::map<std::int32_t, std::pair<std::set<std::string>, std::string>> nameSpaces;
     std::vector<std::string> verbs = {"開く(&O)", "プロパティ(&R)"};  // of every item
