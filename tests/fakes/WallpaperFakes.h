@@ -36,8 +36,8 @@ struct FakePicture final : platform::Picture {
 // size is asked for, as the loader's contract says.
 class FakePictureFiles final : public platform::FileFacts, public platform::PictureLoader {
 public:
-    void PutPicture(const std::string& path, int width, int height) { Put(path, {width, height}); }
-    void PutDamaged(const std::string& path) { Put(path, {}); }
+    void PutPicture(const std::string& path, int width, int height) { files_[path] = File{{width, height}, ++clock_}; }
+    void PutDamaged(const std::string& path) { PutPicture(path, 0, 0); }
     // A later write time, the same length: the file was rewritten in place.
     void Touch(const std::string& path) { files_.at(path).writeTime = ++clock_; }
 
@@ -57,7 +57,6 @@ private:
         platform::PixelSize natural;  // empty for a damaged file
         std::uint64_t writeTime = 0;
     };
-    void Put(const std::string& path, platform::PixelSize natural) { files_[path] = File{natural, ++clock_}; }
     std::map<std::string, File> files_;
     std::uint64_t clock_ = 100;
 };

