@@ -243,7 +243,7 @@ TEST(Scene, TilesAreNamedAndPlacedOnDemandAndElementsKeepTheirNames) {
     EXPECT_EQ(Describe(*grid.Find("imgTile37")), "720,210 240x105");
     EXPECT_EQ(Describe(*grid.Tile(220)), "3840,1260 240x105");
     EXPECT_EQ(Describe(*grid.Find("imgTile0")), "0,0 240x105");
-    for (const char* none : {"imgTile221", "imgTile037", "imgTile", "imgTil3", "imgTile-1", "imgTile3x", "Tile3"}) {
+    for (const char* none : {"imgTile221", "imgTile037", "imgTile07", "imgTile", "imgTil3", "imgTile-1", "imgTile3x", "Tile3"}) {
         EXPECT_FALSE(grid.Find(none)) << none;
     }
     grid.rows = 1;

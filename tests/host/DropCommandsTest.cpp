@@ -192,6 +192,10 @@ TEST_F(DropCommands, AcrossVolumesOnlyWhatWasCopiedUnchangedLeavesItsSourceAndTh
     w.fs.afterCopy = [&](const std::string& to) { w.fs.AddFile(w.fs.At(to)->content, "changed"); };
     EXPECT_EQ(Move({"D:\\in\\G"}), DropOutcome::Copied);
     EXPECT_TRUE(w.boxes.shown.back().ends_with("\r\nD:\\in\\G\\e\r\nほか 1 個")) << w.boxes.shown.back();
+    // On the desktop's own volume a move is a rename: nothing is copied.
+    w.fs.afterCopy = [](const std::string& to) { ADD_FAILURE() << to << " copied on one volume"; };
+    Files(w.fs, {"C:\\in\\H\\x"});
+    EXPECT_EQ(Move({"C:\\in\\H"}), DropOutcome::Moved);
 }
 
 TEST_F(DropCommands, LinksAreMadeAgainNeverFollowedAndOneThatCannotBeKeepsAMovesSource) {
