@@ -90,6 +90,14 @@ class FileDrop(LumbraTestCase):
                 if key == "c":
                     self.assertEqual((self.desk / a.name).read_bytes() + (self.desk / "Docs/in.txt").read_bytes(),
                                      b"cinner")
+        # A name already on the desktop is asked about first; "いいえ" leaves the desktop's file as it was.
+        (self.desk / "報告書.txt").write_bytes(b"mine")
+        self.drag([self.put("報告書.txt", b"theirs")], 3, "--async")
+        self.choose("c")
+        wait_until(lambda: self.visible("上書き確認", "#32770"), timeout=15, what="the overwrite question")
+        self.session.xdotool("key", "n")
+        self.assertEqual(self.answer()["end"], 0)
+        self.assertEqual((self.desk / "報告書.txt").read_bytes(), b"mine")
 
     def test_names_as_they_are_long_paths_and_a_link_to_its_own_parent(self):
         self.put("memo", b"plain")
