@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <shtypes.h>
 
+#include <memory>
 #include <utility>
 
 namespace lumbra::win32 {
@@ -74,6 +76,12 @@ using unique_hbrush = unique_handle<HBRUSH, detail::DeleteObjectChecked>;
 using unique_hfont = unique_handle<HFONT, detail::DeleteObjectChecked>;
 using unique_hdc = unique_handle<HDC, detail::DeleteDcChecked>;
 using unique_hmodule = unique_handle<HMODULE, detail::FreeLibraryChecked>;
+
+// Memory the shell hands out with CoTaskMemAlloc (item ID lists among it).
+struct co_task_mem_deleter {
+    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
+};
+using unique_item_id = std::unique_ptr<ITEMIDLIST, co_task_mem_deleter>;
 
 // A window's DC taken with GetDC, given back with ReleaseDC.
 class window_dc {

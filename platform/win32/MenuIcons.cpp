@@ -176,9 +176,45 @@ platform::IconPtr Win32IconSource::AssociatedIcon(std::string_view path) {
 platform::IconPtr Win32IconSource::ShellIcon(std::string_view path, std::optional<std::uint32_t> attributesOnly) {
     const std::wstring wide = Widen(path);
     const UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_ADDOVERLAYS | (attributesOnly ? SHGFI_USEFILEATTRIBUTES : 0u);
+    // A file whose data is here is asked about by item ID; the name and attributes alone go by path.
+    if (!attributesOnly) {
+        if (HICON icon = ShellIconById(wide, flags)) return Wrap(icon);
+    }
     SHFILEINFOW info{};
     if (::SHGetFileInfoW(wide.c_str(), attributesOnly.value_or(0), &info, sizeof info, flags) == 0) return nullptr;
     return Wrap(info.hIcon);
+}
+
+HICON Win32IconSource::ShellIconById(std::wstring_view path, UINT flags) {
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring_view::npos || slash + 1 >= path.size()) return nullptr;
+    const std::wstring folder(path.substr(0, slash == 2 ? 3 : slash));  // "C:\" keeps its backslash
+    if (!bound_ || boundPath_ != folder) {
+        bound_.Reset();
+        boundId_.reset();
+        boundPath_.clear();
+        PIDLIST_ABSOLUTE id = nullptr;
+        if (FAILED(::SHParseDisplayName(folder.c_str(), nullptr, &id, 0, nullptr))) return nullptr;
+        boundId_.reset(id);
+        Microsoft::WRL::ComPtr<IShellFolder> desktop;
+        if (FAILED(::SHGetDesktopFolder(&desktop)) ||
+            FAILED(desktop->BindToObject(boundId_.get(), nullptr, IID_PPV_ARGS(&bound_)))) {
+            bound_.Reset();
+            return nullptr;
+        }
+        boundPath_ = folder;
+    }
+    std::wstring name(path.substr(slash + 1));
+    PIDLIST_RELATIVE child = nullptr;
+    if (FAILED(bound_->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &child, nullptr))) return nullptr;
+    const unique_item_id childId(child);
+    const unique_item_id item(::ILCombine(boundId_.get(), child));
+    SHFILEINFOW info{};
+    if (!item ||
+        ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item.get()), 0, &info, sizeof info, flags | SHGFI_PIDL) == 0) {
+        return nullptr;
+    }
+    return info.hIcon;
 }
 
 platform::IconPtr Win32IconSource::Stock(platform::StockIcon which) {

@@ -3,9 +3,12 @@
 // the canvas picIcon, and the image list ilsIcons that holds the menu's pictures as 32-bit
 // premultiplied bitmaps, all of the system's small-icon size.
 #include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Icons.h"
@@ -51,7 +54,15 @@ public:
     platform::PictureRef ResourceBitmap(int id) override;
 
 private:
+    // The icon of an item of the folder last asked about, by its item ID: the folder is bound
+    // once, so the shell does not look every path up again from the root (which, under Wine,
+    // costs more the more entries the folder has). nullptr when the shell cannot tell.
+    HICON ShellIconById(std::wstring_view path, UINT flags);
+
     HINSTANCE resources_;
+    std::wstring boundPath_;
+    unique_item_id boundId_;
+    Microsoft::WRL::ComPtr<IShellFolder> bound_;
 };
 
 // picIcon: the drawing is kept over black and over white, so that the picture taken from it

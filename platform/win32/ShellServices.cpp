@@ -162,10 +162,6 @@ private:
     MinimizedWindows& fallback_;
 };
 
-struct CoTaskMemDeleter {
-    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
-};
-
 constexpr UINT_PTR kShellMenuSubclass = 0x4C53;  // "LS"
 
 // While the shell's menu of an item is open, its sub-menus ("送る" for one) are filled and
@@ -342,7 +338,7 @@ void Win32Shell::ShowItemMenu(std::uintptr_t ownerWindow, std::string_view path,
     const HWND owner = reinterpret_cast<HWND>(ownerWindow);
     LPITEMIDLIST parsed = nullptr;
     if (FAILED(::SHParseDisplayName(Widen(path).c_str(), nullptr, &parsed, 0, nullptr))) return;
-    const std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter> item(parsed);
+    const unique_item_id item(parsed);
     ComPtr<IShellFolder> parent;
     LPCITEMIDLIST child = nullptr;
     if (FAILED(::SHBindToParent(item.get(), IID_IShellFolder, reinterpret_cast<void**>(parent.GetAddressOf()), &child))) {
