@@ -192,6 +192,9 @@ TEST_F(DropCommands, AcrossVolumesOnlyWhatWasCopiedUnchangedLeavesItsSourceAndTh
     w.fs.afterCopy = [&](const std::string& to) { w.fs.AddFile(w.fs.At(to)->content, "changed"); };
     EXPECT_EQ(Move({"D:\\in\\G"}), DropOutcome::Copied);
     EXPECT_TRUE(w.boxes.shown.back().ends_with("\r\nD:\\in\\G\\e\r\nほか 1 個")) << w.boxes.shown.back();
+    for (char k = 'e'; k < 'n'; ++k) Files(w.fs, {std::string("D:\\in\\K\\") + k});
+    EXPECT_EQ(Move({"D:\\in\\K"}), DropOutcome::Copied);  // ten names: all of them, no more to count
+    EXPECT_TRUE(w.boxes.shown.back().ends_with("\r\nD:\\in\\K\\e\r\nD:\\in\\K")) << w.boxes.shown.back();
     // On the desktop's own volume a move is a rename: nothing is copied.
     w.fs.afterCopy = [](const std::string& to) { ADD_FAILURE() << to << " copied on one volume"; };
     Files(w.fs, {"C:\\in\\H\\x"});
